@@ -1,0 +1,60 @@
+# Settings every target of the project shares: the language standard, warnings,
+# floating-point reproducibility, and the optional sanitizers.
+
+set(CMAKE_CXX_STANDARD 20)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+
+if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
+    set(CMAKE_BUILD_TYPE RelWithDebInfo CACHE STRING "Build type" FORCE)
+endif()
+
+# The three builds must compute alike: no fused multiply-add, SSE maths on i686.
+add_compile_options(-ffp-contract=off)
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+    add_compile_options(-msse2 -mfpmath=sse)
+endif()
+
+if(WIN32)
+    # No side DLLs from the compiler: hosts do not search the plug-in's folder.
+    add_link_options(-static-libgcc -static-libstdc++ -static)
+endif()
+
+# rimelace_target(<target>): warnings and sanitizers for one of our own targets.
+function(rimelace_target target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow)
+    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
+    if(RIMELACE_SANITIZE AND NOT WIN32)
+        target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer)
+        target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+    endif()
+endfunction()
+
+# GoogleTest: Debian's package on Linux; built from Debian's source copy for the Windows builds.
+macro(rimelace_find_gtest)
+    if(WIN32)
+        set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+        set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+        set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+        add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+        foreach(lib gtest gtest_main gmock)
+            if(NOT TARGET GTest::${lib})
+                add_library(GTest::${lib} ALIAS ${lib})
+            endif()
+        endforeach()
+    else()
+        find_package(GTest REQUIRED)
+    endif()
+    include(GoogleTest)
+endmacro()
+
+# rimelace_test(<name> SOURCES ... LIBS ...): one test program, run by CTest
+# (under Wine in the Windows builds, through CMAKE_CROSSCOMPILING_EMULATOR).
+function(rimelace_test name)
+    cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    rimelace_target(${name})
+    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
+    add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+    set_tests_properties(${name} PROPERTIES TIMEOUT 900)
+endfunction()

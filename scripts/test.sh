@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds the three targets and runs every test
+# (native tests, then the Windows builds' tests under Wine with Xvfb as the display).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+bash scripts/build.sh
+
+export RIMELACE_WINEPREFIX=${RIMELACE_WINEPREFIX:-$PWD/build/wineprefix}
+export WINEPREFIX=$RIMELACE_WINEPREFIX
+export WINEDEBUG=-all
+
+status=0
+echo "== tests: linux"
+ctest --test-dir build/linux --output-on-failure -j "$(nproc)" || status=1
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "== preparing the Wine prefix"
+    WINELOADER=/usr/lib/wine/wine64 WINEDLLOVERRIDES="mscoree,mshtml=" \
+        xvfb-run -a /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
+fi
+echo "== tests: win64 (under Wine)"
+xvfb-run -a ctest --test-dir build/win64 --output-on-failure || status=1
+if bash scripts/can-run-win32.sh; then
+    echo "== tests: win32 (under Wine)"
+    xvfb-run -a ctest --test-dir build/win32 --output-on-failure || status=1
+else
+    echo "== tests: win32 skipped: this machine cannot execute 32-bit x86 programs, so 32-bit Wine cannot start"
+fi
+wineserver -k 2>/dev/null || true
+exit $status
