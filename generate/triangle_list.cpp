@@ -1,0 +1,54 @@
+#include "generate/triangle_list.h"
+
+#include <cmath>
+
+std::int32_t TriangleCount = 0;
+
+namespace {
+
+// In-plane normal of the edge from a to b, scaled to unit length; (0, 0) for a zero-length edge.
+void EdgeNormal(const PatternVertex& a, const PatternVertex& b, float& nx, float& ny) {
+    const double ex = static_cast<double>(b.y) - a.y;
+    const double ey = static_cast<double>(a.x) - b.x;
+    const double length = std::sqrt(ex * ex + ey * ey);
+    if (length == 0) {
+        nx = 0;
+        ny = 0;
+        return;
+    }
+    nx = static_cast<float>(ex / length);
+    ny = static_cast<float>(ey / length);
+}
+
+}  // namespace
+
+void SetShadingNormals(PatternTriangle& triangle) {
+    PatternVertex* c = triangle.corner;
+    const double ax = static_cast<double>(c[0].x) - c[1].x, ay = static_cast<double>(c[0].y) - c[1].y,
+                 az = static_cast<double>(c[0].z) - c[1].z;
+    const double bx = static_cast<double>(c[2].x) - c[1].x, by = static_cast<double>(c[2].y) - c[1].y,
+                 bz = static_cast<double>(c[2].z) - c[1].z;
+    const double nx = ay * bz - az * by, ny = az * bx - ax * bz, nz = ax * by - ay * bx;
+    const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
+    const float faceZ = static_cast<float>(length == 0 ? nz : nz / length);
+    for (int k = 0; k < 3; ++k) {
+        EdgeNormal(c[k], c[(k + 1) % 3], c[k].nx, c[k].ny);
+        c[k].nz = -faceZ;
+        c[k].flag = 1;
+    }
+}
+
+bool TriangleList::Append(const PatternTriangle& triangle) {
+    if (BudgetReached()) return false;
+    triangles_.push_back(triangle);
+    return true;
+}
+
+bool TriangleList::PopFront(PatternTriangle* out) {
+    if (triangles_.empty()) return false;
+    if (out) *out = triangles_.front();
+    triangles_.pop_front();
+    return true;
+}
+
+void TriangleList::Clear() { std::deque<PatternTriangle>().swap(triangles_); }

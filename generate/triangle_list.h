@@ -1,0 +1,78 @@
+#pragma once
+// The triangles that the growers append while a scene is built.
+//
+// A TriangleList keeps its triangles in append order until the scene builder reads them from
+// head to tail and releases them. It has a budget: the largest number of triangles it accepts.
+// The growers stop adding (and stop recursing) once the budget is reached, so that no
+// parameter set can grow a scene too large for a 32-bit host; below the budget the budget
+// changes nothing.
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+
+// One corner of a pattern triangle: position, shading normal, flag (always 1).
+struct PatternVertex {
+    float x, y, z;
+    float nx, ny, nz;
+    std::uint8_t flag;
+};
+
+// Three corners and a tag (the recursion depth for fan triangles, 0 for all others).
+struct PatternTriangle {
+    PatternVertex corner[3];
+    std::int32_t tag;
+};
+
+// A position in the scene plane (x right, y down, z depth; one unit per working-area pixel).
+struct ScenePoint {
+    float x, y, z;
+};
+
+// Triangles appended so far during the current build (process-wide). The scene builder sets it
+// to 0 before growing; every append adds 1, so it equals the number of triangles appended
+// since then. Not thread-safe, like the random generator.
+extern std::int32_t TriangleCount;
+
+// Default budget: 500,000 triangles. Each becomes a Trivane triangle record (16 bytes) and
+// three point records (about 40 bytes each), some 136 bytes, plus about 100 bytes here while
+// the scene is converted: 68 MB of scene arrays and at most about 120 MB at the peak, well
+// inside the 2 GB address space that a 32-bit host shares with its own image buffers.
+constexpr std::int32_t kDefaultTriangleBudget = 500000;
+
+// Sets the shading normals of a triangle from its corner positions: corner c gets the in-plane
+// normal of the edge from corner c to corner c + 1 (unit length, or (0, 0) for a zero-length
+// edge) and -n.z of the face normal n = normalise((c0 - c1) x (c2 - c1)) (left unnormalised when
+// its length is 0). Also sets the three flags to 1.
+void SetShadingNormals(PatternTriangle& triangle);
+
+class TriangleList {
+public:
+    explicit TriangleList(std::int32_t budget = kDefaultTriangleBudget) : budget_(budget < 0 ? 0 : budget) {}
+
+    // Appends a copy at the tail. Returns false, appending nothing, when the budget is reached.
+    bool Append(const PatternTriangle& triangle);
+
+    // True once the list holds as many triangles as its budget allows: nothing more will be
+    // appended, and a grower that sees it stops. The scene builder reports it as a cut pattern.
+    bool BudgetReached() const { return static_cast<std::int32_t>(triangles_.size()) >= budget_; }
+
+    std::int32_t Budget() const { return budget_; }
+    std::int32_t Size() const { return static_cast<std::int32_t>(triangles_.size()); }
+    bool Empty() const { return triangles_.empty(); }
+
+    // Triangles in append order (head to tail).
+    const PatternTriangle& operator[](std::int32_t index) const { return triangles_[static_cast<std::size_t>(index)]; }
+    auto begin() const { return triangles_.begin(); }
+    auto end() const { return triangles_.end(); }
+
+    // Removes the head triangle into *out and releases it; false when the list is empty.
+    bool PopFront(PatternTriangle* out);
+
+    // Releases every triangle.
+    void Clear();
+
+private:
+    std::int32_t budget_;
+    std::deque<PatternTriangle> triangles_;  // blocks of nodes: append order, no large reallocations
+};
