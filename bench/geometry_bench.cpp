@@ -29,7 +29,8 @@ void RunGrower(benchmark::State& state, Grow grow, std::int32_t budget = kDefaul
 
 void BM_PathTriangles(benchmark::State& state) {
     RunGrower(state, [](TriangleList& list) {
-        for (int k = 0; k < 1000; ++k) AddPathTriangle(list, {k * 2.0f, 0}, {k * 2.0f + 2, 0.5f}, {0.1f, -1}, 1, 1.2f);
+        for (int k = 0; k < 1000; ++k)
+            AddPathTriangle(list, {k * 2.0f, 0}, {k * 2.0f + 2, 0.5f}, {0.1f, -1}, 1, 1.2f);
     });
 }
 
@@ -48,12 +49,15 @@ void BM_GeometricToTheBudget(benchmark::State& state) {
 
 void BM_FloralArcs(benchmark::State& state) {
     RunGrower(state, [](TriangleList& list) {
-        for (int k = 0; k < 20; ++k) GrowFloralBranch(list, 3, k * 10.0f, 0, 20, -1.57f, 2.0f, 70, 0.08f, false, -640);
+        for (int k = 0; k < 20; ++k)
+            GrowFloralBranch(list, 3, k * 10.0f, 0, 20, -1.57f, 2.0f, 70, 0.08f, false, -640);
     });
 }
 
 void BM_FloralCurl(benchmark::State& state) {
-    RunGrower(state, [](TriangleList& list) { GrowFloralBranch(list, 6, 0, 0, 0, -1.0f, 3.0f, 200, 0.01f, true, 75); });
+    RunGrower(state, [](TriangleList& list) {
+        GrowFloralBranch(list, 6, 0, 0, 0, -1.0f, 3.0f, 200, 0.01f, true, 75);
+    });
 }
 
 void BM_FernBranch(benchmark::State& state) {
@@ -106,7 +110,7 @@ void BM_TraceSelection6000x4000(benchmark::State& state) {
     state.counters["points"] = points;
 }
 
-}  // namespace
+} // namespace
 
 BENCHMARK(BM_PathTriangles);
 BENCHMARK(BM_GeometricBranch);

@@ -78,13 +78,13 @@ struct MeshSegment {
 
 // A point of a border line (in the builder's own memory).
 struct BorderPoint {
-    std::uint32_t flags;  // kKeep, kCorner, kMark, kRemoved
+    std::uint32_t flags; // kKeep, kCorner, kMark, kRemoved
     float x, y, z;
 };
 
 // A border line: points in order, the mask value on each side, closed or not.
 struct BorderLine {
-    static constexpr int kUnknown = -1;  // a side value not yet known
+    static constexpr int kUnknown = -1; // a side value not yet known
     std::vector<BorderPoint*> points;
     int rightValue = kUnknown;
     int leftValue = kUnknown;
@@ -92,7 +92,7 @@ struct BorderLine {
 };
 
 class CMeshBuilder {
-public:
+  public:
     // Point flags.
     static constexpr std::uint32_t kKeep = 1;      // end point or point kept by simplification
     static constexpr std::uint32_t kCorner = 2;    // corner: no midpoint next to it
@@ -100,7 +100,8 @@ public:
     static constexpr std::uint32_t kRemoved = 256; // released with a discarded line
 
     // Crack raster bits (per pixel corner).
-    static constexpr std::uint8_t kCrackRight = 1, kCrackDown = 2, kCrackLeft = 4, kCrackUp = 8, kJunction = 16;
+    static constexpr std::uint8_t kCrackRight = 1, kCrackDown = 2, kCrackLeft = 4, kCrackUp = 8,
+                                  kJunction = 16;
 
     // rasterByteLimit: the largest mask (rows x stride bytes) and crack raster ((rows + 1) x
     // (columns + 1) bytes) to accept; 0 for no limit beyond what memory allows.
@@ -115,9 +116,9 @@ public:
     // and *segmentCount segments in two arrays from platform::AllocPages that the caller releases
     // with platform::FreePages (both null with counts 0 when there is no border). On failure
     // returns false with counts 0 and null arrays.
-    bool BuildBorderLines(std::int32_t columns, std::int32_t rows, std::int32_t stride, const std::uint8_t* mask,
-                          float x, std::int32_t e, std::int32_t* pointCount, std::int32_t* segmentCount,
-                          MeshPoint** points, MeshSegment** segments);
+    bool BuildBorderLines(std::int32_t columns, std::int32_t rows, std::int32_t stride,
+                          const std::uint8_t* mask, float x, std::int32_t e, std::int32_t* pointCount,
+                          std::int32_t* segmentCount, MeshPoint** points, MeshSegment** segments);
 
     // Named steps, public so that tests can look at the traced lines before processing. Each
     // raises an "Error! ..." text (a const char*) on failure.
@@ -139,7 +140,7 @@ public:
     // the crack bits are consumed; only junction bits remain).
     std::uint8_t Crack(std::int32_t row, std::int32_t column) const;
 
-private:
+  private:
     int Pixel(std::int32_t row, std::int32_t column) const;
     int RightPixel(std::int32_t row, std::int32_t column, int direction) const;
     int SideValue(std::int32_t row, std::int32_t column, int direction, bool backward) const;
@@ -160,7 +161,7 @@ private:
     std::unique_ptr<std::uint8_t[]> mask_;   // (rows + 2) x (columns + 2): a border of 0 all round
     std::unique_ptr<std::uint8_t[]> cracks_; // (rows + 1) x (columns + 1)
     std::vector<BorderLine> lines_;
-    std::deque<BorderPoint> pointPool_;      // owns every point; addresses stay put
+    std::deque<BorderPoint> pointPool_; // owns every point; addresses stay put
     // The shared point map: how many registrations each exact position has had, by line.
     struct MapEntry {
         std::int32_t firstLine;

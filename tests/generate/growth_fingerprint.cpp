@@ -9,7 +9,8 @@
 int main(int argc, char** argv) {
     const auto items = RunFingerprintSet();
     for (const FingerprintItem& item : items)
-        std::printf("%-16s %8d %016llx\n", item.name.c_str(), item.count, static_cast<unsigned long long>(item.digest));
+        std::printf("%-16s %8d %016llx\n", item.name.c_str(), item.count,
+                    static_cast<unsigned long long>(item.digest));
     if (argc > 1) {
         std::FILE* out = std::fopen(argv[1], "w");
         if (!out) {

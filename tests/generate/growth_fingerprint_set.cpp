@@ -47,15 +47,16 @@ FingerprintItem FromPath(const std::string& name, const BasePath& path) {
     }
     for (std::int32_t j = 0; j < path.segmentCount; ++j) {
         const PathSegment& s = path.segments[j];
-        item.values.insert(item.values.end(), {static_cast<float>(s.start), static_cast<float>(s.end), s.dx, s.dy,
-                                               s.length});
+        item.values.insert(item.values.end(),
+                           {static_cast<float>(s.start), static_cast<float>(s.end), s.dx, s.dy, s.length});
     }
     item.digest = Digest(item.values);
     return item;
 }
 
 template <typename Grow>
-FingerprintItem Grown(const std::string& name, std::uint32_t seed, Grow grow, std::int32_t budget = kDefaultTriangleBudget) {
+FingerprintItem Grown(const std::string& name, std::uint32_t seed, Grow grow,
+                      std::int32_t budget = kDefaultTriangleBudget) {
     TriangleList list(budget);
     TriangleCount = 0;
     SeedRandom(seed);
@@ -70,25 +71,25 @@ std::vector<std::uint8_t> SampleMask(int columns, int rows) {
         for (int c = 0; c < columns; ++c) {
             const int dx = c - 70, dy = r - 60;
             bool on = dx * dx * 9 + dy * dy * 16 < 45 * 45 * 16;       // ellipse
-            on &= !(dx * dx + dy * dy < 12 * 12);                        // with a hole
-            on |= (c >= 130 && c < 190 && r >= 20 && r < 24);            // a thin bar
-            on |= (c - 150) * (c - 150) + (r - 100) * (r - 100) < 400;   // a disc
-            on |= (c == 120 && r == 130) || (c == 121 && r == 131);      // two pixels touching at a corner
-            mask[static_cast<std::size_t>(r) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(c)] =
-                on ? 255 : 0;
+            on &= !(dx * dx + dy * dy < 12 * 12);                      // with a hole
+            on |= (c >= 130 && c < 190 && r >= 20 && r < 24);          // a thin bar
+            on |= (c - 150) * (c - 150) + (r - 100) * (r - 100) < 400; // a disc
+            on |= (c == 120 && r == 130) || (c == 121 && r == 131);    // two pixels touching at a corner
+            mask[static_cast<std::size_t>(r) * static_cast<std::size_t>(columns) +
+                 static_cast<std::size_t>(c)] = on ? 255 : 0;
         }
     return mask;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<FingerprintItem> RunFingerprintSet() {
     std::vector<FingerprintItem> items;
     items.push_back(Grown("path-triangles", 1212, [](TriangleList& list) {
         for (int k = 0; k < 64; ++k) {
             const float a = k * 0.1f;
-            AddPathTriangle(list, {k * 3.0f, 5.0f}, {k * 3.0f + 2.5f, 5.5f}, {0.3f * a - 1, 1 - 0.2f * a}, 1.25f,
-                            0.05f * k);
+            AddPathTriangle(list, {k * 3.0f, 5.0f}, {k * 3.0f + 2.5f, 5.5f}, {0.3f * a - 1, 1 - 0.2f * a},
+                            1.25f, 0.05f * k);
         }
     }));
     items.push_back(Grown("geometric-small", 1213, [](TriangleList& list) {
@@ -96,12 +97,15 @@ std::vector<FingerprintItem> RunFingerprintSet() {
     }));
     items.push_back(Grown("geometric-sides", 1214, [](TriangleList& list) {
         for (int i = 0; i < 4; ++i)
-            GrowGeometricBranch(list, i, 1 + i % 3, 0, i * 40.0f, 0, 0, {0.6f, -0.8f}, 0.4f, 9, -0.2f, 0.3f, 0.5f,
-                                0.4f, 7, 4);
+            GrowGeometricBranch(list, i, 1 + i % 3, 0, i * 40.0f, 0, 0, {0.6f, -0.8f}, 0.4f, 9, -0.2f, 0.3f,
+                                0.5f, 0.4f, 7, 4);
     }));
-    items.push_back(Grown("geometric-cut", 1215, [](TriangleList& list) {
-        GrowGeometricBranch(list, 3, 3, 0, 0, 0, 0, {-1, 0}, 0.3f, 20, 0.1f, 0.1f, 1.0f, 0.2f, 15, 6);
-    }, 30000));
+    items.push_back(Grown(
+        "geometric-cut", 1215,
+        [](TriangleList& list) {
+            GrowGeometricBranch(list, 3, 3, 0, 0, 0, 0, {-1, 0}, 0.3f, 20, 0.1f, 0.1f, 1.0f, 0.2f, 15, 6);
+        },
+        30000));
     items.push_back(Grown("floral-arcs", 1216, [](TriangleList& list) {
         GrowFloralBranch(list, 4, 100, 50, 20, 0.7f, 2.5f, 60, 0.05f, false, -640);
     }));
@@ -146,12 +150,14 @@ std::vector<FingerprintItem> RunFingerprintSet() {
         MeshSegment* segments = nullptr;
         FingerprintItem traced;
         traced.name = "traced-mask";
-        if (builder.BuildBorderLines(columns, rows, columns, mask.data(), 1.0f, 30, &n, &m, &points, &segments)) {
+        if (builder.BuildBorderLines(columns, rows, columns, mask.data(), 1.0f, 30, &n, &m, &points,
+                                     &segments)) {
             traced.count = n;
-            for (std::int32_t k = 0; k < n; ++k) traced.values.insert(traced.values.end(), {points[k].x, points[k].y});
+            for (std::int32_t k = 0; k < n; ++k)
+                traced.values.insert(traced.values.end(), {points[k].x, points[k].y});
             for (std::int32_t j = 0; j < m; ++j)
-                traced.values.insert(traced.values.end(),
-                                     {static_cast<float>(segments[j].from), static_cast<float>(segments[j].to)});
+                traced.values.insert(traced.values.end(), {static_cast<float>(segments[j].from),
+                                                           static_cast<float>(segments[j].to)});
             traced.digest = Digest(traced.values);
             items.push_back(traced);
             BasePath path;

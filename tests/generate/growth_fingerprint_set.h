@@ -9,9 +9,9 @@
 
 struct FingerprintItem {
     std::string name;
-    std::int32_t count = 0;       // triangles, or path points, or traced points
-    std::vector<float> values;    // every coordinate, normal, direction and length, in order
-    std::uint64_t digest = 0;     // FNV-1a over the values' bytes
+    std::int32_t count = 0;    // triangles, or path points, or traced points
+    std::vector<float> values; // every coordinate, normal, direction and length, in order
+    std::uint64_t digest = 0;  // FNV-1a over the values' bytes
 };
 
 std::vector<FingerprintItem> RunFingerprintSet();

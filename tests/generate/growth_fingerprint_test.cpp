@@ -20,4 +20,4 @@ TEST(GrowthFingerprintTest, EveryBuildGrowsTheRecordedPatterns) {
     }
 }
 
-}  // namespace
+} // namespace

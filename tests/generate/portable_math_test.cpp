@@ -11,7 +11,8 @@ namespace {
 
 // Difference in units of the last place of the expected value (at least 2^-1074 apart counts 1).
 double Ulps(double actual, double expected) {
-    const double ulp = std::fmax(std::nextafter(std::fabs(expected), INFINITY) - std::fabs(expected), 4.9e-324);
+    const double ulp =
+        std::fmax(std::nextafter(std::fabs(expected), INFINITY) - std::fabs(expected), 4.9e-324);
     return std::fabs(actual - expected) / ulp;
 }
 
@@ -52,18 +53,10 @@ struct AcosCase {
     std::uint64_t acos;
 };
 constexpr AcosCase kAcos[] = {
-    {-1.0, 0x400921fb54442d18ull},
-    {-0.999, 0x4008c66280ae928eull},
-    {-0.75, 0x400359d26f93b6c3ull},
-    {-0.5, 0x4000c152382d7366ull},
-    {-0.1, 0x3ffabc447ba464a1ull},
-    {0.0, 0x3ff921fb54442d18ull},
-    {1e-07, 0x3ff921fb396c3a7eull},
-    {0.3, 0x3ff441f5ecbeef59ull},
-    {0.5, 0x3ff0c152382d7366ull},
-    {0.70710678, 0x3fe921fb552acd95ull},
-    {0.9, 0x3fdcdd9f8f922e98ull},
-    {0.9999, 0x3f8cf69d216bd74bull},
+    {-1.0, 0x400921fb54442d18ull},       {-0.999, 0x4008c66280ae928eull}, {-0.75, 0x400359d26f93b6c3ull},
+    {-0.5, 0x4000c152382d7366ull},       {-0.1, 0x3ffabc447ba464a1ull},   {0.0, 0x3ff921fb54442d18ull},
+    {1e-07, 0x3ff921fb396c3a7eull},      {0.3, 0x3ff441f5ecbeef59ull},    {0.5, 0x3ff0c152382d7366ull},
+    {0.70710678, 0x3fe921fb552acd95ull}, {0.9, 0x3fdcdd9f8f922e98ull},    {0.9999, 0x3f8cf69d216bd74bull},
     {1.0, 0x0000000000000000ull},
 };
 
@@ -74,8 +67,10 @@ TEST(PortableMathTest, AgreesWithReferenceValuesWithinOneUlp) {
         EXPECT_LE(Ulps(PortableAtan(c.x), std::bit_cast<double>(c.atan)), 1.0) << c.x;
     }
     for (const AcosCase& c : kAcos) {
-        if (c.x == 1.0) EXPECT_EQ(PortableAcos(c.x), 0.0);
-        else EXPECT_LE(Ulps(PortableAcos(c.x), std::bit_cast<double>(c.acos)), 2.0) << c.x;
+        if (c.x == 1.0)
+            EXPECT_EQ(PortableAcos(c.x), 0.0);
+        else
+            EXPECT_LE(Ulps(PortableAcos(c.x), std::bit_cast<double>(c.acos)), 2.0) << c.x;
     }
 }
 
@@ -83,15 +78,19 @@ TEST(PortableMathTest, AgreesWithReferenceValuesWithinOneUlp) {
 // reduction in any build (the runtimes differ from each other by far less than this).
 TEST(PortableMathTest, StaysCloseToTheRuntimeOverWideSweeps) {
     std::vector<double> xs;
-    for (int k = -4000; k <= 4000; ++k) xs.push_back(k * 0.00517);
-    for (int k = 0; k <= 1000000; k += 997) xs.push_back(k);
+    for (int k = -4000; k <= 4000; ++k)
+        xs.push_back(k * 0.00517);
+    for (int k = 0; k <= 1000000; k += 997)
+        xs.push_back(k);
     for (double x : xs) {
         EXPECT_NEAR(PortableSin(x), std::sin(x), 1e-12) << x;
         EXPECT_NEAR(PortableCos(x), std::cos(x), 1e-12) << x;
         EXPECT_NEAR(PortableAtan(x), std::atan(x), 1e-14) << x;
     }
-    for (int k = -1000; k <= 1000; ++k) EXPECT_NEAR(PortableAcos(k / 1000.0), std::acos(k / 1000.0), 1e-14);
-    for (double x : {1e20, -1e20, 1e300}) EXPECT_NEAR(PortableAtan(x), std::atan(x), 1e-15);
+    for (int k = -1000; k <= 1000; ++k)
+        EXPECT_NEAR(PortableAcos(k / 1000.0), std::acos(k / 1000.0), 1e-14);
+    for (double x : {1e20, -1e20, 1e300})
+        EXPECT_NEAR(PortableAtan(x), std::atan(x), 1e-15);
 }
 
 TEST(PortableMathTest, NonFiniteArgumentsGiveNaN) {
@@ -102,4 +101,4 @@ TEST(PortableMathTest, NonFiniteArgumentsGiveNaN) {
     EXPECT_TRUE(std::isnan(PortableAcos(1.5)));
 }
 
-}  // namespace
+} // namespace

@@ -15,8 +15,9 @@ TraceResult::~TraceResult() {
 
 void Trace(const TestMask& mask, float x, std::int32_t e, TraceResult& result) {
     CMeshBuilder builder;
-    result.ok = builder.BuildBorderLines(mask.columns, mask.rows, mask.columns, mask.bytes.data(), x, e,
-                                         &result.pointCount, &result.segmentCount, &result.points, &result.segments);
+    result.ok =
+        builder.BuildBorderLines(mask.columns, mask.rows, mask.columns, mask.bytes.data(), x, e,
+                                 &result.pointCount, &result.segmentCount, &result.points, &result.segments);
     result.error = builder.LastError();
 }
 
@@ -28,7 +29,8 @@ struct Corner {
 
 std::vector<Corner> Corners(const BorderLine& line) {
     std::vector<Corner> out;
-    for (const BorderPoint* p : line.points) out.push_back({p->x, p->y});
+    for (const BorderPoint* p : line.points)
+        out.push_back({p->x, p->y});
     return out;
 }
 
@@ -70,14 +72,15 @@ TEST(MeshBuilderTest, SinglePixelTracesItsFourCornersWithThePixelOnTheRight) {
     EXPECT_EQ(line.leftValue, 0);
     ExpectCorners(line, {{3, 2}, {4, 2}, {4, 3}, {3, 3}, {3, 2}});
     for (std::int32_t i = 0; i <= mask.rows; ++i)
-        for (std::int32_t j = 0; j <= mask.columns; ++j) EXPECT_EQ(builder.Crack(i, j) & 15, 0);  // all consumed
+        for (std::int32_t j = 0; j <= mask.columns; ++j)
+            EXPECT_EQ(builder.Crack(i, j) & 15, 0); // all consumed
 
     TraceResult result;
     Trace(mask, 1, 30, result);
     ASSERT_TRUE(result.ok);
     EXPECT_GE(result.pointCount, 4);
     EXPECT_EQ(result.segmentCount, result.pointCount - 1);
-    EXPECT_EQ(result.points[0].x, result.points[result.pointCount - 1].x);  // closed
+    EXPECT_EQ(result.points[0].x, result.points[result.pointCount - 1].x); // closed
     EXPECT_EQ(result.points[0].y, result.points[result.pointCount - 1].y);
 }
 
@@ -130,7 +133,7 @@ TEST(MeshBuilderTest, HolesRunWithTheSelectionOnTheirRight) {
     CMeshBuilder builder;
     TraceLines(builder, mask);
     ASSERT_EQ(builder.Lines().size(), 2u);
-    EXPECT_EQ(builder.Lines()[0].rightValue, 255);  // the raster edge
+    EXPECT_EQ(builder.Lines()[0].rightValue, 255); // the raster edge
     const BorderLine& hole = builder.Lines()[1];
     EXPECT_EQ(hole.rightValue, 255);
     EXPECT_EQ(hole.leftValue, 0);
@@ -148,21 +151,21 @@ std::vector<float> PointsAlongRow(const TraceResult& result, float row, float fr
 
 TEST(MeshBuilderTest, StraightBorderOfHundredPixelsSplitsIntoFourSegmentsOf25) {
     TestMask mask(120, 80);
-    mask.fill(10, 10, 60, 110, 255);  // 100 x 50
-    for (std::int32_t e : {30, 31, 100}) {  // e is clamped to 30
+    mask.fill(10, 10, 60, 110, 255);       // 100 x 50
+    for (std::int32_t e : {30, 31, 100}) { // e is clamped to 30
         TraceResult result;
         Trace(mask, 1, e, result);
         ASSERT_TRUE(result.ok);
         const auto xs = PointsAlongRow(result, 10, 10, 110);
-        EXPECT_EQ(xs, (std::vector<float>{10, 35, 60, 85, 110, 10})) << e;  // and the closing point
+        EXPECT_EQ(xs, (std::vector<float>{10, 35, 60, 85, 110, 10})) << e; // and the closing point
         for (std::int32_t j = 0; j < result.segmentCount; ++j) {
             const MeshPoint& a = result.points[result.segments[j].from];
             const MeshPoint& b = result.points[result.segments[j].to];
-            EXPECT_FLOAT_EQ(std::hypot(b.x - a.x, b.y - a.y), 25.0f) << j;  // sides of 100 and 50
+            EXPECT_FLOAT_EQ(std::hypot(b.x - a.x, b.y - a.y), 25.0f) << j; // sides of 100 and 50
         }
     }
     TraceResult fine;
-    Trace(mask, 1, 1, fine);  // e = 1 becomes 2: 100 / 2 = 50 inner points, 51 pieces
+    Trace(mask, 1, 1, fine); // e = 1 becomes 2: 100 / 2 = 50 inner points, 51 pieces
     ASSERT_TRUE(fine.ok);
     EXPECT_EQ(PointsAlongRow(fine, 10, 10, 110).size(), 53u);
 }
@@ -174,8 +177,9 @@ TEST(MeshBuilderTest, EachLineHasItsOwnIndexRange) {
     TraceResult result;
     Trace(mask, 1, 30, result);
     ASSERT_TRUE(result.ok);
-    EXPECT_EQ(result.segmentCount, result.pointCount - 2);  // two lines
-    for (std::int32_t j = 0; j < result.segmentCount; ++j) EXPECT_EQ(result.segments[j].to, result.segments[j].from + 1);
+    EXPECT_EQ(result.segmentCount, result.pointCount - 2); // two lines
+    for (std::int32_t j = 0; j < result.segmentCount; ++j)
+        EXPECT_EQ(result.segments[j].to, result.segments[j].from + 1);
 }
 
 TEST(MeshBuilderTest, BadInputIsRefusedWithTheLoadMaskText) {
@@ -191,7 +195,8 @@ TEST(MeshBuilderTest, BadInputIsRefusedWithTheLoadMaskText) {
     EXPECT_EQ(m, 0);
     EXPECT_EQ(points, nullptr);
     EXPECT_EQ(segments, nullptr);
-    EXPECT_FALSE(builder.BuildBorderLines(4, 4, 3, bytes, 1, 30, &n, &m, &points, &segments));  // stride too short
+    EXPECT_FALSE(
+        builder.BuildBorderLines(4, 4, 3, bytes, 1, 30, &n, &m, &points, &segments)); // stride too short
     EXPECT_STREQ(builder.LastError(), expected);
     EXPECT_FALSE(builder.BuildBorderLines(0, 4, 4, bytes, 1, 30, &n, &m, &points, &segments));
     EXPECT_STREQ(builder.LastError(), expected);
@@ -203,12 +208,13 @@ TEST(MeshBuilderTest, BadInputIsRefusedWithTheLoadMaskText) {
 TEST(MeshBuilderTest, RasterThatCannotBeMadeGivesTheRasterText) {
     TestMask mask(10, 10);
     mask.at(4, 4) = 255;
-    CMeshBuilder builder(100);  // the mask's 100 bytes fit, the 121-byte crack raster does not
+    CMeshBuilder builder(100); // the mask's 100 bytes fit, the 121-byte crack raster does not
     std::int32_t n = 0, m = 0;
     MeshPoint* points = nullptr;
     MeshSegment* segments = nullptr;
     EXPECT_FALSE(builder.BuildBorderLines(10, 10, 10, mask.bytes.data(), 1, 30, &n, &m, &points, &segments));
-    EXPECT_STREQ(builder.LastError(), "Error! CMeshBuilder::FindBorderLines: Cannot create raster of borders.");
+    EXPECT_STREQ(builder.LastError(),
+                 "Error! CMeshBuilder::FindBorderLines: Cannot create raster of borders.");
     EXPECT_EQ(points, nullptr);
     CMeshBuilder tiny(99);
     EXPECT_FALSE(tiny.BuildBorderLines(10, 10, 10, mask.bytes.data(), 1, 30, &n, &m, &points, &segments));
@@ -236,7 +242,7 @@ TEST(MeshBuilderTest, ThreeValuesMeetAtJunctionsAndEveryLineKeepsItsValues) {
     EXPECT_TRUE(result.ok) << (result.error ? result.error : "");
     CMeshBuilder builder;
     TraceLines(builder, mask);
-    EXPECT_NE(builder.Crack(3, 6) & CMeshBuilder::kJunction, 0);  // seam meets the square's top
+    EXPECT_NE(builder.Crack(3, 6) & CMeshBuilder::kJunction, 0); // seam meets the square's top
     EXPECT_NE(builder.Crack(7, 6) & CMeshBuilder::kJunction, 0);
     for (const BorderLine& line : builder.Lines()) {
         EXPECT_NE(line.rightValue, BorderLine::kUnknown);
@@ -244,4 +250,4 @@ TEST(MeshBuilderTest, ThreeValuesMeetAtJunctionsAndEveryLineKeepsItsValues) {
     }
 }
 
-}  // namespace
+} // namespace

@@ -16,7 +16,7 @@
 namespace {
 
 // A unit boundary piece between vertices, stored with its lower-left... any canonical order.
-using Piece = std::tuple<int, int, int, int>;  // x0, y0, x1, y1 with (x0, y0) < (x1, y1)
+using Piece = std::tuple<int, int, int, int>; // x0, y0, x1, y1 with (x0, y0) < (x1, y1)
 
 Piece Canonical(int x0, int y0, int x1, int y1) {
     if (std::tie(x0, y0) > std::tie(x1, y1)) return {x1, y1, x0, y0};
@@ -28,22 +28,29 @@ Piece Canonical(int x0, int y0, int x1, int y1) {
 std::map<Piece, int> ReferencePieces(const TestMask& mask) {
     std::map<Piece, int> pieces;
     bool uniform = true;
-    for (std::uint8_t b : mask.bytes) uniform &= b == mask.bytes[0];
+    for (std::uint8_t b : mask.bytes)
+        uniform &= b == mask.bytes[0];
     if (uniform) return pieces;
     for (int r = -1; r <= mask.rows; ++r)
         for (int c = -1; c <= mask.columns; ++c) {
-            if (mask.get(r, c) != mask.get(r, c + 1)) pieces[Canonical(c + 1, r, c + 1, r + 1)] = 0;  // vertical
-            if (mask.get(r, c) != mask.get(r + 1, c)) pieces[Canonical(c, r + 1, c + 1, r + 1)] = 0;  // horizontal
+            if (mask.get(r, c) != mask.get(r, c + 1))
+                pieces[Canonical(c + 1, r, c + 1, r + 1)] = 0; // vertical
+            if (mask.get(r, c) != mask.get(r + 1, c))
+                pieces[Canonical(c, r + 1, c + 1, r + 1)] = 0; // horizontal
         }
     return pieces;
 }
 
 // The pixels on the right and on the left of a unit step from (x, y) by (dx, dy), y downwards.
 void SidePixels(const TestMask& mask, int x, int y, int dx, int dy, int& right, int& left) {
-    if (dx == 1) right = mask.get(y, x), left = mask.get(y - 1, x);
-    else if (dx == -1) right = mask.get(y - 1, x - 1), left = mask.get(y, x - 1);
-    else if (dy == 1) right = mask.get(y, x - 1), left = mask.get(y, x);
-    else right = mask.get(y - 1, x), left = mask.get(y - 1, x - 1);
+    if (dx == 1)
+        right = mask.get(y, x), left = mask.get(y - 1, x);
+    else if (dx == -1)
+        right = mask.get(y - 1, x - 1), left = mask.get(y, x - 1);
+    else if (dy == 1)
+        right = mask.get(y, x - 1), left = mask.get(y, x);
+    else
+        right = mask.get(y - 1, x), left = mask.get(y - 1, x - 1);
 }
 
 TestMask RandomMask(std::mt19937& rng, int values) {
@@ -94,8 +101,10 @@ TEST(MeshReferenceTest, TracedLinesWalkEveryBoundaryPieceOnceKeepingTheirValuesO
                     SidePixels(mask, x, y, dx, dy, right, left);
                     EXPECT_EQ(right, line.rightValue) << trial;
                     // With two values the other side is fixed too; with three it may change.
-                    if (trial % 2 == 0) EXPECT_EQ(left, line.leftValue) << trial;
-                    else EXPECT_NE(left, line.rightValue) << trial;
+                    if (trial % 2 == 0)
+                        EXPECT_EQ(left, line.leftValue) << trial;
+                    else
+                        EXPECT_NE(left, line.rightValue) << trial;
                 }
             }
             if (line.closed) {
@@ -103,7 +112,8 @@ TEST(MeshReferenceTest, TracedLinesWalkEveryBoundaryPieceOnceKeepingTheirValuesO
                 EXPECT_EQ(line.points.front()->y, line.points.back()->y);
             }
         }
-        for (const auto& [piece, walks] : pieces) ASSERT_EQ(walks, 1) << trial;
+        for (const auto& [piece, walks] : pieces)
+            ASSERT_EQ(walks, 1) << trial;
     }
 }
 
@@ -117,19 +127,22 @@ TEST(MeshReferenceTest, OutlinesOfTwoValuedMasksEncloseExactlyTheSelectedPixels)
         // Winding number of each pixel centre: vertical pieces to its right, down +1, up -1.
         std::vector<int> winding(mask.bytes.size(), 0);
         for (const BorderLine& line : builder.Lines()) {
-            EXPECT_EQ(line.rightValue, 255) << trial;  // the selection on the right, holes included
+            EXPECT_EQ(line.rightValue, 255) << trial; // the selection on the right, holes included
             for (std::size_t k = 0; k + 1 < line.points.size(); ++k) {
                 const BorderPoint& a = *line.points[k];
                 const BorderPoint& b = *line.points[k + 1];
                 if (a.x != b.x) continue;
                 const int sign = b.y > a.y ? 1 : -1;
-                for (int y = static_cast<int>(std::fmin(a.y, b.y)); y < static_cast<int>(std::fmax(a.y, b.y)); ++y)
+                for (int y = static_cast<int>(std::fmin(a.y, b.y)); y < static_cast<int>(std::fmax(a.y, b.y));
+                     ++y)
                     for (int c = 0; c < static_cast<int>(a.x) && c < mask.columns; ++c)
-                        if (y >= 0 && y < mask.rows) winding[static_cast<std::size_t>(y * mask.columns + c)] += sign;
+                        if (y >= 0 && y < mask.rows)
+                            winding[static_cast<std::size_t>(y * mask.columns + c)] += sign;
             }
         }
         bool uniform = true;
-        for (std::uint8_t b : mask.bytes) uniform &= b == mask.bytes[0];
+        for (std::uint8_t b : mask.bytes)
+            uniform &= b == mask.bytes[0];
         if (uniform) {
             EXPECT_TRUE(builder.Lines().empty());
             continue;
@@ -170,8 +183,9 @@ TEST(MeshReferenceTest, ProcessedOutlineStaysWithinTheToleranceOfTheTracedBounda
                     const double px = a.x + (b.x - a.x) * s / length, py = a.y + (b.y - a.y) * s / length;
                     double nearest = 1e9;
                     for (std::int32_t j = 0; j < result.segmentCount; ++j)
-                        nearest = std::fmin(nearest, DistanceToSegment(px, py, result.points[result.segments[j].from],
-                                                                       result.points[result.segments[j].to]));
+                        nearest = std::fmin(nearest,
+                                            DistanceToSegment(px, py, result.points[result.segments[j].from],
+                                                              result.points[result.segments[j].to]));
                     ASSERT_LE(nearest, tolerance + 1e-5) << trial << " at " << px << "," << py;
                 }
             }
@@ -179,4 +193,4 @@ TEST(MeshReferenceTest, ProcessedOutlineStaysWithinTheToleranceOfTheTracedBounda
     }
 }
 
-}  // namespace
+} // namespace
