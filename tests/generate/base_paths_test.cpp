@@ -1,4 +1,6 @@
 #include "generate/base_paths.h"
+#include "geometry/mesh_builder.h"
+#include "platform/platform.h"
 
 #include <gtest/gtest.h>
 
@@ -180,6 +182,48 @@ TEST(SelectionPathTest, BadIndicesAreRefusedWithNothingAllocated) {
     EXPECT_FALSE(PathFromSelection(2, 1, nullptr, bad, 0, 0, path));
     EXPECT_TRUE(PathFromSelection(0, 0, nullptr, nullptr, 0, 0, path));
     EXPECT_EQ(path.pointCount, 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST(SelectionPathTest, TracedOutlinesGrowAwayFromTheSelectionHolesIncluded) {
+    // A selected block with a hole, traced and turned into a path: every segment's growth
+    // direction leaves the selection, on the outer outline and on the hole's alike.
+    const int columns = 60, rows = 40;
+    std::vector<std::uint8_t> mask(static_cast<std::size_t>(columns * rows), 0);
+    auto selected = [&](int r, int c) {
+        return r >= 5 && r < 35 && c >= 5 && c < 55 && !(r >= 15 && r < 25 && c >= 20 && c < 40);
+    };
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c)
+            mask[static_cast<std::size_t>(r * columns + c)] = selected(r, c) ? 255 : 0;
+    CMeshBuilder builder;
+    std::int32_t n = 0, m = 0;
+    MeshPoint* points = nullptr;
+    MeshSegment* segments = nullptr;
+    ASSERT_TRUE(
+        builder.BuildBorderLines(columns, rows, columns, mask.data(), 1, 30, &n, &m, &points, &segments));
+    BasePath path;
+    ASSERT_TRUE(PathFromSelection(n, m, points, segments, 0, 0, path));
+    ASSERT_GT(path.segmentCount, 8);
+    for (std::int32_t j = 0; j < path.segmentCount; ++j) {
+        const PathSegment& s = path.segments[j];
+        const PathPoint& a = path.points[s.start];
+        const PathPoint& b = path.points[s.end];
+        if (s.length == 0) continue;
+        const float mx = (a.x + b.x) / 2, my = (a.y + b.y) / 2;
+        const int outC = static_cast<int>(std::floor(mx + s.dx * 0.5f)),
+                  outR = static_cast<int>(std::floor(my + s.dy * 0.5f));
+        const int inC = static_cast<int>(std::floor(mx - s.dx * 0.5f)),
+                  inR = static_cast<int>(std::floor(my - s.dy * 0.5f));
+        EXPECT_FALSE(selected(outR, outC)) << j;
+        EXPECT_TRUE(selected(inR, inC)) << j;
+    }
+    FreeBasePath(path);
+    platform::FreePages(points);
+    platform::FreePages(segments);
 }
 
 } // namespace
