@@ -198,6 +198,8 @@ bool CMeshBuilder::TraceDirection(BorderLine& line, std::int32_t row, std::int32
     auto crack = [&](std::int32_t i, std::int32_t j) -> std::uint8_t& {
         return cracks_[static_cast<std::size_t>(i) * vertexColumns + static_cast<std::size_t>(j)];
     };
+    if (front && tracedValue == BorderLine::kUnknown)
+        return false; // a backward trace needs the value it keeps
     int direction = -1;
     const std::uint8_t bits = crack(row, column);
     if (tracedValue == BorderLine::kUnknown) {
@@ -209,8 +211,6 @@ bool CMeshBuilder::TraceDirection(BorderLine& line, std::int32_t row, std::int32
     }
     if (direction < 0) return false;
     if (tracedValue == BorderLine::kUnknown) {
-        if (front) direction = -1; // a backward trace needs the value it keeps
-        if (direction < 0) return false;
         line.rightValue = RightPixel(row, column, direction);
         line.leftValue = RightPixel(row, column, (direction + 3) & 3);
         tracedValue = line.rightValue;
@@ -235,7 +235,7 @@ bool CMeshBuilder::TraceDirection(BorderLine& line, std::int32_t row, std::int32
         const bool atStart = row == startRow && column == startColumn;
         if ((here & kJunction) || atStart) {
             out.push_back(NewPoint(static_cast<float>(column), static_cast<float>(row)));
-            line.closed = atStart;
+            line.closed = atStart && !continuing; // back at the start of a line that already has an end: open
             break;
         }
         const int left = here & 15;
