@@ -39,6 +39,9 @@ public:
 // or RGB). Palette and low-bit-depth PNGs are expanded to 8-bit RGB or gray. Throws ImageFileError.
 Image ReadImage(const std::string& path);
 
+// Reads a JPEG held in memory; `name` stands for the file in messages. Throws ImageFileError.
+Image ReadJpegMemory(const std::uint8_t* data, std::size_t size, const std::string& name);
+
 // The format a file name asks for by its extension (.png, .tif/.tiff, .jpg/.jpeg, any case).
 // Throws ImageFileError for other names.
 FileFormat FormatForName(const std::string& path);

@@ -36,6 +36,8 @@ void OnMessage(j_common_ptr info, int level) {
 
 struct JpegReadJob {
     std::FILE* file = nullptr;
+    const unsigned char* memory = nullptr;  // read from memory instead of the file
+    std::size_t memorySize = 0;
     jpeg_decompress_struct info{};
     JpegError error;
     bool created = false;
@@ -69,7 +71,8 @@ bool ReadHeader(JpegReadJob* job) {
     if (setjmp(job->error.jump)) return false;
     jpeg_create_decompress(&job->info);
     job->created = true;
-    jpeg_stdio_src(&job->info, job->file);
+    if (job->memory) jpeg_mem_src(&job->info, job->memory, static_cast<unsigned long>(job->memorySize));
+    else jpeg_stdio_src(&job->info, job->file);
     jpeg_read_header(&job->info, TRUE);
     return true;
 }
@@ -125,12 +128,7 @@ bool WriteLines(JpegWriteJob* job) {
     return true;
 }
 
-}  // namespace
-
-Image ReadJpeg(const std::string& path) {
-    JpegReadJob job;
-    job.file = std::fopen(path.c_str(), "rb");
-    if (!job.file) FailRead(path, std::strerror(errno));
+Image Decode(JpegReadJob& job, const std::string& path) {
     if (!ReadHeader(&job)) FailRead(path, std::string("not a valid JPEG file (") + job.error.message + ")");
     if (!Start(&job)) {
         if (job.error.message[0]) FailRead(path, std::string("damaged JPEG file (") + job.error.message + ")");
@@ -146,6 +144,23 @@ Image ReadJpeg(const std::string& path) {
     image.color = job.components == 1 ? ColorModel::Gray : ColorModel::RGB;
     image.samples.assign(job.pixels.begin(), job.pixels.end());
     return image;
+}
+
+}  // namespace
+
+Image ReadJpeg(const std::string& path) {
+    JpegReadJob job;
+    job.file = std::fopen(path.c_str(), "rb");
+    if (!job.file) FailRead(path, std::strerror(errno));
+    return Decode(job, path);
+}
+
+Image ReadJpegMemory(const std::uint8_t* data, std::size_t size, const std::string& name) {
+    if (size == 0) FailRead(name, "no data");
+    JpegReadJob job;
+    job.memory = data;
+    job.memorySize = size;
+    return Decode(job, name);
 }
 
 void WriteJpeg(const std::string& path, const Image& image) {

@@ -2,8 +2,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <cstdio>
-
 #include "host/cli/commands.h"
 
 int main(int argc, char** argv) {
@@ -14,7 +12,8 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
-        return app.exit(error);
+        // Help and version exit 0; any wrong usage exits 2, with CLI11's one-line reason.
+        return app.exit(error) == 0 ? 0 : 2;
     }
     return rimelace_cli::ExitStatus();
 }
