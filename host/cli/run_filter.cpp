@@ -126,6 +126,7 @@ std::string NameDestination(std::string message, const AtomicOutput& output) {
 }
 
 int Run(const FilterJob& job) {
+    InstallInterruptHandler();
     // Everything that can be checked before the run is checked first.
     const standin::HostKind kind = HostKindFor(job.host);
     FileFormat format;
@@ -197,7 +198,7 @@ int Run(const FilterJob& job) {
     image.data = ToHostPixels(source);
     image.mask = std::move(mask);
 
-    InstallInterruptHandler();
+    // A Ctrl-C from here on reaches the plug-in through abortProc.
     const standin::RunResult result = host.Run(image, run);
     bar.Finish();
     if (Interrupted()) Fail(kExitCancelled, "cancelled (Ctrl-C); nothing was written");
