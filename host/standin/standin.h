@@ -124,6 +124,22 @@ struct RunResult {
 // Text for a host result code ("the user cancelled", "not enough memory", ...).
 std::string ResultText(OSErr code);
 
+// ---- The PiPL resource ----------------------------------------------------------------------
+// What a host reads from a PiPL property list (Windows layout: int16 1, int32 version, int32
+// count, then properties of vendor, key, id, length, data padded to 4 bytes). Lengths are rounded
+// up to 4 and a count larger than the properties present is tolerated.
+struct PiPLInfo {
+    OSType kind = 0;          // 'kind' ('8BFM' for a filter)
+    std::int32_t version = 0; // 'vers'
+    std::string name;         // 'name'
+    std::string category;     // 'catg'
+    std::string entry32;      // 'wx86'
+    std::string entry64;      // '8664'
+    int properties = 0;       // properties actually read
+};
+// Returns false (with *error) when the bytes are not a PiPL property list.
+bool ParsePiPL(const std::uint8_t* bytes, std::size_t size, PiPLInfo* info, std::string* error);
+
 // ---- The host ------------------------------------------------------------------------------
 class Host {
 public:
@@ -143,13 +159,12 @@ public:
     // The about selector.
     RunResult About();
 
-    // One filter run over `image` (changed in place on success; on failure it keeps whatever the
-    // plug-in wrote so far, like a host without undo): [parameters] → prepare → start →
-    // continue… → finish (finish whenever start succeeded).
+    // One filter run over `image`, changed in place on success and left as it was on failure:
+    // [parameters] → prepare → start → continue… → finish (finish whenever start succeeded).
     RunResult Run(Image& image, const RunOptions& run = {});
 
-    // One selector with a fresh record over `image` and no pixel service: for probing how the
-    // plug-in answers selectors outside a run (e.g. unknown ones).
+    // One selector with a fresh record over `image` (image left unchanged): for probing how the
+    // plug-in answers selectors outside a run, e.g. unknown ones.
     OSErr CallSelector(std::int16_t selector, Image& image);
 
     // The parameter record the plug-in keeps in the host between runs (raw bytes; empty when none).
@@ -157,8 +172,9 @@ public:
     // Forgets the plug-in's parameters and private data, as a restarted host would.
     void ResetPluginState();
 
+    struct Impl;  // private to the stand-in's sources
+
 private:
-    struct Impl;
     std::unique_ptr<Impl> impl_;
 };
 
