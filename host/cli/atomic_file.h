@@ -32,6 +32,7 @@ private:
     std::string destination_;
     std::string temp_;
     bool committed_ = false;
+    int pendingSlot_ = -1;  // registration for removal on a second Ctrl-C
 };
 
 }  // namespace rimelace_cli
