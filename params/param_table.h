@@ -9,19 +9,13 @@
 // this same order; the dictionary lists them in this order too (a row may be listed twice,
 // see `dictionaryCount`).
 
+#include "params/four_cc.h"
 #include "params/params.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
-
-// A four-character code in reading order: FourCC("AtUp") == 0x41745570. Files and resources
-// store it as a little-endian 32-bit value, so its characters stand reversed there ("pUtA").
-constexpr std::uint32_t FourCC(const char (&code)[5]) {
-    return (std::uint32_t(std::uint8_t(code[0])) << 24) | (std::uint32_t(std::uint8_t(code[1])) << 16) |
-           (std::uint32_t(std::uint8_t(code[2])) << 8) | std::uint32_t(std::uint8_t(code[3]));
-}
 
 // How the field is declared in RimelaceParams.
 enum class FieldType : std::uint8_t { U8, I32, F32 };

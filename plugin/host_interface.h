@@ -34,11 +34,8 @@ using Handle = char**;            // pointer to a block whose first word is the 
 using Str255 = unsigned char[256];  // length byte, then up to 255 bytes
 using ConstStr255Param = const unsigned char*;
 
-// A four-character code in reading order: FourCC("8BIM") == 0x3842494D.
-constexpr std::uint32_t FourCC(const char (&code)[5]) {
-    return (std::uint32_t(std::uint8_t(code[0])) << 24) | (std::uint32_t(std::uint8_t(code[1])) << 16) |
-           (std::uint32_t(std::uint8_t(code[2])) << 8) | std::uint32_t(std::uint8_t(code[3]));
-}
+// FourCC("8BIM") == 0x3842494D: four-character codes, shared with the parameter table.
+#include "params/four_cc.h"
 
 struct Point {  // row first
     std::int16_t v, h;
