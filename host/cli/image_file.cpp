@@ -20,6 +20,14 @@ void FailWrite(const std::string& path, const std::string& why) {
     throw ImageFileError("cannot write '" + path + "': " + why);
 }
 
+void CheckReadSize(const std::string& path, std::uint64_t width, std::uint64_t height, int channels) {
+    constexpr std::uint64_t kMaxSide = 300000;
+    constexpr std::uint64_t kMaxSamples = std::uint64_t(1) << 31;
+    if (width == 0 || height == 0) FailRead(path, "the image has no pixels");
+    if (width > kMaxSide || height > kMaxSide || width * height * std::uint64_t(channels) > kMaxSamples)
+        FailRead(path, "the image is too large (" + std::to_string(width) + " x " + std::to_string(height) + " pixels)");
+}
+
 void CheckWritable(const std::string& path, const Image& image) {
     if (image.width <= 0 || image.height <= 0) FailWrite(path, "the image is empty");
     if (image.depth != 8 && image.depth != 16) FailWrite(path, "samples must have 8 or 16 bits");

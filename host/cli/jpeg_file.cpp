@@ -134,6 +134,7 @@ Image Decode(JpegReadJob& job, const std::string& path) {
         if (job.error.message[0]) FailRead(path, std::string("damaged JPEG file (") + job.error.message + ")");
         FailRead(path, "unsupported JPEG colour model (gray and RGB are read)");
     }
+    CheckReadSize(path, std::uint64_t(job.width), std::uint64_t(job.height), job.components);
     job.pixels.resize(std::size_t(job.width) * job.height * job.components);
     if (!ReadLines(&job)) FailRead(path, std::string("damaged or truncated JPEG file (") + job.error.message + ")");
 

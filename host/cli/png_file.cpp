@@ -98,6 +98,7 @@ Image ReadPng(const std::string& path) {
     if (!ReadHeader(&job)) FailRead(path, std::string("not a valid PNG file (") + job.message + ")");
     if (job.bitDepth != 8 && job.bitDepth != 16) FailRead(path, "unsupported PNG sample depth");
     if (job.channels < 1 || job.channels > 4) FailRead(path, "unsupported PNG colour type");
+    CheckReadSize(path, job.width, job.height, job.channels);
 
     job.pixels.resize(std::size_t(job.width) * job.height * job.channels * (job.bitDepth / 8));
     PointRows(job);

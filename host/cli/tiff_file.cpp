@@ -136,15 +136,17 @@ Image ReadTiff(const std::string& path) {
     if (!tiff) FailRead(path, "not a valid TIFF file (" + file.Why("cannot open") + ")");
 
     Image image;
-    image.width = int(Field<std::uint32_t>(tiff, TIFFTAG_IMAGEWIDTH, 0));
-    image.height = int(Field<std::uint32_t>(tiff, TIFFTAG_IMAGELENGTH, 0));
+    const auto width = Field<std::uint32_t>(tiff, TIFFTAG_IMAGEWIDTH, 0);
+    const auto height = Field<std::uint32_t>(tiff, TIFFTAG_IMAGELENGTH, 0);
+    CheckReadSize(path, width, height, 1);
+    image.width = int(width);
+    image.height = int(height);
     const auto bits = Field<std::uint16_t>(tiff, TIFFTAG_BITSPERSAMPLE, 1);
     const auto perPixel = Field<std::uint16_t>(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
     const auto format = Field<std::uint16_t>(tiff, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_UINT);
     const auto planar = Field<std::uint16_t>(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     std::uint16_t photometric = 0;
     if (TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric) != 1) FailRead(path, "TIFF file without a colour model");
-    if (image.width <= 0 || image.height <= 0) FailRead(path, "TIFF image without pixels");
     if (bits != 8 && bits != 16) FailRead(path, "unsupported TIFF sample depth " + std::to_string(bits) + " (8 or 16 bits are read)");
     if (format != SAMPLEFORMAT_UINT) FailRead(path, "unsupported TIFF sample format (unsigned integers are read)");
     image.depth = bits;
@@ -171,10 +173,8 @@ Image ReadTiff(const std::string& path) {
     if (extra > 1) FailRead(path, "unsupported TIFF image with " + std::to_string(extra) + " extra channels (one alpha channel is read)");
     image.alpha = extra == 1;
 
-    const std::size_t count = image.SampleCount();
-    if (count / std::size_t(image.Channels()) / std::size_t(image.width) != std::size_t(image.height))
-        FailRead(path, "TIFF image too large");
-    image.samples.resize(count);
+    CheckReadSize(path, std::uint64_t(image.width), std::uint64_t(image.height), image.Channels());
+    image.samples.resize(image.SampleCount());
     const bool separate = planar == PLANARCONFIG_SEPARATE && image.Channels() > 1;
     if (TIFFIsTiled(tiff)) ReadTiles(path, file, image, separate);
     else ReadStrips(path, file, image, separate);

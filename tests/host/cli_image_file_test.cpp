@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 #include <tiffio.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
@@ -145,6 +146,31 @@ TEST(ImageFile, DamagedTruncatedAndForeignFilesGiveAnErrorNamingTheFile) {
     EXPECT_NE(ReadError(folder.File("empty.png")).find("empty"), std::string::npos);
     EXPECT_NE(ReadError(folder.File("missing.png")).find("No such file"), std::string::npos);
     EXPECT_NE(ReadError(folder.Path()).find(folder.Path()), std::string::npos) << "a folder is not an image";
+}
+
+// A PNG signature, a header chunk claiming a picture of that size and an empty data chunk.
+std::string HugePngHeader(std::uint32_t width, std::uint32_t height) {
+    std::string chunk = "IHDR";
+    for (std::uint32_t v : {width, height})
+        for (int shift = 24; shift >= 0; shift -= 8) chunk += char((v >> shift) & 0xFF);
+    chunk += std::string("\x08\x02\x00\x00\x00", 5);  // 8-bit RGB
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(chunk.data()), uInt(chunk.size()));
+    std::string bytes = std::string("\x89PNG\r\n\x1a\n", 8) + std::string("\0\0\0\x0d", 4) + chunk;
+    for (int shift = 24; shift >= 0; shift -= 8) bytes += char((crc >> shift) & 0xFF);
+    const uLong dataCrc = crc32(0, reinterpret_cast<const Bytef*>("IDAT"), 4);
+    bytes += std::string("\0\0\0\0IDAT", 8);
+    for (int shift = 24; shift >= 0; shift -= 8) bytes += char((dataCrc >> shift) & 0xFF);
+    return bytes;
+}
+
+TEST(ImageFile, HugeClaimedSizesAreRefusedBeforeAnyAllocation) {
+    TempFolder folder;
+    WriteBytes(folder.File("huge.png"), HugePngHeader(400000, 400000));
+    EXPECT_NE(ReadError(folder.File("huge.png")).find("too large"), std::string::npos) << ReadError(folder.File("huge.png"));
+    WriteBytes(folder.File("wide.png"), HugePngHeader(200000, 20000));
+    EXPECT_NE(ReadError(folder.File("wide.png")).find("too large"), std::string::npos) << "2^31 samples at most";
+    WriteBytes(folder.File("fine.png"), HugePngHeader(64, 64));
+    EXPECT_NE(ReadError(folder.File("fine.png")).find("truncated"), std::string::npos) << "a sane size reads on, then ends";
 }
 
 TEST(ImageFile, CorruptedPngDataIsAnErrorNotAnAbort) {
