@@ -27,7 +27,7 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-}  // namespace
+} // namespace
 
 AtomicOutput::AtomicOutput(std::string destination) : destination_(std::move(destination)) {
     if (destination_.empty() || destination_.back() == '/')
@@ -62,4 +62,4 @@ void AtomicOutput::Commit() {
     pendingSlot_ = -1;
 }
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

@@ -28,4 +28,4 @@ void CheckReadSize(const std::string& path, std::uint64_t width, std::uint64_t h
 // Checks the image's size and sample count before a writer walks it.
 void CheckWritable(const std::string& path, const Image& image);
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

@@ -26,7 +26,7 @@ void OnInterrupt(int) {
     _exit(130);
 }
 
-}  // namespace
+} // namespace
 
 void InstallInterruptHandler() {
     struct sigaction action {};
@@ -36,9 +36,13 @@ void InstallInterruptHandler() {
     sigaction(SIGINT, &action, nullptr);
 }
 
-bool Interrupted() { return interrupts != 0; }
+bool Interrupted() {
+    return interrupts != 0;
+}
 
-void ClearInterrupted() { interrupts = 0; }
+void ClearInterrupted() {
+    interrupts = 0;
+}
 
 int AddPendingTempFile(const char* path) {
     const std::size_t length = std::strlen(path);
@@ -56,4 +60,4 @@ void RemovePendingTempFile(int slot) {
     if (slot >= 0 && slot < kSlots) slotUsed[slot] = 0;
 }
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

@@ -26,7 +26,9 @@ struct Stop {
     std::string message;
 };
 
-[[noreturn]] void Fail(int status, std::string message) { throw Stop{status, std::move(message)}; }
+[[noreturn]] void Fail(int status, std::string message) {
+    throw Stop{status, std::move(message)};
+}
 
 standin::HostKind HostKindFor(const std::string& name) {
     if (name == "photoshop") return standin::HostKind::Photoshop;
@@ -37,9 +39,12 @@ standin::HostKind HostKindFor(const std::string& name) {
 
 std::int16_t PlayInfoCode(PlayInfo info) {
     switch (info) {
-        case PlayInfo::DontDisplay: return plugInDialogDontDisplay;
-        case PlayInfo::Display: return plugInDialogDisplay;
-        case PlayInfo::Silent: return plugInDialogSilent;
+    case PlayInfo::DontDisplay:
+        return plugInDialogDontDisplay;
+    case PlayInfo::Display:
+        return plugInDialogDisplay;
+    case PlayInfo::Silent:
+        return plugInDialogSilent;
     }
     return plugInDialogSilent;
 }
@@ -50,19 +55,19 @@ standin::Descriptor ToHostDescriptor(const std::vector<DescriptorItem>& items) {
         standin::DescriptorItem out;
         out.key = item.key;
         switch (item.type) {
-            case ItemType::Boolean:
-                out.type = typeBoolean;
-                out.number = item.boolean ? 1 : 0;
-                break;
-            case ItemType::Integer:
-                out.type = typeInteger;
-                out.number = item.integer;
-                break;
-            case ItemType::UnitFloat:
-                out.type = typeUnitFloat;
-                out.unit = item.unit;
-                out.number = item.number;
-                break;
+        case ItemType::Boolean:
+            out.type = typeBoolean;
+            out.number = item.boolean ? 1 : 0;
+            break;
+        case ItemType::Integer:
+            out.type = typeInteger;
+            out.number = item.integer;
+            break;
+        case ItemType::UnitFloat:
+            out.type = typeUnitFloat;
+            out.unit = item.unit;
+            out.number = item.number;
+            break;
         }
         descriptor.items.push_back(out);
     }
@@ -94,7 +99,8 @@ std::vector<DescriptorItem> FromHostDescriptor(const standin::Descriptor& descri
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb{};
     if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
@@ -137,14 +143,18 @@ int Run(const FilterJob& job) {
         Fail(kExitBadInput, error.what());
     }
     if (job.maxSpace && (*job.maxSpace < 1 || *job.maxSpace > std::numeric_limits<std::int32_t>::max()))
-        Fail(kExitBadInput, "--max-space must lie between 1 and " + std::to_string(std::numeric_limits<std::int32_t>::max()));
-    const bool ownParams = !job.params.preset.empty() || !job.params.effect.empty() || !job.params.sets.empty();
+        Fail(kExitBadInput, "--max-space must lie between 1 and " +
+                                std::to_string(std::numeric_limits<std::int32_t>::max()));
+    const bool ownParams =
+        !job.params.preset.empty() || !job.params.effect.empty() || !job.params.sets.empty();
     if (!job.replay.empty() && ownParams)
-        Fail(kExitBadInput, "--replay plays a recorded action as it stands; it cannot be combined with --preset, --effect or --set");
+        Fail(kExitBadInput, "--replay plays a recorded action as it stands; it cannot be combined with "
+                            "--preset, --effect or --set");
 
     Image source = job.picture ? *job.picture : ReadInput(job.input, "");
     if (!job.picture && SameFile(job.input, job.output))
-        Fail(kExitBadInput, "the output '" + job.output + "' is the input file; the input is never overwritten, choose another name");
+        Fail(kExitBadInput, "the output '" + job.output +
+                                "' is the input file; the input is never overwritten, choose another name");
     if (const std::string why = CannotHold(format, source); !why.empty())
         Fail(kExitBadInput, "cannot write '" + job.output + "': " + why);
     CheckWritableFolder(job.output);
@@ -154,9 +164,9 @@ int Run(const FilterJob& job) {
     if (!job.selection.empty()) {
         const Image selection = ReadInput(job.selection, "selection");
         if (selection.width != source.width || selection.height != source.height)
-            Fail(kExitBadInput, "selection '" + job.selection + "' is " + std::to_string(selection.width) + " x " +
-                                    std::to_string(selection.height) + " pixels but the image is " + std::to_string(source.width) +
-                                    " x " + std::to_string(source.height));
+            Fail(kExitBadInput, "selection '" + job.selection + "' is " + std::to_string(selection.width) +
+                                    " x " + std::to_string(selection.height) + " pixels but the image is " +
+                                    std::to_string(source.width) + " x " + std::to_string(source.height));
         mask = MaskFromImage(selection);
     }
 
@@ -188,7 +198,8 @@ int Run(const FilterJob& job) {
     std::string loadError;
     if (!host.Load(module, &loadError)) {
         // The host's text names the module already when it can.
-        if (loadError.find(module) == std::string::npos) loadError = "cannot load the plug-in module '" + module + "': " + loadError;
+        if (loadError.find(module) == std::string::npos)
+            loadError = "cannot load the plug-in module '" + module + "': " + loadError;
         Fail(kExitFailed, loadError + " (choose another with --module)");
     }
 
@@ -214,7 +225,8 @@ int Run(const FilterJob& job) {
 
     Action recorded;
     if (!job.record.empty()) {
-        if (!result.recorded) Fail(kExitFailed, "the plug-in recorded no parameters, so '" + job.record + "' was not written");
+        if (!result.recorded)
+            Fail(kExitFailed, "the plug-in recorded no parameters, so '" + job.record + "' was not written");
         recorded.playInfo = PlayInfo::Silent;
         recorded.descriptor = FromHostDescriptor(*result.recorded);
     }
@@ -234,7 +246,7 @@ int Run(const FilterJob& job) {
     return kExitOk;
 }
 
-}  // namespace
+} // namespace
 
 std::string DefaultModulePath() {
     char self[4096];
@@ -266,4 +278,4 @@ int RunFilterJob(const FilterJob& job) {
     }
 }
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli
