@@ -240,8 +240,8 @@ int Run(const FilterJob& job) {
     } catch (const ImageFileError& error) {
         Fail(kExitFailed, NameDestination(error.what(), output));
     }
-    if (!job.record.empty()) WriteActionFile(job.record, recorded);
     if (Interrupted()) Fail(kExitCancelled, "cancelled (Ctrl-C); nothing was written");
+    if (!job.record.empty()) WriteActionFile(job.record, recorded);
     output.Commit();
     return kExitOk;
 }
