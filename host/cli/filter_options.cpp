@@ -26,7 +26,9 @@ void AddFilterOptions(CLI::App& command, FilterJob& job, std::int64_t& maxSpace)
                        "Write the parameters the plug-in recorded to this action file (JSON)");
     command.add_option("--host", job.host, "Host behaviour: photoshop, premiere or no-advance-state")
         ->check(CLI::IsMember({"photoshop", "premiere", "no-advance-state"}));
-    command.add_option("--max-space", maxSpace, "Memory in bytes the host offers the plug-in at prepare");
+    command.add_option(
+        "--max-space", maxSpace,
+        "Memory in bytes the host offers the plug-in at prepare (default: enough for one strip)");
     command.add_flag("--quiet,-q", job.quiet, "No progress bar");
     command.add_option("--module", job.module,
                        "Plug-in module to load (default: liblorvex.so beside this program)");

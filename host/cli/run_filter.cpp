@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 #include <new>
@@ -190,7 +191,16 @@ int Run(const FilterJob& job) {
     ProgressBar bar(stderr, !job.quiet && IsTerminal(stderr));
     standin::HostOptions options;
     options.kind = kind;
-    if (job.maxSpace) options.maxSpace = std::int32_t(*job.maxSpace);
+    if (job.maxSpace) {
+        options.maxSpace = std::int32_t(*job.maxSpace);
+    } else {
+        // Enough for the whole image in one strip (the plug-in counts a mask byte and an input and
+        // an output byte per plane for each pixel), as a host with plenty of memory offers.
+        const std::int64_t perRow = std::int64_t(source.width) * (1 + 2 * source.Channels());
+        const std::int64_t whole = perRow * source.height + 1;
+        options.maxSpace = std::int32_t(
+            std::clamp<std::int64_t>(whole, options.maxSpace, std::numeric_limits<std::int32_t>::max()));
+    }
     options.progress = [&bar](std::int32_t done, std::int32_t total) { bar.Update(done, total); };
     options.abort = [] { return Interrupted(); };
     standin::Host host(options);
