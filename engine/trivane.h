@@ -208,7 +208,9 @@ TRIVANE_API void __GetZBuff(float*& buffer, int& width, int& height);
 // both non-zero, moves each point's x, y away from the vanishing point by 1 / (1 - z / far).
 TRIVANE_API void __AddPersp(int count, __Point3ds* points, float val, float x, float y, float far);
 
-// Orders the triangles in place by the sum of their vertices' z, farthest first. Stable.
+// Orders the triangles in place by the sum of their vertices' z, farthest first. Below 100
+// triangles a bubble sort (equal keys keep their order), from 100 on a diminishing-gap sort
+// (equal neighbours are never swapped, but equal keys may change order). Whole records move.
 TRIVANE_API void __Sort(int count, __Triangle3ds* triangles, __Point3ds* points);
 
 // Replace *buffer (rows * rowSamples samples, a platform::AllocPages block) by a new block of the

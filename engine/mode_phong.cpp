@@ -1,0 +1,75 @@
+// Mode 6 "Phong": filled triangles shaded with the barycentric mix of the unit vertex normals
+// (with _UsePhong2 and _Quality, a quadratic mix through the edge-mid normals).
+#include <cmath>
+
+#include "engine/raster_fill_p.h"
+
+namespace trivane {
+namespace {
+
+struct VertexNormals {
+    float n[3][3];      // unit vertex normals (a zero normal stays zero)
+    float mid[3][3];    // mean of normals 0-1, 1-2, 2-0 (quadratic mix only)
+
+    explicit VertexNormals(const TriangleSetup& s) {
+        for (int i = 0; i < 3; ++i) {
+            float x = s.v[i].nx, y = s.v[i].ny, z = s.v[i].nz;
+            float length = std::sqrt(x * x + y * y + z * z);
+            if (length > 0.0f) x /= length, y /= length, z /= length;
+            n[i][0] = x, n[i][1] = y, n[i][2] = z;
+        }
+        for (int i = 0; i < 3; ++i) {
+            for (int k = 0; k < 3; ++k) mid[i][k] = (n[i][k] + n[(i + 1) % 3][k]) * 0.5f;
+        }
+    }
+
+    __Point Linear(const float w[3]) const {
+        return __Point{w[0] * n[0][0] + w[1] * n[1][0] + w[2] * n[2][0],
+                       w[0] * n[0][1] + w[1] * n[1][1] + w[2] * n[2][1],
+                       w[0] * n[0][2] + w[1] * n[1][2] + w[2] * n[2][2]};
+    }
+
+    // Squared weights on the vertices and doubled cross weights on the edge means: the weights sum
+    // to (w0 + w1 + w2)^2 = 1.
+    __Point Quadratic(const float w[3]) const {
+        float out[3];
+        for (int k = 0; k < 3; ++k) {
+            out[k] = w[0] * w[0] * n[0][k] + w[1] * w[1] * n[1][k] + w[2] * w[2] * n[2][k] +
+                     2.0f * w[0] * w[1] * mid[0][k] + 2.0f * w[1] * w[2] * mid[1][k] +
+                     2.0f * w[2] * w[0] * mid[2][k];
+        }
+        return __Point{out[0], out[1], out[2]};
+    }
+};
+
+template <typename S, bool kQuality, bool kQuadratic>
+void PhongTriangles(const SceneCall& call) {
+    DrawFilledTriangles<S, kQuality>(call, [&call](__Triangle3ds* t, const TriangleSetup& s) {
+        PixelShader shader(call, t, s);
+        VertexNormals normals(s);
+        return [shader, normals](int px, int py, float z, __PrevInfo* previous, float& red, float& green,
+                                 float& blue) {
+            float w[3];
+            shader.Weights(px, py, w);
+            __Point normal = kQuadratic ? normals.Quadratic(w) : normals.Linear(w);
+            return shader.Shade(px, py, z, w, normal, previous, red, green, blue);
+        };
+    });
+}
+
+template <typename S, bool kQuality>
+struct PhongLoop {
+    static void Run(const SceneCall& call) {
+        if (kQuality && _UsePhong2) {
+            PhongTriangles<S, kQuality, true>(call);
+        } else {
+            PhongTriangles<S, kQuality, false>(call);
+        }
+    }
+};
+
+}  // namespace
+
+void DrawPhong(const SceneCall& call) { DispatchFilled<PhongLoop>(call); }
+
+}  // namespace trivane

@@ -1,0 +1,227 @@
+#pragma once
+// Scan conversion of one filled triangle, shared by every filled mode and __RasterSolid.
+//
+// A pixel (px, py) is sampled at its integer position. It is inside the triangle when every
+// fixed-point edge function reaches its bias there (top and left edges inclusive), so triangles
+// that share an edge never both take, nor both miss, a pixel along it. Rows are walked top to
+// bottom; each row's span of inside pixels is solved exactly from the edge functions.
+//
+// With kQuality, the pixels outside the triangle but within one pixel of it are edge pixels: they
+// are shaded without a previous-pixel record, blended with their edge coverage, and leave the
+// depth buffer as they found it, so anti-aliased edges never occlude later triangles.
+//
+// Shade is called as shade(px, py, z, previous, red, green, blue) and returns the opacity; it fills
+// the previous-pixel record itself when one is given.
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/raster_p.h"
+
+namespace trivane {
+
+namespace fill_detail {
+
+inline std::int64_t FloorDiv(std::int64_t n, std::int64_t d) {  // d > 0
+    std::int64_t q = n / d;
+    return (n % d != 0 && n < 0) ? q - 1 : q;
+}
+
+// The inside span [xs, xe] of row py (empty when xs > xe), before clipping.
+inline void RowSpan(const TriangleSetup& s, int py, std::int64_t& xs, std::int64_t& xe) {
+    xs = INT32_MIN;
+    xe = INT32_MAX;
+    for (const EdgeFunction& e : s.edges) {
+        std::int64_t row = e.dy * py + e.c;
+        if (e.dx > 0) {
+            xs = std::max(xs, -FloorDiv(row - e.bias, e.dx));  // ceil((bias - row) / dx)
+        } else if (e.dx < 0) {
+            xe = std::min(xe, FloorDiv(row - e.bias, -e.dx));
+        } else if (row < e.bias) {
+            xs = 1, xe = 0;
+        }
+    }
+}
+
+// Columns of row py within one pixel of the triangle: the triangle's x-extent over rows
+// py - 1 .. py + 1, grown by one pixel.
+inline bool RowBand(const TriangleSetup& s, int py, std::int64_t& bx0, std::int64_t& bx1) {
+    float lo = static_cast<float>(py) - 1.0f, hi = static_cast<float>(py) + 1.0f;
+    float xmin = INFINITY, xmax = -INFINITY;
+    for (const EdgeLine& l : s.lines) {
+        float y0 = std::min(l.ay, l.by), y1 = std::max(l.ay, l.by);
+        float ya = std::max(lo, y0), yb = std::min(hi, y1);
+        if (ya > yb) continue;
+        if (l.ay == l.by) {
+            xmin = std::min({xmin, l.ax, l.bx});
+            xmax = std::max({xmax, l.ax, l.bx});
+            continue;
+        }
+        for (float y : {ya, yb}) {
+            float x = l.ax + (y - l.ay) * (l.bx - l.ax) / (l.by - l.ay);
+            xmin = std::min(xmin, x);
+            xmax = std::max(xmax, x);
+        }
+    }
+    if (!(xmin <= xmax)) return false;
+    bx0 = static_cast<std::int64_t>(std::floor(xmin - 1.0f));
+    bx1 = static_cast<std::int64_t>(std::ceil(xmax + 1.0f));
+    return true;
+}
+
+}  // namespace fill_detail
+
+// Draws triangle s into image (the target or the layer). Pixels stay inside [0, Zwidth) x
+// [0, Zheight) and, with kQuality, inside the layer box [boxX0, boxX1) x [boxY0, boxY1).
+template <typename S, bool kQuality, bool kDepth, typename Shade>
+void FillTriangle(const TriangleSetup& s, BYTE* image, Shade& shade, int boxX0, int boxY0, int boxX1, int boxY1) {
+    const float full = static_cast<float>(g_state.fullScale);
+    float* const zbuffer = kDepth ? ZBuff : nullptr;
+    const int width = Zwidth;
+    const std::int64_t clipX0 = kQuality ? std::max(0, boxX0) : 0;
+    const std::int64_t clipX1 = kQuality ? std::min(width, boxX1) - 1 : width - 1;
+    // One row more than the float extent each way: the fixed-point vertices may round across a
+    // row, and the edge band reaches one pixel beyond the triangle.
+    int rowFirst = std::max(kQuality ? boxY0 : 0, static_cast<int>(std::floor(s.minY)) - 1);
+    int rowLast = std::min((kQuality ? boxY1 : static_cast<int>(Zheight)) - 1,
+                           static_cast<int>(std::ceil(s.maxY)) + 1);
+
+    __PrevInfo previous{};
+    float red, green, blue;
+
+    auto edgePixel = [&](int px, int py) {
+        float fx = static_cast<float>(px), fy = static_cast<float>(py);
+        float coverage = EdgeCoverage(s, fx, fy);
+        if (!(coverage > 0.0f)) return;
+        float z = PlaneDepth(s, fx, fy);
+        float saved = 0.0f;
+        float* depth = nullptr;
+        if (zbuffer != nullptr) {
+            depth = &zbuffer[static_cast<std::size_t>(py) * width + px];
+            if (!(*depth < z)) return;
+            saved = *depth;
+            *depth = z;
+        }
+        float opacity = shade(px, py, z, static_cast<__PrevInfo*>(nullptr), red, green, blue);
+        BlendPixel<S>(reinterpret_cast<S*>(image + PixelOffset(px, py)), red, green, blue, coverage * opacity, full);
+        if (depth != nullptr) *depth = saved;
+    };
+
+    for (int py = rowFirst; py <= rowLast; ++py) {
+        std::int64_t xs, xe;
+        fill_detail::RowSpan(s, py, xs, xe);
+        const float fy = static_cast<float>(py);
+        previous.valid = 0;
+
+        std::int64_t bx0 = 0, bx1 = -1;
+        if (kQuality && fill_detail::RowBand(s, py, bx0, bx1)) {
+            bx0 = std::max(bx0, clipX0);
+            bx1 = std::min(bx1, clipX1);
+            // Left of the span (or the whole band when the row has no inside pixel).
+            std::int64_t leftEnd = xs <= xe ? std::min(xs - 1, bx1) : bx1;
+            for (std::int64_t px = bx0; px <= leftEnd; ++px) edgePixel(static_cast<int>(px), py);
+        }
+
+        std::int64_t first = std::max(xs, clipX0), last = std::min(xe, clipX1);
+        float* depthRow = zbuffer != nullptr ? zbuffer + static_cast<std::size_t>(py) * width : nullptr;
+        for (std::int64_t px = first; px <= last; ++px) {
+            const float fx = static_cast<float>(px);
+            float z = PlaneDepth(s, fx, fy);
+            if (depthRow != nullptr) {
+                if (!(depthRow[px] < z)) continue;
+                depthRow[px] = z;
+            }
+            float opacity = shade(static_cast<int>(px), py, z, &previous, red, green, blue);
+            BlendPixel<S>(reinterpret_cast<S*>(image + PixelOffset(static_cast<int>(px), py)), red, green, blue,
+                          opacity, full);
+        }
+
+        if (kQuality && xs <= xe) {
+            for (std::int64_t px = std::max(xe + 1, bx0); px <= bx1; ++px) edgePixel(static_cast<int>(px), py);
+        }
+    }
+}
+
+}  // namespace trivane
+
+namespace trivane {
+
+// The triangle loop of a filled mode: orientation test, set-up, then the triangle drawn straight
+// into the target, or with kQuality into the layer and composited. makeShade(triangle, setup)
+// gives the mode's shading functor for one triangle.
+template <typename S, bool kQuality, typename MakeShade>
+void DrawFilledTriangles(const SceneCall& call, MakeShade makeShade) {
+    TriangleSetup s;
+    for (int i = 0; i < call.triangleCount; ++i) {
+        __Triangle3ds* t = &call.triangles[i];
+        if (!PassesOrientation(*t, call.points)) continue;
+        if (!SetupTriangle(*t, call.points, call.cx, call.cy, s)) continue;
+        auto shade = makeShade(t, s);
+        if (kQuality) {
+            int x0, y0, x1, y1;
+            LayerBox(s, x0, y0, x1, y1);
+            if (x1 <= x0 || y1 <= y0) continue;
+            ClearLayer(call, x0, y0, x1, y1);
+            FillTriangle<S, true, true>(s, call.layer, shade, x0, y0, x1, y1);
+            CompositeLayer<S>(call, x0, y0, x1, y1);
+        } else {
+            FillTriangle<S, false, true>(s, call.target, shade, 0, 0, Zwidth, Zheight);
+        }
+    }
+}
+
+// Calls the installed shading for one pixel of a filled triangle with the given normal, adding
+// texture coordinates when the triangle is mapped, and records the pixel as the previous one.
+struct PixelShader {
+    const SceneCall* call;
+    __Triangle3ds* triangle;
+    const TriangleSetup* s;
+    float x[3], y[3];  // screen positions of the set-up vertices
+
+    PixelShader(const SceneCall& c, __Triangle3ds* t, const TriangleSetup& setup) : call(&c), triangle(t), s(&setup) {
+        for (int i = 0; i < 3; ++i) x[i] = setup.v[i].x, y[i] = setup.v[i].y;
+    }
+
+    void Weights(int px, int py, float w[3]) const {
+        CramerWeights(x, y, s->det, static_cast<float>(px), static_cast<float>(py), w);
+    }
+
+    float Shade(int px, int py, float z, const float* w, __Point normal, __PrevInfo* previous, float& red,
+                float& green, float& blue) const {
+        const float fx = static_cast<float>(px), fy = static_cast<float>(py);
+        const float ox = static_cast<float>(call->cx), oy = static_cast<float>(call->cy);
+        float u = 0.0f, v = 0.0f;
+        if (s->mapped) {
+            float own[3];
+            if (w == nullptr) {
+                Weights(px, py, own);
+                w = own;
+            }
+            TextureAt(*s, call->cx, call->cy, fx, fy, z, w, u, v);
+        }
+        float opacity = g_state.renderOnePixel(
+            ox, oy, call->target, call->background, fx - ox, fy - oy, z, triangle, call->materials,
+            call->materialCount, red, green, blue, &normal, s->mapped, u, v, call->textures, call->lightCount,
+            call->lights, previous, call->glass, s->nx, s->ny, s->nz, s->d);
+        if (previous != nullptr) {
+            previous->valid = 1;
+            previous->x = fx - ox;
+            previous->y = fy - oy;
+            previous->u = u;
+            previous->v = v;
+        }
+        return opacity;
+    }
+};
+
+// Picks the sample type and the edge treatment once per call.
+template <template <typename, bool> class Loop>
+void DispatchFilled(const SceneCall& call) {
+    if (_Deep) {
+        _Quality ? Loop<std::uint16_t, true>::Run(call) : Loop<std::uint16_t, false>::Run(call);
+    } else {
+        _Quality ? Loop<BYTE, true>::Run(call) : Loop<BYTE, false>::Run(call);
+    }
+}
+
+}  // namespace trivane

@@ -1,0 +1,159 @@
+#pragma once
+// Library-private machinery shared by every filled draw mode: the per-call description of a scene,
+// the triangle set-up and the pixel rules (blend, edge coverage, layer compositing).
+
+#include <cmath>
+#include <cstdint>
+
+#include "engine/state_p.h"
+
+namespace trivane {
+
+// Everything one __RasterScene call hands to the mode's triangle loop.
+struct SceneCall {
+    BYTE* target = nullptr;      // the caller's image
+    BYTE* background = nullptr;  // what the shading sees as background (never null)
+    int triangleCount = 0;
+    __Triangle3ds* triangles = nullptr;
+    __Point3ds* points = nullptr;
+    int cx = 0, cy = 0;
+    int materialCount = 0;
+    material3ds* materials = nullptr;
+    __Texture* textures = nullptr;
+    int lightCount = 0;
+    light3ds* lights = nullptr;
+    GlassProp* glass = nullptr;
+    BYTE* layer = nullptr;       // one triangle at a time (layered drawing)
+    BYTE* edge = nullptr;        // first partial edge composited at each pixel
+    BYTE* underEdge = nullptr;   // the target colour under that edge
+};
+
+// A triangle's loop over the scene: one per draw mode, chosen once per call.
+using TriangleLoop = void (*)(const SceneCall& call);
+void DrawFlat(const SceneCall& call);   // mode 3
+void DrawPhong(const SceneCall& call);  // mode 6
+
+// One vertex after set-up: image coordinates (origin added) and its attributes.
+struct SetupVertex {
+    float x, y, z;
+    float nx, ny, nz;
+    float u, v;
+    BYTE mapped;
+};
+
+// Fixed-point edge function E(px, py) = dx * px + dy * py + c over integer pixel positions, in
+// units of 1/256 pixel squared; a pixel is inside every edge when E >= bias (bias 0 on top and
+// left edges, 1 on the others, so that neighbours sharing an edge never both take a pixel).
+struct EdgeFunction {
+    std::int64_t dx, dy, c, bias;
+};
+
+// An edge line a*x + b*y + c = 0 with the triangle on its negative side, for edge coverage.
+struct EdgeLine {
+    float ax, ay, bx, by;  // end points
+    float a, b, c, length;
+};
+
+// A triangle ready for scan conversion (vertex 0 has the greatest y, winding made consistent).
+struct TriangleSetup {
+    SetupVertex v[3];
+    float minX, maxX, minY, maxY;
+    float nx, ny, nz, d;          // unit plane normal (nz <= 0) and plane constant
+    float det;                    // Cramer determinant of the screen positions
+    EdgeFunction edges[3];
+    EdgeLine lines[3];
+    BYTE mapped;                  // all three vertices mapped
+};
+
+// Builds the set-up of triangle t (vertex indices into points, origin cx, cy). Returns false for a
+// triangle that is not drawn: bad indices, non-finite or huge coordinates, degenerate shape.
+bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int cy, TriangleSetup& out);
+
+// Orientation of triangle t in its given vertex order: N.z of (V2 - V1) x (V0 - V1).
+bool FacesViewer(const __Triangle3ds& t, const __Point3ds* points, float& normalZ);
+
+// Whether the orientation test lets triangle t through in the current pass.
+bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points);
+
+// Depth of pixel (px, py) on the triangle's plane.
+inline float PlaneDepth(const TriangleSetup& s, float px, float py) {
+    if (std::fabs(s.nz) < 0.01f) return s.v[0].z;
+    return -(s.nx * px + s.ny * py + s.d) / s.nz;
+}
+
+// Edge coverage 0..1 of an outside pixel (px, py): the largest coverage any edge gives it.
+float EdgeCoverage(const TriangleSetup& s, float px, float py);
+
+// Barycentric weights of (px, py) for screen positions (x[i], y[i]) with Cramer determinant det:
+// clamped to >= 0 and divided by their sum when positive.
+inline void CramerWeights(const float x[3], const float y[3], float det, float px, float py, float w[3]) {
+    w[0] = (px * (y[1] - y[2]) - x[1] * (py - y[2]) + x[2] * (py - y[1])) / det;
+    w[1] = (x[0] * (py - y[2]) - px * (y[0] - y[2]) + x[2] * (y[0] - py)) / det;
+    w[2] = (x[0] * (y[1] - py) - x[1] * (y[0] - py) + px * (y[0] - y[1])) / det;
+    for (int i = 0; i < 3; ++i) {
+        if (!(w[i] >= 0.0f)) w[i] = 0.0f;
+    }
+    float sum = w[0] + w[1] + w[2];
+    if (sum > 0.0f) {
+        w[0] /= sum;
+        w[1] /= sum;
+        w[2] /= sum;
+    }
+}
+
+// Texture coordinates of (px, py): the barycentric mix of the vertices' u, v, perspective-correct
+// while a perspective is in force. Only for triangles whose three vertices are mapped.
+void TextureAt(const TriangleSetup& s, int cx, int cy, float px, float py, float z, const float w[3], float& u,
+               float& v);
+
+// ---- Pixel rules --------------------------------------------------------------------------------------
+
+template <typename S>
+inline S ClampSample(float value, float full) {
+    if (!(value > 0.0f)) return 0;
+    if (value >= full) return static_cast<S>(full);
+    return static_cast<S>(value);
+}
+
+// Blends a shaded colour into one pixel with coverage g (the filled modes' pixel rule).
+template <typename S>
+inline void BlendPixel(S* pixel, float red, float green, float blue, float g, float full) {
+    if (!(g > 0.0f)) return;
+    if (g >= 1.0f) {
+        pixel[0] = ClampSample<S>(red, full);
+        pixel[1] = ClampSample<S>(green, full);
+        pixel[2] = ClampSample<S>(blue, full);
+        pixel[3] = static_cast<S>(full);
+        return;
+    }
+    float cover = g * full;
+    if (pixel[3] == 0) {
+        pixel[0] = ClampSample<S>(red, full);
+        pixel[1] = ClampSample<S>(green, full);
+        pixel[2] = ClampSample<S>(blue, full);
+        pixel[3] = ClampSample<S>(cover, full);
+        return;
+    }
+    // old + (colour - old) * g: the same as g * colour + (1 - g) * old, exact when they agree.
+    const float colour[3] = {red, green, blue};
+    for (int k = 0; k < 3; ++k) {
+        float old = pixel[k];
+        pixel[k] = ClampSample<S>(old + (colour[k] - old) * g, full);
+    }
+    S covered = ClampSample<S>(cover, full);
+    if (covered > pixel[3]) pixel[3] = covered;
+}
+
+// Composites the layer into the target over the box [x0, x1) x [y0, y1), keeping the edge and
+// under-edge memories, so that a second edge of similar colour blends against what lay under the
+// first rather than against the first one's half-blended pixel.
+template <typename S>
+void CompositeLayer(const SceneCall& call, int x0, int y0, int x1, int y1);
+
+// Clears the layer over the box [x0, x1) x [y0, y1).
+void ClearLayer(const SceneCall& call, int x0, int y0, int x1, int y1);
+
+// The layer box of a triangle: its bounding box grown by 3 pixels, clipped to Zwidth x Zheight.
+void LayerBox(const TriangleSetup& s, int& x0, int& y0, int& x1, int& y1);
+
+}  // namespace trivane

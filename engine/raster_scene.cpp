@@ -1,0 +1,150 @@
+// __RasterScene: the per-call set-up (Z-buffer, default light, working buffers), the pass loop
+// (back faces first when asked) and the choice of the draw mode's triangle loop.
+#include <cstring>
+
+#include "engine/raster_p.h"
+#include "platform/platform.h"
+
+namespace trivane {
+namespace {
+
+// The triangle loop of a draw mode, or null for a mode that draws nothing (yet).
+TriangleLoop LoopOfMode(BYTE mode) {
+    switch (mode) {
+        case 3: return DrawFlat;
+        case 6: return DrawPhong;
+        default: return nullptr;
+    }
+}
+
+void FillEmptyDepth(float* buffer, std::size_t count) {
+    std::memset(buffer, 0xFE, count * sizeof(float));
+}
+
+// Working buffers of one call, released on every way out.
+struct WorkingBuffers {
+    BYTE* backCopy = nullptr;
+    BYTE* layer = nullptr;
+    BYTE* edge = nullptr;
+    BYTE* underEdge = nullptr;
+    float* glassDepth = nullptr;
+
+    bool Allocate(std::size_t imageBytes, std::size_t pixels) {
+        backCopy = static_cast<BYTE*>(platform::AllocPages(imageBytes));
+        layer = static_cast<BYTE*>(platform::AllocPages(imageBytes));
+        edge = static_cast<BYTE*>(platform::AllocPages(imageBytes));
+        underEdge = static_cast<BYTE*>(platform::AllocPages(imageBytes));
+        glassDepth = static_cast<float*>(platform::AllocPages(pixels * sizeof(float)));
+        if (glassDepth != nullptr) FillEmptyDepth(glassDepth, pixels);
+        return backCopy && layer && edge && underEdge && glassDepth;
+    }
+    ~WorkingBuffers() {
+        platform::FreePages(backCopy);
+        platform::FreePages(layer);
+        platform::FreePages(edge);
+        platform::FreePages(underEdge);
+        platform::FreePages(glassDepth);
+    }
+};
+
+// Restores the library's per-call state when the call ends.
+struct CallScope {
+    bool ownsDepth = false;
+    bool ownsLight = false;
+    ~CallScope() {
+        if (ownsDepth) {
+            platform::FreePages(ZBuff);
+            ZBuff = nullptr;
+        }
+        if (ownsLight) g_state.defaultLight = nullptr;
+        g_state.backCopy = nullptr;
+        g_state.glassDepth = nullptr;
+        _DrawBackFaces1 = 0;
+    }
+};
+
+}  // namespace
+}  // namespace trivane
+
+using namespace trivane;
+
+void __RasterScene(BYTE* target, BYTE* background, int width, int height, int stride, int /*unused*/,
+                   int triangleCount, __Triangle3ds* triangles, __Point3ds* points, int cx, int cy,
+                   int materialCount, material3ds* materials, __Texture* textures, int lightCount,
+                   light3ds* lights, GlassProp* glass) {
+    // 1. Sample depth and addressing.
+    g_state.stride = stride;
+    g_state.fullScale = _Deep ? 32768 : 255;
+    g_state.pixelBytes = _Deep ? 8 : 4;
+
+    // 2. Mode 0 uses no buffers and runs a single pass.
+    if (_DrawMode == 0) {
+        _DrawBackFaces = 0;
+        _DrawBackFaces1 = 0;
+        return;  // the outline mode is drawn by its own path when present
+    }
+
+    // An image the call cannot address safely is left alone.
+    if (target == nullptr || width <= 0 || height <= 0 || width > 0x7FFFFFFF / 4 || stride < width * 4) return;
+    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    const std::size_t imageBytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height) *
+                                   (_Deep ? 2u : 1u);
+
+    CallScope scope;
+    // 3. Z-buffer: the caller's when its size matches, else one of our own for this call.
+    if (!(ZBuff != nullptr && Zwidth == width && Zheight == height)) {
+        platform::FreePages(ZBuff);
+        Zwidth = width;
+        Zheight = height;
+        ZBuff = static_cast<float*>(platform::AllocPages(pixels * sizeof(float)));
+        if (ZBuff == nullptr) return;
+        FillEmptyDepth(ZBuff, pixels);
+        scope.ownsDepth = true;
+    }
+
+    // 4. Default light for a call without lights.
+    light3ds ownLight{};
+    if (g_state.defaultLight == nullptr && lightCount <= 0) {
+        std::memcpy(ownLight.name, "Default", 8);
+        ownLight.x = 200.0f, ownLight.y = 200.0f, ownLight.z = 1000.0f;
+        ownLight.r = ownLight.g = ownLight.b = 1.0f;
+        ownLight.multiplier = 1.0f;
+        g_state.defaultLight = &ownLight;
+        scope.ownsLight = true;
+    }
+
+    // 5. Working buffers.
+    WorkingBuffers buffers;
+    if (!buffers.Allocate(imageBytes, pixels)) return;
+    if (background != nullptr) std::memcpy(buffers.backCopy, background, imageBytes);
+    g_state.backCopy = buffers.backCopy;
+    g_state.glassDepth = buffers.glassDepth;
+
+    SceneCall call;
+    call.target = target;
+    call.background = background != nullptr ? background : buffers.backCopy;
+    call.triangleCount = (triangles != nullptr && points != nullptr && triangleCount > 0) ? triangleCount : 0;
+    call.triangles = triangles;
+    call.points = points;
+    call.cx = cx, call.cy = cy;
+    call.materialCount = materials != nullptr ? materialCount : 0;
+    call.materials = materials;
+    call.textures = textures;
+    call.lightCount = lights != nullptr && lightCount > 0 ? lightCount : 0;
+    call.lights = lights;
+    call.glass = glass;
+    call.layer = buffers.layer;
+    call.edge = buffers.edge;
+    call.underEdge = buffers.underEdge;
+
+    // 6. and the pass loop: back faces first when asked, then the front faces over them.
+    const TriangleLoop loop = LoopOfMode(_DrawMode);
+    _DrawBackFaces1 = _DrawBackFaces;
+    for (;;) {
+        if (loop != nullptr) loop(call);
+        if (!_DrawBackFaces1) break;
+        std::memcpy(buffers.backCopy, target, imageBytes);
+        _DrawBackFaces1 = 0;
+        if (scope.ownsDepth) FillEmptyDepth(ZBuff, pixels);
+    }
+}

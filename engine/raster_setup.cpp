@@ -1,0 +1,195 @@
+// Triangle set-up shared by the filled modes: vertex order, plane, barycentric determinant, the
+// fixed-point edge functions of the scan conversion and the edge lines of the coverage.
+#include <algorithm>
+#include <cmath>
+
+#include "engine/raster_p.h"
+
+namespace trivane {
+namespace {
+
+constexpr float kPi = 3.14159265358979f;
+// Coordinates beyond this many pixels from the image origin are not drawn (keeps the fixed-point
+// edge functions inside 64 bits).
+constexpr float kCoordinateLimit = 2097152.0f;
+
+bool Finite(float value) { return std::isfinite(value); }
+
+// Direction angle in [0, 2pi) of (dx, dy), measured from +x towards +y.
+float DirectionAngle(float dx, float dy, float length) {
+    auto arc = [length](float side) { return std::acos(std::min(std::fabs(side) / length, 1.0f)); };
+    if (dx >= 0.0f && dy > 0.0f) return arc(dx);
+    if (dx < 0.0f && dy > 0.0f) return kPi / 2 + arc(dy);
+    if (dx < 0.0f) return kPi + arc(dx);
+    return 3 * kPi / 2 + arc(dy);
+}
+
+SetupVertex MakeVertex(const __Point3ds& p, int cx, int cy) {
+    return SetupVertex{p.x + static_cast<float>(cx), p.y + static_cast<float>(cy), p.z, p.nx, p.ny, p.nz,
+                       p.u, p.v, p.mapped};
+}
+
+EdgeFunction MakeEdgeFunction(std::int64_t ax, std::int64_t ay, std::int64_t bx, std::int64_t by) {
+    EdgeFunction e;
+    e.dx = -(by - ay) * 256;
+    e.dy = (bx - ax) * 256;
+    e.c = (by - ay) * ax - (bx - ax) * ay;
+    e.bias = (e.dx > 0 || (e.dx == 0 && e.dy > 0)) ? 0 : 1;
+    return e;
+}
+
+EdgeLine MakeEdgeLine(const SetupVertex& a, const SetupVertex& b) {
+    EdgeLine l;
+    l.ax = a.x, l.ay = a.y, l.bx = b.x, l.by = b.y;
+    l.a = b.y - a.y;
+    l.b = -(b.x - a.x);
+    l.c = -(l.a * a.x + l.b * a.y);
+    l.length = std::sqrt(l.a * l.a + l.b * l.b);
+    return l;
+}
+
+}  // namespace
+
+bool FacesViewer(const __Triangle3ds& t, const __Point3ds* points, float& normalZ) {
+    const __Point3ds& p0 = points[t.v0];
+    const __Point3ds& p1 = points[t.v1];
+    const __Point3ds& p2 = points[t.v2];
+    normalZ = (p2.x - p1.x) * (p0.y - p1.y) - (p2.y - p1.y) * (p0.x - p1.x);
+    return normalZ >= 0.0f;
+}
+
+bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points) {
+    if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
+    if (_DubleSide) return true;
+    if (!_DrawBackFaces1 && _UseMultyRefract == 2) return true;
+    float normalZ;
+    bool front = FacesViewer(t, points, normalZ);
+    return _DrawBackFaces1 ? normalZ < 0.0f : front;
+}
+
+bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int cy, TriangleSetup& s) {
+    if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
+    SetupVertex v[3] = {MakeVertex(points[t.v0], cx, cy), MakeVertex(points[t.v1], cx, cy),
+                        MakeVertex(points[t.v2], cx, cy)};
+    for (const SetupVertex& p : v) {
+        if (!Finite(p.x) || !Finite(p.y) || !Finite(p.z)) return false;
+        if (std::fabs(p.x) > kCoordinateLimit || std::fabs(p.y) > kCoordinateLimit) return false;
+    }
+
+    // Vertex of greatest y first (the first of equal ones), keeping the cyclic order.
+    int first = 0;
+    for (int i = 1; i < 3; ++i) {
+        if (v[i].y > v[first].y) first = i;
+    }
+    for (int i = 0; i < 3; ++i) s.v[i] = v[(first + i) % 3];
+
+    // Consistent winding from the directions of the two edges leaving the first vertex.
+    float d1x = s.v[1].x - s.v[0].x, d1y = s.v[1].y - s.v[0].y;
+    float d2x = s.v[2].x - s.v[0].x, d2y = s.v[2].y - s.v[0].y;
+    float len1 = std::sqrt(d1x * d1x + d1y * d1y);
+    float len2 = std::sqrt(d2x * d2x + d2y * d2y);
+    if (!(len1 > 0.0f) || !(len2 > 0.0f)) return false;
+    float turn = DirectionAngle(d2x, d2y, len2) - DirectionAngle(d1x, d1y, len1);
+    if (!(std::fabs(turn) >= 1e-5f)) return false;
+    if (turn < 0.0f || turn > 3.141592f) std::swap(s.v[1], s.v[2]);
+
+    // Plane through the three vertices, its normal turned away from the viewer.
+    const SetupVertex& a = s.v[0];
+    const SetupVertex& b = s.v[1];
+    const SetupVertex& c = s.v[2];
+    float e1x = a.x - b.x, e1y = a.y - b.y, e1z = a.z - b.z;
+    float e2x = c.x - b.x, e2y = c.y - b.y, e2z = c.z - b.z;
+    float nx = e1y * e2z - e1z * e2y;
+    float ny = e1z * e2x - e1x * e2z;
+    float nz = e1x * e2y - e1y * e2x;
+    if (nz > 0.0f) return false;
+    float length = std::sqrt(nx * nx + ny * ny + nz * nz);
+    if (!(length > 0.0f)) length = 1.0f;
+    s.nx = nx / length, s.ny = ny / length, s.nz = nz / length;
+    s.d = -(s.nx * a.x + s.ny * a.y + s.nz * a.z);
+
+    s.det = a.x * (b.y - c.y) - b.x * (a.y - c.y) + c.x * (a.y - b.y);
+    if (s.det == 0.0f || !Finite(s.det)) return false;
+
+    // Fixed-point edges (1/256 pixel); the winding above makes the inside positive.
+    std::int64_t fx[3], fy[3];
+    for (int i = 0; i < 3; ++i) {
+        fx[i] = std::llround(static_cast<double>(s.v[i].x) * 256.0);
+        fy[i] = std::llround(static_cast<double>(s.v[i].y) * 256.0);
+    }
+    std::int64_t area = (fx[1] - fx[0]) * (fy[2] - fy[0]) - (fy[1] - fy[0]) * (fx[2] - fx[0]);
+    if (area <= 0) return false;
+    for (int i = 0; i < 3; ++i) {
+        int j = (i + 1) % 3;
+        s.edges[i] = MakeEdgeFunction(fx[i], fy[i], fx[j], fy[j]);
+        s.lines[i] = MakeEdgeLine(s.v[i], s.v[j]);
+    }
+
+    s.minX = std::min({a.x, b.x, c.x});
+    s.maxX = std::max({a.x, b.x, c.x});
+    s.minY = std::min({a.y, b.y, c.y});
+    s.maxY = std::max({a.y, b.y, c.y});
+    s.mapped = (a.mapped && b.mapped && c.mapped) ? 1 : 0;
+    return true;
+}
+
+float EdgeCoverage(const TriangleSetup& s, float px, float py) {
+    float best = 0.0f;
+    for (const EdgeLine& l : s.lines) {
+        if (!(l.length > 0.0f)) continue;
+        float ex = l.bx - l.ax, ey = l.by - l.ay;
+        float t = ((px - l.ax) * ex + (py - l.ay) * ey) / (l.length * l.length);
+        float distance;
+        if (t >= 0.0f && t <= 1.0f) {
+            // Foot of the perpendicular on the edge: signed distance to the line.
+            float signedDistance = (l.a * px + l.b * py + l.c) / l.length;
+            if (signedDistance < 0.0f) {
+                if (!(signedDistance > -0.5f)) continue;
+                distance = 0.0f;
+            } else {
+                distance = signedDistance;
+            }
+        } else {
+            // Beyond the edge's ends: distance to the end point nearer by |dx| + |dy|.
+            float dax = px - l.ax, day = py - l.ay, dbx = px - l.bx, dby = py - l.by;
+            bool nearA = std::fabs(dax) + std::fabs(day) <= std::fabs(dbx) + std::fabs(dby);
+            distance = nearA ? std::sqrt(dax * dax + day * day) : std::sqrt(dbx * dbx + dby * dby);
+        }
+        best = std::max(best, 1.0f - distance);
+    }
+    return std::min(best, 1.0f);
+}
+
+void TextureAt(const TriangleSetup& s, int cx, int cy, float px, float py, float z, const float w[3], float& u,
+               float& v) {
+    const float* weights = w;
+    float unprojected[3];
+    if (_Persp_Val != 0.0f && _Persp_Far != 0.0f) {
+        // Map the pixel and the vertices back through the inverse perspective.
+        auto back = [](float scene, float centre, float depth) {
+            return centre + (scene - centre) * (1.0f - depth / _Persp_Far);
+        };
+        float fcx = static_cast<float>(cx), fcy = static_cast<float>(cy);
+        float x[3], y[3];
+        for (int i = 0; i < 3; ++i) {
+            x[i] = back(s.v[i].x - fcx, _Persp_x, s.v[i].z);
+            y[i] = back(s.v[i].y - fcy, _Persp_y, s.v[i].z);
+        }
+        float det = x[0] * (y[1] - y[2]) - x[1] * (y[0] - y[2]) + x[2] * (y[0] - y[1]);
+        if (det != 0.0f && std::isfinite(det)) {
+            CramerWeights(x, y, det, back(px - fcx, _Persp_x, z), back(py - fcy, _Persp_y, z), unprojected);
+            weights = unprojected;
+        }
+    }
+    u = weights[0] * s.v[0].u + weights[1] * s.v[1].u + weights[2] * s.v[2].u;
+    v = weights[0] * s.v[0].v + weights[1] * s.v[1].v + weights[2] * s.v[2].v;
+}
+
+void LayerBox(const TriangleSetup& s, int& x0, int& y0, int& x1, int& y1) {
+    x0 = std::max(0, static_cast<int>(s.minX - 3.0f));
+    y0 = std::max(0, static_cast<int>(s.minY - 3.0f));
+    x1 = std::min(static_cast<int>(Zwidth), static_cast<int>(s.maxX + 3.0f));
+    y1 = std::min(static_cast<int>(Zheight), static_cast<int>(s.maxY + 3.0f));
+}
+
+}  // namespace trivane

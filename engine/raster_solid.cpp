@@ -1,0 +1,58 @@
+// __RasterSolid: triangles filled with one colour and opacity, no depth, no shading.
+#include "engine/raster_fill_p.h"
+#include "platform/platform.h"
+
+namespace trivane {
+namespace {
+
+struct SolidShade {
+    float red, green, blue, opacity;
+    float operator()(int, int, float, __PrevInfo*, float& r, float& g, float& b) const {
+        r = red, g = green, b = blue;
+        return opacity;
+    }
+};
+
+template <typename S, bool kQuality>
+void FillSolid(BYTE* target, int count, __Triangle3ds* triangles, __Point3ds* points, int cx, int cy,
+               SolidShade shade) {
+    TriangleSetup s;
+    for (int i = 0; i < count; ++i) {
+        if (!SetupTriangle(triangles[i], points, cx, cy, s)) continue;
+        FillTriangle<S, kQuality, false>(s, target, shade, 0, 0, Zwidth, Zheight);
+    }
+}
+
+}  // namespace
+}  // namespace trivane
+
+using namespace trivane;
+
+void __RasterSolid(BYTE* target, int width, int height, int stride, int /*unused*/, int count,
+                   __Triangle3ds* triangles, __Point3ds* points, int cx, int cy, float r, float g, float b,
+                   float a) {
+    g_state.stride = stride;
+    if (ZBuff != nullptr && (Zwidth != width || Zheight != height)) {
+        // The clip size changes under a borrowed depth buffer: release it as a call of another
+        // size would, so that no later call reads it with the wrong size.
+        platform::FreePages(ZBuff);
+        ZBuff = nullptr;
+    }
+    Zwidth = width;
+    Zheight = height;
+    g_state.fullScale = _Deep ? 32768 : 255;
+    g_state.pixelBytes = _Deep ? 8 : 4;
+    if (target == nullptr || triangles == nullptr || points == nullptr || count <= 0) return;
+    if (width <= 0 || height <= 0 || width > 0x7FFFFFFF / 4 || stride < width * 4) return;
+
+    const float full = static_cast<float>(g_state.fullScale);
+    auto clamp = [full](float value) { return value > 0.0f ? (value < full ? value : full) : 0.0f; };
+    SolidShade shade{clamp(r), clamp(g), clamp(b), a};
+    if (_Deep) {
+        _Quality ? FillSolid<std::uint16_t, true>(target, count, triangles, points, cx, cy, shade)
+                 : FillSolid<std::uint16_t, false>(target, count, triangles, points, cx, cy, shade);
+    } else {
+        _Quality ? FillSolid<BYTE, true>(target, count, triangles, points, cx, cy, shade)
+                 : FillSolid<BYTE, false>(target, count, triangles, points, cx, cy, shade);
+    }
+}
