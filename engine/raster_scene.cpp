@@ -123,7 +123,7 @@ void __RasterScene(BYTE* target, BYTE* background, int width, int height, int st
 
     // 4. Default light for a call without lights.
     light3ds ownLight{};
-    if (g_state.defaultLight == nullptr && lightCount <= 0) {
+    if (g_state.defaultLight == nullptr && (lights == nullptr || lightCount <= 0)) {
         std::memcpy(ownLight.name, "Default", 8);
         ownLight.x = 200.0f, ownLight.y = 200.0f, ownLight.z = 1000.0f;
         ownLight.r = ownLight.g = ownLight.b = 1.0f;
