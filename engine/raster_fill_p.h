@@ -106,12 +106,16 @@ void SpanBatched(const TriangleSetup& s, Shade& shade, S* row, float* depthRow, 
                 depthRow[px] = pass ? depth : old;
             }
             column[n] = px;
-            x[n] = fx - shade.OriginX();
             z[n] = depth;
-            shade.NormalAt(fx, nx[n], ny[n], nz[n]);
             n += pass ? 1 : 0;
         }
         if (n == 0) continue;
+        // Positions and normals of the pixels that passed only.
+        for (int i = 0; i < n; ++i) {
+            const float fx = static_cast<float>(column[i]);
+            x[i] = fx - shade.OriginX();
+            shade.NormalAt(fx, nx[i], ny[i], nz[i]);
+        }
         shading::PixelBatch batch;
         batch.count = n;
         batch.x = x, batch.y = y, batch.z = z, batch.nx = nx, batch.ny = ny, batch.nz = nz;

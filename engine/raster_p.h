@@ -52,6 +52,7 @@ struct EdgeFunction {
 struct EdgeLine {
     float ax, ay, bx, by;  // end points
     float a, b, c, length;
+    float inverseLength, inverseSquare;  // 1 / length and 1 / length^2 (0 for a point)
 };
 
 // A triangle ready for scan conversion (vertex 0 has the greatest y, winding made consistent).

@@ -66,13 +66,39 @@ struct WorkingBuffers {
     }
 };
 
+// The depth buffer a call makes for itself is kept for the next call of the same size: filling
+// fresh pages costs far more than refilling warm ones. A call of another size releases it.
+struct DepthCache {
+    float* block = nullptr;
+    std::size_t count = 0;
+
+    float* Acquire(std::size_t wanted) {
+        if (block != nullptr && count == wanted) {
+            float* b = block;
+            block = nullptr;
+            return b;
+        }
+        platform::FreePages(block);
+        block = nullptr;
+        count = wanted;
+        return static_cast<float*>(platform::AllocPages(wanted * sizeof(float)));
+    }
+    void Release(float* b, std::size_t c) {
+        platform::FreePages(block);
+        block = b;
+        count = c;
+    }
+};
+DepthCache g_depthCache;
+
 // Restores the library's per-call state when the call ends.
 struct CallScope {
     bool ownsDepth = false;
     bool ownsLight = false;
+    std::size_t depthCount = 0;
     ~CallScope() {
         if (ownsDepth) {
-            platform::FreePages(ZBuff);
+            g_depthCache.Release(ZBuff, depthCount);
             ZBuff = nullptr;
         }
         if (ownsLight) g_state.defaultLight = nullptr;
@@ -115,10 +141,11 @@ void __RasterScene(BYTE* target, BYTE* background, int width, int height, int st
         platform::FreePages(ZBuff);
         Zwidth = width;
         Zheight = height;
-        ZBuff = static_cast<float*>(platform::AllocPages(pixels * sizeof(float)));
+        ZBuff = g_depthCache.Acquire(pixels);
         if (ZBuff == nullptr) return;
         FillEmptyDepth(ZBuff, pixels);
         scope.ownsDepth = true;
+        scope.depthCount = pixels;
     }
 
     // 4. Default light for a call without lights.

@@ -45,6 +45,8 @@ EdgeLine MakeEdgeLine(const SetupVertex& a, const SetupVertex& b) {
     l.b = -(b.x - a.x);
     l.c = -(l.a * a.x + l.b * a.y);
     l.length = std::sqrt(l.a * l.a + l.b * l.b);
+    l.inverseLength = l.length > 0.0f ? 1.0f / l.length : 0.0f;
+    l.inverseSquare = l.inverseLength * l.inverseLength;
     return l;
 }
 
@@ -159,11 +161,11 @@ float EdgeCoverage(const TriangleSetup& s, float px, float py) {
     for (const EdgeLine& l : s.lines) {
         if (!(l.length > 0.0f)) continue;
         float ex = l.bx - l.ax, ey = l.by - l.ay;
-        float t = ((px - l.ax) * ex + (py - l.ay) * ey) / (l.length * l.length);
+        float t = ((px - l.ax) * ex + (py - l.ay) * ey) * l.inverseSquare;
         float distance;
         if (t >= 0.0f && t <= 1.0f) {
             // Foot of the perpendicular on the edge: signed distance to the line.
-            float signedDistance = (l.a * px + l.b * py + l.c) / l.length;
+            float signedDistance = (l.a * px + l.b * py + l.c) * l.inverseLength;
             if (signedDistance < 0.0f) {
                 if (!(signedDistance > -0.5f)) continue;
                 distance = 0.0f;

@@ -88,3 +88,54 @@ TEST(RasterBatch, BatchedBuiltInShadingMatchesPixelByPixel) {
 }
 
 }  // namespace
+
+namespace {
+
+light3ds g_seen;
+bool g_sawLight = false;
+
+float RecordDefaultLight(float, float, BYTE*, BYTE*, float, float, float, __Triangle3ds*, material3ds*, int,
+                         float& r, float& g, float& b, __Point*, BYTE, float, float, __Texture*, int, light3ds*,
+                         __PrevInfo*, GlassProp*, float, float, float, float) {
+    g_sawLight = trivane::g_state.defaultLight != nullptr;
+    if (g_sawLight) g_seen = *trivane::g_state.defaultLight;
+    r = g = b = 0;
+    return 1.0f;
+}
+
+void RasterOneTriangle(int lightCount, light3ds* lights) {
+    std::vector<BYTE> target(16 * 16 * 4), background(16 * 16 * 4);
+    fixture::Scene scene;
+    scene.Add(-5, -5, 0, 5, -5, 0, 5, 5, 0);
+    __RasterScene(target.data(), background.data(), 16, 16, 64, 0, 1, scene.triangles.data(), scene.points.data(),
+                  8, 8, 0, nullptr, nullptr, lightCount, lights, nullptr);
+}
+
+TEST(DefaultLight, ACallWithoutLightsGetsAWhiteLightAt200_200_1000ForItsDuration) {
+    fixture::ResetLibrary();
+    __SetNewRenderOnePixel(RecordDefaultLight);
+    g_sawLight = false;
+    RasterOneTriangle(0, nullptr);
+    ASSERT_TRUE(g_sawLight);
+    EXPECT_FLOAT_EQ(g_seen.x, 200);
+    EXPECT_FLOAT_EQ(g_seen.y, 200);
+    EXPECT_FLOAT_EQ(g_seen.z, 1000);
+    EXPECT_FLOAT_EQ(g_seen.r, 1);
+    EXPECT_FLOAT_EQ(g_seen.g, 1);
+    EXPECT_FLOAT_EQ(g_seen.b, 1);
+    EXPECT_FLOAT_EQ(g_seen.multiplier, 1);
+    EXPECT_EQ(trivane::g_state.defaultLight, nullptr) << "the call's own light is gone afterwards";
+
+    // A light set with __SetLightDef is used as it is and stays set.
+    light3ds mine{};
+    mine.x = 7, mine.multiplier = 0.5f;
+    __SetLightDef(&mine);
+    g_sawLight = false;
+    RasterOneTriangle(0, nullptr);
+    ASSERT_TRUE(g_sawLight);
+    EXPECT_FLOAT_EQ(g_seen.x, 7);
+    EXPECT_EQ(trivane::g_state.defaultLight, &mine);
+    fixture::ResetLibrary();
+}
+
+}  // namespace
