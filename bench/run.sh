@@ -24,3 +24,7 @@ lscpu | head -n 15
 echo
 echo "== llvmpipe on one thread (LP_NUM_THREADS=1)"
 LP_NUM_THREADS=1 "$build/shading_bench" "$@"
+
+echo
+echo "== the shading alone, per pixel"
+"$build/shading_kernel_bench" --benchmark_min_time=0.2

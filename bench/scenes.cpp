@@ -6,32 +6,32 @@
 
 namespace bench {
 
-const std::vector<SceneSpec>& SceneSpecs() {
-    static const std::vector<SceneSpec> specs = {
+const std::vector<SceneRecipe>& SceneRecipes() {
+    static const std::vector<SceneRecipe> recipes = {
         {"100k_20px_4000x3000", 4000, 3000, 100000, 20.0f, 1.0f},
         {"100k_20px_thin8_4000x3000", 4000, 3000, 100000, 20.0f, 8.0f},
         {"10k_2000px_4000x3000", 4000, 3000, 10000, 2000.0f, 1.0f},
         {"1M_20px_6000x4000", 6000, 4000, 1000000, 20.0f, 1.0f},
         {"preview_10k_20px_400x300", 400, 300, 10000, 20.0f, 1.0f},
     };
-    return specs;
+    return recipes;
 }
 
-Scene MakeScene(const SceneSpec& spec) {
+Scene MakeScene(const SceneRecipe& recipe) {
     Scene scene;
-    scene.name = spec.name;
-    scene.width = spec.width;
-    scene.height = spec.height;
-    std::mt19937 random(12345u + static_cast<unsigned>(spec.triangles) + static_cast<unsigned>(spec.area));
+    scene.name = recipe.name;
+    scene.width = recipe.width;
+    scene.height = recipe.height;
+    std::mt19937 random(12345u + static_cast<unsigned>(recipe.triangles) + static_cast<unsigned>(recipe.area));
     auto uniform = [&](float low, float high) { return std::uniform_real_distribution<float>(low, high)(random); };
 
     // Triangles: base b and height h with b * h / 2 = area and b / h = aspect, rotated and placed
     // at random; depth 50..950 with a little tilt; normals tilted around the viewer's direction.
-    const float base = std::sqrt(2.0f * spec.area * spec.aspect);
-    const float tall = std::sqrt(2.0f * spec.area / spec.aspect);
-    const float halfW = spec.width * 0.5f, halfH = spec.height * 0.5f;
-    scene.vertices.reserve(static_cast<std::size_t>(spec.triangles) * 3);
-    for (int t = 0; t < spec.triangles; ++t) {
+    const float base = std::sqrt(2.0f * recipe.area * recipe.aspect);
+    const float tall = std::sqrt(2.0f * recipe.area / recipe.aspect);
+    const float halfW = recipe.width * 0.5f, halfH = recipe.height * 0.5f;
+    scene.vertices.reserve(static_cast<std::size_t>(recipe.triangles) * 3);
+    for (int t = 0; t < recipe.triangles; ++t) {
         const float angle = uniform(0.0f, 6.2831853f);
         const float c = std::cos(angle), s = std::sin(angle);
         const float cx = uniform(-halfW + 40.0f, halfW - 40.0f), cy = uniform(-halfH + 40.0f, halfH - 40.0f);
@@ -46,8 +46,8 @@ Scene MakeScene(const SceneSpec& spec) {
             float nx = uniform(-0.5f, 0.5f), ny = uniform(-0.5f, 0.5f), nz = 1.0f;
             const float length = std::sqrt(nx * nx + ny * ny + nz * nz);
             v[k].nx = nx / length, v[k].ny = ny / length, v[k].nz = nz / length;
-            v[k].u = (v[k].x + halfW) / spec.width;
-            v[k].v = (v[k].y + halfH) / spec.height;
+            v[k].u = (v[k].x + halfW) / recipe.width;
+            v[k].v = (v[k].y + halfH) / recipe.height;
         }
         // Front-facing: N = (V2 - V1) x (V0 - V1) with N.z >= 0.
         const float ax = v[2].x - v[1].x, ay = v[2].y - v[1].y, bx = v[0].x - v[1].x, by = v[0].y - v[1].y;
@@ -56,12 +56,12 @@ Scene MakeScene(const SceneSpec& spec) {
     }
 
     // Background: smooth colour gradients with some texture.
-    scene.background.resize(static_cast<std::size_t>(spec.width) * spec.height * 4);
-    for (int y = 0; y < spec.height; ++y) {
-        for (int x = 0; x < spec.width; ++x) {
-            std::uint8_t* p = &scene.background[(static_cast<std::size_t>(y) * spec.width + x) * 4];
-            p[0] = static_cast<std::uint8_t>(x * 255 / spec.width);
-            p[1] = static_cast<std::uint8_t>(y * 255 / spec.height);
+    scene.background.resize(static_cast<std::size_t>(recipe.width) * recipe.height * 4);
+    for (int y = 0; y < recipe.height; ++y) {
+        for (int x = 0; x < recipe.width; ++x) {
+            std::uint8_t* p = &scene.background[(static_cast<std::size_t>(y) * recipe.width + x) * 4];
+            p[0] = static_cast<std::uint8_t>(x * 255 / recipe.width);
+            p[1] = static_cast<std::uint8_t>(y * 255 / recipe.height);
             p[2] = static_cast<std::uint8_t>(((x / 16) ^ (y / 16)) & 1 ? 200 : 60);
             p[3] = 255;
         }

@@ -25,7 +25,7 @@ struct Scene {
 
 constexpr int kBumpSize = 64;
 
-struct SceneSpec {
+struct SceneRecipe {
     const char* name;
     int width, height;
     int triangles;
@@ -34,10 +34,10 @@ struct SceneSpec {
 };
 
 // The benchmark's scenes, in report order.
-const std::vector<SceneSpec>& SceneSpecs();
+const std::vector<SceneRecipe>& SceneRecipes();
 
-// Builds a scene (deterministic for a spec).
-Scene MakeScene(const SceneSpec& spec);
+// Builds a scene (deterministic for a recipe).
+Scene MakeScene(const SceneRecipe& recipe);
 
 // Shared lighting set-up (scene coordinates).
 struct PointLight {

@@ -92,9 +92,9 @@ int main(int argc, char** argv) {
 
     std::printf("| scene | variant | Trivane min | Trivane median | llvmpipe min | llvmpipe median | ratio (median) | memcpy min |\n");
     std::printf("|---|---|---|---|---|---|---|---|\n");
-    for (const bench::SceneSpec& spec : bench::SceneSpecs()) {
-        if (!wanted(sceneNames, spec.name)) continue;
-        const bench::Scene scene = bench::MakeScene(spec);
+    for (const bench::SceneRecipe& recipe : bench::SceneRecipes()) {
+        if (!wanted(sceneNames, recipe.name)) continue;
+        const bench::Scene scene = bench::MakeScene(recipe);
         struct Pair {
             Variant variant;
             std::unique_ptr<bench::Renderer> trivane, peer;
@@ -126,11 +126,11 @@ int main(int argc, char** argv) {
         const Stats floor = Summarise(floorTimes);
         for (Pair& p : pairs) {
             const Stats t = Summarise(p.trivaneTimes), g = Summarise(p.peerTimes);
-            std::printf("| %s | %s | %.1f | %.1f | %.1f | %.1f | %.2f | %.1f |\n", spec.name, bench::VariantName(p.variant),
+            std::printf("| %s | %s | %.1f | %.1f | %.1f | %.1f | %.2f | %.1f |\n", recipe.name, bench::VariantName(p.variant),
                         t.min, t.median, g.min, g.median, g.median > 0 ? t.median / g.median : 0.0, floor.min);
             std::fflush(stdout);
             if (!dump.empty()) {
-                const std::string base = dump + "/" + spec.name + "_" + bench::VariantName(p.variant);
+                const std::string base = dump + "/" + recipe.name + "_" + bench::VariantName(p.variant);
                 WritePng(base + "_trivane.png", p.trivane->Pixels(), scene.width, scene.height);
                 if (p.peer) WritePng(base + "_llvmpipe.png", p.peer->Pixels(), scene.width, scene.height);
             }
