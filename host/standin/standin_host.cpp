@@ -104,7 +104,7 @@ void Host::Impl::SetUpRecord(const Image& image, RunTrace& runTrace) {
     bigDocument.filterRect32 = {0, 0, image.height, image.width};
     bigDocument.wholeSize32 = {image.height, image.width};
 
-    record = FilterRecord{};  // zero-filled, full size
+    std::memset(static_cast<void*>(&record), 0, sizeof record);  // zero-filled, full size (488 / 608 bytes)
     record.abortProc = OnAbort;
     record.progressProc = OnProgress;
     record.parameters = parameters;

@@ -46,7 +46,7 @@ TEST(PixelsTest, RequestedPlanesOfTheRectangleArriveInterleaved) {
         for (int column = 0; column < 3; ++column)
             for (int p = 0; p < 2; ++p)
                 EXPECT_EQ(InByte(record, row, column, p, 2), 10 * (1 + row) + (2 + column) + 100 * (1 + p));
-    EXPECT_EQ(record.outData, nullptr);
+    EXPECT_EQ(static_cast<void*>(record.outData), nullptr);
 }
 
 TEST(PixelsTest, SamplingRateStepsThroughTheImage) {
@@ -144,7 +144,7 @@ TEST(PixelsTest, MaskArrivesSampledWhenTheImageHasOne) {
     RunTrace trace;
     std::string error;
     ASSERT_EQ(pixels.Serve(record, trace, &error), noErr);
-    ASSERT_NE(record.maskData, nullptr);
+    ASSERT_NE(static_cast<void*>(record.maskData), nullptr);
     const auto* mask = static_cast<const std::uint8_t*>(record.maskData);
     EXPECT_EQ(mask[0], 0);
     EXPECT_EQ(mask[record.maskRowBytes + 1], 255);  // image pixel (2, 2)

@@ -24,16 +24,27 @@ FilterRecord MakeRecord(std::int16_t width, std::int16_t height, std::int32_t ma
     return record;
 }
 
+// The plug-in keeps its handles for the host's life; the tests release them.
+struct Release {
+    FilterRecord& record;
+    std::intptr_t& data;
+    ~Release() {
+        if (record.parameters) DisposePluginHandle(record.parameters);
+        if (data) DisposePluginHandle(reinterpret_cast<Handle>(data));
+    }
+};
+
 RimelaceParams& ParamsIn(const FilterRecord& record) { return *reinterpret_cast<RimelaceParams*>(*record.parameters); }
 
 TEST(PluginMainTest, GlobalsAreCreatedOnceAndFoundAgain) {
     FilterRecord record = MakeRecord(10, 8, 1 << 20);
     std::intptr_t data = 0;
+    Release release{record, data};
     std::int16_t result = -1;
     DispatchSelector(filterSelectorParameters, &record, &data, &result);
     EXPECT_EQ(result, noErr);
     ASSERT_NE(data, 0);
-    ASSERT_NE(record.parameters, nullptr);
+    ASSERT_NE(Handle(record.parameters), nullptr);
     EXPECT_EQ(ParamsIn(record).QueryForParameters, 1);
     const std::intptr_t first = data;
     result = -1;
@@ -53,6 +64,7 @@ TEST(PluginMainTest, PrepareFitsAsManyRowsAsMaxSpaceAllows) {
         FilterRecord record = MakeRecord(10, 8, c.maxSpace);
         record.bufferSpace = 1234;
         std::intptr_t data = 0;
+        Release release{record, data};
         std::int16_t result = -1;
         DispatchSelector(filterSelectorPrepare, &record, &data, &result);
         ASSERT_EQ(result, noErr);
@@ -65,6 +77,7 @@ TEST(PluginMainTest, PrepareFitsAsManyRowsAsMaxSpaceAllows) {
 TEST(PluginMainTest, UnknownSelectorLeavesExistingParametersAlone) {
     FilterRecord record = MakeRecord(4, 4, 1 << 20);
     std::intptr_t data = 0;
+    Release release{record, data};
     std::int16_t result = 0;
     DispatchSelector(filterSelectorParameters, &record, &data, &result);
     ParamsIn(record).RandomSeed = 4242;
@@ -80,6 +93,7 @@ TEST(PluginMainTest, ParametersTooSmallToBeOursAreReplacedByDefaults) {
     FilterRecord record = MakeRecord(4, 4, 1 << 20);
     record.parameters = NewPluginHandle(3);  // e.g. left by another version
     std::intptr_t data = 0;
+    Release release{record, data};
     std::int16_t result = 0;
     DispatchSelector(filterSelectorPrepare, &record, &data, &result);
     EXPECT_EQ(result, noErr);
@@ -105,6 +119,7 @@ TEST(PluginMainTest, NoExceptionCrossesTheEntry) {
         FilterRecord record = MakeRecord(4, 4, 1 << 20);
         record.handleProcs = &procs;
         std::intptr_t data = 0;
+        Release release{record, data};
         std::int16_t result = 0;
         EXPECT_NO_THROW(DispatchSelector(filterSelectorStart, &record, &data, &result));
         EXPECT_EQ(result, thrower == ThrowBadAlloc ? memFullErr : paramErr);
@@ -113,11 +128,12 @@ TEST(PluginMainTest, NoExceptionCrossesTheEntry) {
 }
 
 TEST(PluginMainTest, MissingRecordOrResultIsRefusedSafely) {
+    FilterRecord record = MakeRecord(4, 4, 1 << 20);
     std::intptr_t data = 0;
+    Release release{record, data};
     std::int16_t result = 0;
     DispatchSelector(filterSelectorStart, nullptr, &data, &result);
     EXPECT_EQ(result, filterBadParameters);
-    FilterRecord record = MakeRecord(4, 4, 1 << 20);
     result = 0;
     DispatchSelector(filterSelectorStart, &record, nullptr, &result);
     EXPECT_EQ(result, filterBadParameters);
