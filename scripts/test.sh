@@ -21,7 +21,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
         xvfb-run -a /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
 fi
 echo "== tests: win64 (under Wine)"
-xvfb-run -a ctest --test-dir build/win64 --output-on-failure || status=1
+xvfb-run -a ctest --test-dir build/win64 --output-on-failure -j "$(nproc)" || status=1
 if bash scripts/can-run-win32.sh; then
     echo "== tests: win32 (under Wine)"
 else
