@@ -2,6 +2,7 @@
 // Recording and replaying the effect through the host's scripting descriptors.
 
 #include <cstdint>
+#include <span>
 
 struct PluginGlobals;
 
@@ -15,3 +16,6 @@ std::int16_t ReadScriptParams(PluginGlobals& globals);
 // Writes the effect fields into a new descriptor for the host to record (finish selector).
 // Returns the close call's error code.
 std::int16_t WriteScriptParams(PluginGlobals& globals);
+
+// The zero-terminated key list the reader passes to the host when it opens a descriptor.
+std::span<const std::uint32_t> ScriptExpectedKeys();

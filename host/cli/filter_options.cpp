@@ -1,0 +1,24 @@
+// Options shared by apply and demo.
+
+#include "host/cli/filter_options.h"
+
+#include <CLI/CLI.hpp>
+
+namespace rimelace_cli {
+
+void AddFilterOptions(CLI::App& command, FilterJob& job, std::int64_t& maxSpace) {
+    command.add_option("--preset", job.params.preset, "Start from this preset file (.ipt) instead of the defaults");
+    command.add_option("--effect", job.params.effect, "Effect list entry, e.g. \"Single 4\" (sets EffectKind and PatternKind)");
+    command.add_option("--set", job.params.sets, "Set one parameter field: Field=Value (e.g. Width=80); repeatable")
+        ->allow_extra_args(false);
+    command.add_option("--selection", job.selection, "Image whose non-black pixels are the selection (same size as the input)");
+    command.add_option("--replay", job.replay, "Replay a recorded action file (JSON) instead of --preset/--effect/--set");
+    command.add_option("--record", job.record, "Write the parameters the plug-in recorded to this action file (JSON)");
+    command.add_option("--host", job.host, "Host behaviour: photoshop, premiere or no-advance-state")
+        ->check(CLI::IsMember({"photoshop", "premiere", "no-advance-state"}));
+    command.add_option("--max-space", maxSpace, "Memory in bytes the host offers the plug-in at prepare");
+    command.add_flag("--quiet,-q", job.quiet, "No progress bar");
+    command.add_option("--module", job.module, "Plug-in module to load (default: liblorvex.so beside this program)");
+}
+
+}  // namespace rimelace_cli

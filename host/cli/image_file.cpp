@@ -1,0 +1,107 @@
+// Format detection and dispatch for the image files.
+
+#include "host/cli/image_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "host/cli/image_file_p.h"
+
+namespace rimelace_cli {
+
+void FailRead(const std::string& path, const std::string& why) {
+    throw ImageFileError("cannot read '" + path + "': " + why);
+}
+
+void FailWrite(const std::string& path, const std::string& why) {
+    throw ImageFileError("cannot write '" + path + "': " + why);
+}
+
+void CheckWritable(const std::string& path, const Image& image) {
+    if (image.width <= 0 || image.height <= 0) FailWrite(path, "the image is empty");
+    if (image.depth != 8 && image.depth != 16) FailWrite(path, "samples must have 8 or 16 bits");
+    if (image.samples.size() != image.SampleCount()) FailWrite(path, "the image's sample count does not match its size");
+}
+
+namespace {
+
+enum class Detected { PNG, TIFF, JPEG, Unknown };
+
+Detected Sniff(const unsigned char* b, std::size_t n) {
+    if (n >= 8 && std::memcmp(b, "\x89PNG\r\n\x1a\n", 8) == 0) return Detected::PNG;
+    if (n >= 4 && (std::memcmp(b, "II*\0", 4) == 0 || std::memcmp(b, "MM\0*", 4) == 0 ||
+                   std::memcmp(b, "II+\0", 4) == 0 || std::memcmp(b, "MM\0+", 4) == 0))
+        return Detected::TIFF;
+    if (n >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF) return Detected::JPEG;
+    return Detected::Unknown;
+}
+
+std::string LowerExtension(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    const auto dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+    std::string ext = path.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return ext;
+}
+
+}  // namespace
+
+Image ReadImage(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) FailRead(path, std::strerror(errno));
+    unsigned char head[8] = {};
+    const std::size_t got = std::fread(head, 1, sizeof head, file);
+    std::fclose(file);
+    switch (Sniff(head, got)) {
+        case Detected::PNG: return ReadPng(path);
+        case Detected::TIFF: return ReadTiff(path);
+        case Detected::JPEG: return ReadJpeg(path);
+        case Detected::Unknown: break;
+    }
+    if (got == 0) FailRead(path, "the file is empty");
+    FailRead(path, "not a PNG, TIFF or JPEG image");
+}
+
+FileFormat FormatForName(const std::string& path) {
+    const std::string ext = LowerExtension(path);
+    if (ext == "png") return FileFormat::PNG;
+    if (ext == "tif" || ext == "tiff") return FileFormat::TIFF;
+    if (ext == "jpg" || ext == "jpeg") return FileFormat::JPEG;
+    FailWrite(path, "unknown image type; name it .png, .tif, .tiff, .jpg or .jpeg");
+}
+
+std::string CannotHold(FileFormat format, const Image& image) {
+    switch (format) {
+        case FileFormat::TIFF: return "";
+        case FileFormat::PNG:
+            if (image.color == ColorModel::CMYK) return "PNG cannot hold CMYK images; use .tif";
+            return "";
+        case FileFormat::JPEG:
+            if (image.color == ColorModel::CMYK) return "CMYK images are written as TIFF only; use .tif";
+            if (image.depth != 8) return "JPEG holds 8-bit samples only; use .png or .tif for 16-bit images";
+            if (image.alpha) return "JPEG cannot hold a transparency plane; use .png or .tif";
+            return "";
+    }
+    return "";
+}
+
+void WriteImage(const std::string& path, FileFormat format, const Image& image) {
+    CheckWritable(path, image);
+    const std::string why = CannotHold(format, image);
+    if (!why.empty()) FailWrite(path, why);
+    switch (format) {
+        case FileFormat::PNG: WritePng(path, image); break;
+        case FileFormat::TIFF: WriteTiff(path, image); break;
+        case FileFormat::JPEG: WriteJpeg(path, image); break;
+    }
+}
+
+void WriteImage(const std::string& path, const Image& image) {
+    WriteImage(path, FormatForName(path), image);
+}
+
+}  // namespace rimelace_cli

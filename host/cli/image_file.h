@@ -1,0 +1,59 @@
+#pragma once
+// Image files for the command line: PNG, TIFF and JPEG read into one in-memory form and written
+// back from it. Samples keep the file's own scale (0..255 for 8 bits, 0..65535 for 16 bits);
+// mapping to the host's 16-bit scale is done elsewhere (host_image.h).
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace rimelace_cli {
+
+enum class ColorModel { Gray, RGB, CMYK };
+enum class FileFormat { PNG, TIFF, JPEG };
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    ColorModel color = ColorModel::RGB;
+    bool alpha = false;    // one extra plane after the colour planes
+    int depth = 8;         // bits per sample: 8 or 16
+    // Interleaved samples, rows top to bottom without gaps: width * height * Channels() values.
+    std::vector<std::uint16_t> samples;
+
+    int ColorChannels() const { return color == ColorModel::Gray ? 1 : color == ColorModel::RGB ? 3 : 4; }
+    int Channels() const { return ColorChannels() + (alpha ? 1 : 0); }
+    std::uint16_t MaxSample() const { return depth == 16 ? 65535 : 255; }
+    std::size_t SampleCount() const { return std::size_t(width) * std::size_t(height) * std::size_t(Channels()); }
+};
+
+// A file that cannot be read or written. The message names the file and says why, in one line.
+class ImageFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads a PNG, TIFF or JPEG file; the format comes from the file's first bytes, not its name.
+// Gray, RGB or CMYK (TIFF only), with or without an alpha plane, 8 or 16 bits (JPEG: 8-bit gray
+// or RGB). Palette and low-bit-depth PNGs are expanded to 8-bit RGB or gray. Throws ImageFileError.
+Image ReadImage(const std::string& path);
+
+// Reads a JPEG held in memory; `name` stands for the file in messages. Throws ImageFileError.
+Image ReadJpegMemory(const std::uint8_t* data, std::size_t size, const std::string& name);
+
+// The format a file name asks for by its extension (.png, .tif/.tiff, .jpg/.jpeg, any case).
+// Throws ImageFileError for other names.
+FileFormat FormatForName(const std::string& path);
+
+// Empty when `format` can hold the image's mode and depth, else why not (one line).
+std::string CannotHold(FileFormat format, const Image& image);
+
+// Writes the image to `path` in `format`, replacing the file. Writes directly; callers that must
+// not leave a partial file write to a temporary name first (atomic_file.h). Throws ImageFileError.
+void WriteImage(const std::string& path, FileFormat format, const Image& image);
+
+// Convenience: format from the name.
+void WriteImage(const std::string& path, const Image& image);
+
+}  // namespace rimelace_cli

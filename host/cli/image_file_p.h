@@ -1,0 +1,27 @@
+#pragma once
+// The per-format readers and writers behind image_file.h. Each throws ImageFileError with a
+// message that names the file.
+
+#include <string>
+
+#include "host/cli/image_file.h"
+
+namespace rimelace_cli {
+
+Image ReadPng(const std::string& path);
+void WritePng(const std::string& path, const Image& image);
+
+Image ReadTiff(const std::string& path);
+void WriteTiff(const std::string& path, const Image& image);
+
+Image ReadJpeg(const std::string& path);
+void WriteJpeg(const std::string& path, const Image& image);
+
+// "cannot read 'path': why" / "cannot write 'path': why".
+[[noreturn]] void FailRead(const std::string& path, const std::string& why);
+[[noreturn]] void FailWrite(const std::string& path, const std::string& why);
+
+// Checks the image's size and sample count before a writer walks it.
+void CheckWritable(const std::string& path, const Image& image);
+
+}  // namespace rimelace_cli

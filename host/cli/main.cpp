@@ -1,0 +1,19 @@
+// rimelace: applies the frost filter module to image files through the stand-in host.
+
+#include <CLI/CLI.hpp>
+
+#include "host/cli/commands.h"
+
+int main(int argc, char** argv) {
+    CLI::App app{"rimelace: frost patterns over image files, through the plug-in module"};
+    app.require_subcommand(1);
+    rimelace_cli::AddApplyCommand(app);
+    rimelace_cli::AddDemoCommand(app);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        // Help and version exit 0; any wrong usage exits 2, with CLI11's one-line reason.
+        return app.exit(error) == 0 ? 0 : 2;
+    }
+    return rimelace_cli::ExitStatus();
+}

@@ -1,0 +1,264 @@
+// One filter run over image files through the stand-in host.
+
+#include "host/cli/run_filter.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <limits>
+#include <new>
+
+#include "host/cli/action_file.h"
+#include "host/cli/atomic_file.h"
+#include "host/cli/host_image.h"
+#include "host/cli/interrupt.h"
+#include "host/cli/progress.h"
+#include "host/cli/result_message.h"
+#include "host/standin/standin.h"
+
+namespace rimelace_cli {
+namespace {
+
+// A reason to stop, with the exit status it gives.
+struct Stop {
+    int status;
+    std::string message;
+};
+
+[[noreturn]] void Fail(int status, std::string message) { throw Stop{status, std::move(message)}; }
+
+standin::HostKind HostKindFor(const std::string& name) {
+    if (name == "photoshop") return standin::HostKind::Photoshop;
+    if (name == "premiere") return standin::HostKind::Premiere;
+    if (name == "no-advance-state") return standin::HostKind::NoAdvanceState;
+    Fail(kExitBadInput, "unknown host \"" + name + "\"; use photoshop, premiere or no-advance-state");
+}
+
+std::int16_t PlayInfoCode(PlayInfo info) {
+    switch (info) {
+        case PlayInfo::DontDisplay: return plugInDialogDontDisplay;
+        case PlayInfo::Display: return plugInDialogDisplay;
+        case PlayInfo::Silent: return plugInDialogSilent;
+    }
+    return plugInDialogSilent;
+}
+
+standin::Descriptor ToHostDescriptor(const std::vector<DescriptorItem>& items) {
+    standin::Descriptor descriptor;
+    for (const DescriptorItem& item : items) {
+        standin::DescriptorItem out;
+        out.key = item.key;
+        switch (item.type) {
+            case ItemType::Boolean:
+                out.type = typeBoolean;
+                out.number = item.boolean ? 1 : 0;
+                break;
+            case ItemType::Integer:
+                out.type = typeInteger;
+                out.number = item.integer;
+                break;
+            case ItemType::UnitFloat:
+                out.type = typeUnitFloat;
+                out.unit = item.unit;
+                out.number = item.number;
+                break;
+        }
+        descriptor.items.push_back(out);
+    }
+    return descriptor;
+}
+
+std::vector<DescriptorItem> FromHostDescriptor(const standin::Descriptor& descriptor) {
+    std::vector<DescriptorItem> items;
+    for (const standin::DescriptorItem& in : descriptor.items) {
+        DescriptorItem item;
+        item.key = in.key;
+        if (in.type == typeBoolean) {
+            item.type = ItemType::Boolean;
+            item.boolean = in.number != 0;
+        } else if (in.type == typeInteger) {
+            item.type = ItemType::Integer;
+            item.integer = std::int32_t(in.number);
+        } else if (in.type == typeUnitFloat) {
+            item.type = ItemType::UnitFloat;
+            item.unit = in.unit;
+            item.number = in.number;
+        } else {
+            Fail(kExitFailed, "the plug-in recorded '" + CodeText(in.key) + "' as a '" + CodeText(in.type) +
+                                  "' value, which action files do not hold");
+        }
+        items.push_back(item);
+    }
+    return items;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa {}, sb {};
+    if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// Fails early, before the run, when the output's folder cannot take a new file.
+void CheckWritableFolder(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    struct stat info {};
+    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        Fail(kExitBadInput, "cannot write '" + path + "': the folder '" + folder + "' does not exist");
+    if (access(folder.c_str(), W_OK | X_OK) != 0)
+        Fail(kExitBadInput, "cannot write '" + path + "': the folder '" + folder + "' is not writable");
+}
+
+Image ReadInput(const std::string& path, const char* what) {
+    try {
+        return ReadImage(path);
+    } catch (const ImageFileError& error) {
+        Fail(kExitBadInput, std::string(what) + ": " + error.what());
+    }
+}
+
+// Replaces the temporary name in a writer's message with the name the user gave.
+std::string NameDestination(std::string message, const AtomicOutput& output) {
+    const auto at = message.find(output.TempPath());
+    if (at != std::string::npos) message.replace(at, output.TempPath().size(), output.Destination());
+    return message;
+}
+
+int Run(const FilterJob& job) {
+    // Everything that can be checked before the run is checked first.
+    const standin::HostKind kind = HostKindFor(job.host);
+    FileFormat format;
+    try {
+        format = FormatForName(job.output);
+    } catch (const ImageFileError& error) {
+        Fail(kExitBadInput, error.what());
+    }
+    if (job.maxSpace && (*job.maxSpace < 1 || *job.maxSpace > std::numeric_limits<std::int32_t>::max()))
+        Fail(kExitBadInput, "--max-space must lie between 1 and " + std::to_string(std::numeric_limits<std::int32_t>::max()));
+    const bool ownParams = !job.params.preset.empty() || !job.params.effect.empty() || !job.params.sets.empty();
+    if (!job.replay.empty() && ownParams)
+        Fail(kExitBadInput, "--replay plays a recorded action as it stands; it cannot be combined with --preset, --effect or --set");
+
+    Image source = job.picture ? *job.picture : ReadInput(job.input, "input");
+    if (!job.picture && SameFile(job.input, job.output))
+        Fail(kExitBadInput, "the output '" + job.output + "' is the input file; the input is never overwritten, choose another name");
+    if (const std::string why = CannotHold(format, source); !why.empty())
+        Fail(kExitBadInput, "cannot write '" + job.output + "': " + why);
+    CheckWritableFolder(job.output);
+    if (!job.record.empty()) CheckWritableFolder(job.record);
+
+    std::vector<std::uint8_t> mask;
+    if (!job.selection.empty()) {
+        const Image selection = ReadInput(job.selection, "selection");
+        if (selection.width != source.width || selection.height != source.height)
+            Fail(kExitBadInput, "selection '" + job.selection + "' is " + std::to_string(selection.width) + " x " +
+                                    std::to_string(selection.height) + " pixels but the image is " + std::to_string(source.width) +
+                                    " x " + std::to_string(source.height));
+        mask = MaskFromImage(selection);
+    }
+
+    standin::RunOptions run;
+    try {
+        if (!job.replay.empty()) {
+            const Action action = ReadActionFile(job.replay);
+            run.replay = ToHostDescriptor(action.descriptor);
+            run.playInfo = PlayInfoCode(action.playInfo);
+        } else {
+            run.replay = ToHostDescriptor(DescriptorFromParams(GatherParams(job.params)));
+            run.playInfo = plugInDialogSilent;
+        }
+    } catch (const ActionFileError& error) {
+        Fail(kExitBadInput, error.what());
+    } catch (const ParamError& error) {
+        Fail(kExitBadInput, error.what());
+    }
+
+    // The host and the run.
+    ProgressBar bar(stderr, !job.quiet && IsTerminal(stderr));
+    standin::HostOptions options;
+    options.kind = kind;
+    if (job.maxSpace) options.maxSpace = std::int32_t(*job.maxSpace);
+    options.progress = [&bar](std::int32_t done, std::int32_t total) { bar.Update(done, total); };
+    options.abort = [] { return Interrupted(); };
+    standin::Host host(options);
+    const std::string module = job.module.empty() ? DefaultModulePath() : job.module;
+    std::string loadError;
+    if (!host.Load(module, &loadError))
+        Fail(kExitFailed, "cannot load the plug-in module '" + module + "': " + loadError);
+
+    const HostLayout layout = LayoutFor(source);
+    standin::Image image;
+    image.width = source.width;
+    image.height = source.height;
+    image.planes = std::int16_t(layout.planes);
+    image.imageMode = std::int16_t(layout.imageMode);
+    image.depth = layout.depth;
+    image.data = ToHostPixels(source);
+    image.mask = std::move(mask);
+
+    InstallInterruptHandler();
+    const standin::RunResult result = host.Run(image, run);
+    bar.Finish();
+    if (Interrupted()) Fail(kExitCancelled, "cancelled (Ctrl-C); nothing was written");
+    if (result.code != noErr) {
+        const bool known = ResultMessage(result.code).rfind("the plug-in reported error", 0) != 0;
+        std::string why = known || result.error.empty() ? ResultMessage(result.code) : result.error;
+        Fail(kExitFailed, why + "; nothing was written");
+    }
+
+    Action recorded;
+    if (!job.record.empty()) {
+        if (!result.recorded) Fail(kExitFailed, "the plug-in recorded no parameters, so '" + job.record + "' was not written");
+        recorded.playInfo = PlayInfo::Silent;
+        recorded.descriptor = FromHostDescriptor(*result.recorded);
+    }
+
+    // The result: written under a temporary name, renamed when all is done.
+    Image filtered = source;
+    FromHostPixels(image.data, filtered);
+    AtomicOutput output(job.output);
+    try {
+        WriteImage(output.TempPath(), format, filtered);
+    } catch (const ImageFileError& error) {
+        Fail(kExitFailed, NameDestination(error.what(), output));
+    }
+    if (!job.record.empty()) WriteActionFile(job.record, recorded);
+    if (Interrupted()) Fail(kExitCancelled, "cancelled (Ctrl-C); nothing was written");
+    output.Commit();
+    return kExitOk;
+}
+
+}  // namespace
+
+std::string DefaultModulePath() {
+    char self[4096];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) return "liblorvex.so";
+    std::string path(self, std::size_t(length));
+    const auto slash = path.find_last_of('/');
+    return (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) + "/liblorvex.so";
+}
+
+int RunFilterJob(const FilterJob& job) {
+    try {
+        return Run(job);
+    } catch (const Stop& stop) {
+        std::fprintf(stderr, "rimelace: %s\n", stop.message.c_str());
+        return stop.status;
+    } catch (const OutputFileError& error) {
+        std::fprintf(stderr, "rimelace: %s\n", error.what());
+        return kExitFailed;
+    } catch (const ActionFileError& error) {
+        std::fprintf(stderr, "rimelace: %s\n", error.what());
+        return kExitFailed;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "rimelace: not enough memory for this image\n");
+        return kExitFailed;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "rimelace: %s\n", error.what());
+        return kExitFailed;
+    }
+}
+
+}  // namespace rimelace_cli

@@ -1,0 +1,279 @@
+// Image files: what is written reads back the same, in every mode and depth each format holds;
+// files that are not images, damaged or cut short give an error that names the file.
+
+#include <gtest/gtest.h>
+#include <png.h>
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "cli_test_images.h"
+#include "host/cli/image_file.h"
+
+namespace rimelace_cli {
+namespace {
+
+using testing::FileExists;
+using testing::MaxDifference;
+using testing::NoiseImage;
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+struct Mode {
+    ColorModel color;
+    bool alpha;
+    int depth;
+};
+
+std::string Describe(const Mode& m) {
+    return std::string(m.color == ColorModel::Gray ? "gray" : m.color == ColorModel::RGB ? "rgb" : "cmyk") +
+           (m.alpha ? "+alpha" : "") + " " + std::to_string(m.depth) + "-bit";
+}
+
+TEST(ImageFile, PngRoundTripKeepsEverySampleInEveryModeAndDepth) {
+    TempFolder folder;
+    for (ColorModel color : {ColorModel::Gray, ColorModel::RGB})
+        for (bool alpha : {false, true})
+            for (int depth : {8, 16}) {
+                const Mode mode{color, alpha, depth};
+                const Image image = NoiseImage(37, 23, color, alpha, depth);
+                const std::string path = folder.File("round.png");
+                WriteImage(path, image);
+                const Image back = ReadImage(path);
+                EXPECT_EQ(MaxDifference(image, back), 0) << Describe(mode);
+            }
+}
+
+TEST(ImageFile, TiffRoundTripKeepsEverySampleIncludingCmyk) {
+    TempFolder folder;
+    for (ColorModel color : {ColorModel::Gray, ColorModel::RGB, ColorModel::CMYK})
+        for (bool alpha : {false, true})
+            for (int depth : {8, 16}) {
+                const Mode mode{color, alpha, depth};
+                const Image image = NoiseImage(41, 19, color, alpha, depth, 7);
+                for (const char* name : {"round.tif", "ROUND.TIFF"}) {
+                    const std::string path = folder.File(name);
+                    WriteImage(path, image);
+                    EXPECT_EQ(MaxDifference(image, ReadImage(path)), 0) << Describe(mode) << " " << name;
+                }
+            }
+}
+
+TEST(ImageFile, JpegRoundTripStaysCloseForGrayAndRgb) {
+    TempFolder folder;
+    for (ColorModel color : {ColorModel::Gray, ColorModel::RGB}) {
+        const Image image = testing::SmoothImage(64, 48, color);
+        const std::string path = folder.File("round.jpg");
+        WriteImage(path, image);
+        const Image back = ReadImage(path);
+        const int difference = MaxDifference(image, back);
+        EXPECT_GE(difference, 0);
+        EXPECT_LE(difference, 24) << "lossy, but close";
+    }
+}
+
+TEST(ImageFile, JpegFromMemoryReadsTheSameAsFromTheFile) {
+    TempFolder folder;
+    const std::string path = folder.File("mem.jpeg");
+    WriteImage(path, testing::SmoothImage(30, 20, ColorModel::RGB));
+    const std::string bytes = ReadBytes(path);
+    const Image fromMemory = ReadJpegMemory(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), "memory");
+    EXPECT_EQ(MaxDifference(fromMemory, ReadImage(path)), 0);
+}
+
+TEST(ImageFile, FormatComesFromTheContentNotTheName) {
+    TempFolder folder;
+    const Image image = NoiseImage(8, 8, ColorModel::RGB, false, 8);
+    WriteImage(folder.File("a.png"), FileFormat::TIFF, image);  // a TIFF under a .png name
+    EXPECT_EQ(MaxDifference(image, ReadImage(folder.File("a.png"))), 0);
+}
+
+TEST(ImageFile, FormatsRefuseModesTheyCannotHold) {
+    TempFolder folder;
+    EXPECT_NE(CannotHold(FileFormat::PNG, NoiseImage(4, 4, ColorModel::CMYK, false, 8)), "");
+    EXPECT_NE(CannotHold(FileFormat::JPEG, NoiseImage(4, 4, ColorModel::RGB, false, 16)), "");
+    EXPECT_NE(CannotHold(FileFormat::JPEG, NoiseImage(4, 4, ColorModel::RGB, true, 8)), "");
+    EXPECT_NE(CannotHold(FileFormat::JPEG, NoiseImage(4, 4, ColorModel::CMYK, false, 8)), "");
+    EXPECT_EQ(CannotHold(FileFormat::TIFF, NoiseImage(4, 4, ColorModel::CMYK, true, 16)), "");
+    EXPECT_EQ(CannotHold(FileFormat::PNG, NoiseImage(4, 4, ColorModel::Gray, true, 16)), "");
+    EXPECT_THROW(WriteImage(folder.File("x.png"), NoiseImage(4, 4, ColorModel::CMYK, false, 8)), ImageFileError);
+    EXPECT_THROW(WriteImage(folder.File("x.jpg"), NoiseImage(4, 4, ColorModel::Gray, false, 16)), ImageFileError);
+}
+
+TEST(ImageFile, OutputTypeFollowsTheExtension) {
+    EXPECT_EQ(FormatForName("a/b.PNG"), FileFormat::PNG);
+    EXPECT_EQ(FormatForName("x.tif"), FileFormat::TIFF);
+    EXPECT_EQ(FormatForName("x.Tiff"), FileFormat::TIFF);
+    EXPECT_EQ(FormatForName("x.jpeg"), FileFormat::JPEG);
+    EXPECT_THROW(FormatForName("x.bmp"), ImageFileError);
+    EXPECT_THROW(FormatForName("folder.png/x"), ImageFileError);
+    EXPECT_THROW(FormatForName("noext"), ImageFileError);
+}
+
+// The message of the error ReadImage raises, or "" when it reads.
+std::string ReadError(const std::string& path) {
+    try {
+        ReadImage(path);
+    } catch (const ImageFileError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+TEST(ImageFile, DamagedTruncatedAndForeignFilesGiveAnErrorNamingTheFile) {
+    TempFolder folder;
+    const Image image = NoiseImage(120, 90, ColorModel::RGB, true, 16);
+    WriteImage(folder.File("full.png"), image);
+    WriteImage(folder.File("full.tif"), image);
+    WriteImage(folder.File("full.jpg"), testing::SmoothImage(120, 90, ColorModel::RGB));
+
+    for (const char* name : {"full.png", "full.tif", "full.jpg"}) {
+        const std::string bytes = ReadBytes(folder.File(name));
+        for (std::size_t keep : {bytes.size() / 2, bytes.size() - 20, std::size_t(12)}) {
+            const std::string cut = folder.File(std::string("cut-") + name);
+            WriteBytes(cut, bytes.substr(0, keep));
+            const std::string message = ReadError(cut);
+            EXPECT_NE(message.find(cut), std::string::npos) << name << " cut to " << keep << ": \"" << message << "\"";
+        }
+    }
+    WriteBytes(folder.File("text.png"), "this is not an image at all\n");
+    EXPECT_NE(ReadError(folder.File("text.png")).find("not a PNG, TIFF or JPEG image"), std::string::npos);
+    WriteBytes(folder.File("empty.png"), "");
+    EXPECT_NE(ReadError(folder.File("empty.png")).find("empty"), std::string::npos);
+    EXPECT_NE(ReadError(folder.File("missing.png")).find("No such file"), std::string::npos);
+    EXPECT_NE(ReadError(folder.Path()).find(folder.Path()), std::string::npos) << "a folder is not an image";
+}
+
+TEST(ImageFile, CorruptedPngDataIsAnErrorNotAnAbort) {
+    TempFolder folder;
+    WriteImage(folder.File("ok.png"), NoiseImage(64, 64, ColorModel::RGB, false, 8));
+    std::string bytes = ReadBytes(folder.File("ok.png"));
+    for (std::size_t i = bytes.size() / 2; i < bytes.size() / 2 + 64; ++i) bytes[i] = char(bytes[i] ^ 0x5A);
+    WriteBytes(folder.File("bad.png"), bytes);
+    EXPECT_NE(ReadError(folder.File("bad.png")), "");
+}
+
+// A palette PNG with a transparent entry, written with libpng directly.
+void WritePalettePng(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_init_io(png, file);
+    png_set_IHDR(png, info, 4, 2, 8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_color palette[3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    png_set_PLTE(png, info, palette, 3);
+    png_byte alpha[1] = {0};
+    png_set_tRNS(png, info, alpha, 1, nullptr);
+    png_write_info(png, info);
+    png_byte rows[2][4] = {{0, 1, 2, 1}, {2, 2, 0, 1}};
+    for (auto& row : rows) png_write_row(png, row);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    std::fclose(file);
+}
+
+TEST(ImageFile, PalettePngExpandsToRgbWithAlpha) {
+    TempFolder folder;
+    WritePalettePng(folder.File("pal.png"));
+    const Image image = ReadImage(folder.File("pal.png"));
+    ASSERT_EQ(image.color, ColorModel::RGB);
+    ASSERT_TRUE(image.alpha);
+    ASSERT_EQ(image.depth, 8);
+    const std::vector<std::uint16_t> first = {255, 0, 0, 0, 0, 255, 0, 255};  // red transparent, green opaque
+    EXPECT_EQ(std::vector<std::uint16_t>(image.samples.begin(), image.samples.begin() + 8), first);
+}
+
+// A TIFF written with libtiff directly: separate planes, or tiles.
+void WriteTiffLayout(const std::string& path, const Image& image, bool separate, bool tiled) {
+    TIFF* tiff = TIFFOpen(path.c_str(), "w");
+    const int channels = image.Channels();
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, std::uint32_t(image.width));
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, std::uint32_t(image.height));
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, std::uint16_t(channels));
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, std::uint16_t(image.depth));
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, separate ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
+    const int bytes = image.depth / 8;
+    if (tiled) {
+        TIFFSetField(tiff, TIFFTAG_TILEWIDTH, 16u);
+        TIFFSetField(tiff, TIFFTAG_TILELENGTH, 16u);
+        std::vector<unsigned char> tile(std::size_t(TIFFTileSize(tiff)));
+        for (int ty = 0; ty < image.height; ty += 16)
+            for (int tx = 0; tx < image.width; tx += 16) {
+                std::fill(tile.begin(), tile.end(), 0);
+                for (int y = ty; y < std::min(ty + 16, image.height); ++y)
+                    for (int x = tx; x < std::min(tx + 16, image.width); ++x)
+                        for (int c = 0; c < channels; ++c) {
+                            const std::uint16_t v = image.samples[(std::size_t(y) * image.width + x) * channels + c];
+                            const std::size_t at = ((std::size_t(y - ty) * 16 + (x - tx)) * channels + c) * bytes;
+                            if (bytes == 1) tile[at] = (unsigned char)v;
+                            else std::memcpy(&tile[at], &v, 2);
+                        }
+                TIFFWriteTile(tiff, tile.data(), std::uint32_t(tx), std::uint32_t(ty), 0, 0);
+            }
+    } else {
+        std::vector<unsigned char> line(std::size_t(image.width) * channels * bytes);
+        const int planes = separate ? channels : 1;
+        for (int p = 0; p < planes; ++p)
+            for (int y = 0; y < image.height; ++y) {
+                const int perPixel = separate ? 1 : channels;
+                for (int x = 0; x < image.width; ++x)
+                    for (int c = 0; c < perPixel; ++c) {
+                        const std::uint16_t v = image.samples[(std::size_t(y) * image.width + x) * channels + (separate ? p : c)];
+                        const std::size_t at = (std::size_t(x) * perPixel + c) * bytes;
+                        if (bytes == 1) line[at] = (unsigned char)v;
+                        else std::memcpy(&line[at], &v, 2);
+                    }
+                TIFFWriteScanline(tiff, line.data(), std::uint32_t(y), std::uint16_t(p));
+            }
+    }
+    TIFFClose(tiff);
+}
+
+TEST(ImageFile, TiffInSeparatePlanesOrTilesReadsLikeInterleavedStrips) {
+    TempFolder folder;
+    for (int depth : {8, 16}) {
+        const Image image = NoiseImage(37, 21, ColorModel::RGB, false, depth, 3);
+        WriteTiffLayout(folder.File("separate.tif"), image, true, false);
+        EXPECT_EQ(MaxDifference(image, ReadImage(folder.File("separate.tif"))), 0) << depth;
+        WriteTiffLayout(folder.File("tiled.tif"), image, false, true);
+        EXPECT_EQ(MaxDifference(image, ReadImage(folder.File("tiled.tif"))), 0) << depth;
+    }
+}
+
+TEST(ImageFile, UnsupportedTiffKindsAreRefusedByName) {
+    TempFolder folder;
+    const std::string path = folder.File("float.tif");
+    TIFF* tiff = TIFFOpen(path.c_str(), "w");
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, 2u);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, 1u);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, std::uint16_t(1));
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, std::uint16_t(32));
+    TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_IEEEFP);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    float row[2] = {0.5f, 1.0f};
+    TIFFWriteScanline(tiff, row, 0, 0);
+    TIFFClose(tiff);
+    const std::string message = ReadError(path);
+    EXPECT_NE(message.find(path), std::string::npos);
+    EXPECT_NE(message.find("unsupported"), std::string::npos) << message;
+}
+
+TEST(ImageFile, WritingIntoAMissingFolderFailsWithTheName) {
+    TempFolder folder;
+    const std::string path = folder.File("no/such/out.png");
+    try {
+        WriteImage(path, NoiseImage(4, 4, ColorModel::RGB, false, 8));
+        FAIL() << "wrote into a missing folder";
+    } catch (const ImageFileError& error) {
+        EXPECT_NE(std::string(error.what()).find(path), std::string::npos);
+    }
+    EXPECT_FALSE(FileExists(path));
+}
+
+}  // namespace
+}  // namespace rimelace_cli

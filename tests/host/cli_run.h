@@ -1,0 +1,21 @@
+#pragma once
+// Running the built rimelace program from a test.
+
+#include <string>
+#include <vector>
+
+namespace rimelace_cli::testing {
+
+struct CliResult {
+    int status = -1;  // exit status; -1 when it did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Runs the program with these arguments in `folder` (the current folder when empty).
+CliResult RunCli(const std::vector<std::string>& args, const std::string& folder = "");
+
+// Number of lines in a text (a last line without a line end counts).
+int LineCount(const std::string& text);
+
+}  // namespace rimelace_cli::testing
