@@ -91,6 +91,9 @@ struct HostOptions {
     // Blend the output back into the input by the selection mask after the run. Off by default:
     // this filter declares that it writes outside the selection.
     bool clipToSelection = false;
+    // Start the output as a copy of the input (what hosts do) or all zero, which shows exactly
+    // what the plug-in wrote (for tests).
+    bool outputStartsAsInput = true;
 
     std::function<void(std::int32_t done, std::int32_t total)> progress;  // progressProc
     std::function<bool()> abort;                                          // abortProc: true = cancel

@@ -1,6 +1,7 @@
 // The stand-in host: the filter record, the callbacks, and the order of the selectors.
 #include "host/standin/standin_p.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace standin {
@@ -241,6 +242,7 @@ RunResult Host::Run(Image& image, const RunOptions& run) {
     ActiveScope active(impl_.get());
     Impl& host = *impl_;
     Image output = image;  // a host's output starts as a copy of its input
+    if (!host.options.outputStartsAsInput) std::fill(output.data.begin(), output.data.end(), std::uint8_t(0));
     PixelService pixels(image, output);
     host.pixels = &pixels;
     host.SetUpRecord(image, result.trace);

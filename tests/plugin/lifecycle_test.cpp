@@ -1,0 +1,297 @@
+// The filter lifecycle as a host drives it: the real module, loaded by the stand-in host.
+#include "host/standin/standin.h"
+#include "params/params.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+
+namespace {
+
+using standin::Host;
+using standin::HostKind;
+using standin::HostOptions;
+using standin::Image;
+using standin::ParametersCall;
+
+std::unique_ptr<Host> LoadedHost(HostOptions options = {}) {
+    auto host = std::make_unique<Host>(std::move(options));
+    std::string error;
+    EXPECT_TRUE(host->Load(LORVEX_MODULE_PATH, &error)) << error;
+    return host;
+}
+
+Image RandomImage(std::int32_t width, std::int32_t height, std::int16_t planes, std::int32_t depth, bool mask,
+                  unsigned seed) {
+    Image image = Image::Make(width, height, planes, depth);
+    std::mt19937 random(seed);
+    const std::uint32_t top = depth == 16 ? 32768 : 255;
+    for (std::int32_t y = 0; y < height; ++y)
+        for (std::int32_t x = 0; x < width; ++x)
+            for (std::int16_t p = 0; p < planes; ++p) image.SetSample(x, y, p, random() % (top + 1));
+    if (mask) {
+        image.mask.assign(std::size_t(width) * height, 0);
+        for (std::int32_t y = height / 4; y < height * 3 / 4; ++y)
+            for (std::int32_t x = width / 4; x < width * 3 / 4; ++x) image.mask[std::size_t(y) * width + x] = 255;
+    }
+    return image;
+}
+
+RimelaceParams ParamsOf(const Host& host) {
+    std::vector<std::uint8_t> bytes = host.ParameterBytes();
+    RimelaceParams params{};
+    EXPECT_EQ(bytes.size(), sizeof(RimelaceParams));
+    if (bytes.size() == sizeof(RimelaceParams)) std::memcpy(static_cast<void*>(&params), bytes.data(), sizeof params);
+    return params;
+}
+
+// Rows covered by the served in rectangles, each exactly once and in order.
+void ExpectStripsCover(const standin::RunTrace& trace, int height, int rowsPerStrip) {
+    int next = 0;
+    for (const Rect& r : trace.inRects) {
+        EXPECT_EQ(r.top, next);
+        EXPECT_EQ(r.bottom, std::min(next + rowsPerStrip, height));
+        next = r.bottom;
+    }
+    EXPECT_EQ(next, height);
+}
+
+TEST(LifecycleTest, UnknownSelectorsGiveBadParametersAndLeaveTheParametersAlone) {
+    auto host = LoadedHost();
+    Image image = RandomImage(9, 7, 3, 8, false, 1);
+    ASSERT_EQ(host->Run(image).code, noErr);
+    const std::vector<std::uint8_t> before = host->ParameterBytes();
+    ASSERT_FALSE(before.empty());
+    for (std::int16_t selector : {std::int16_t(6), std::int16_t(-1), std::int16_t(100), std::int16_t(-32768)}) {
+        EXPECT_EQ(host->CallSelector(selector, image), filterBadParameters) << selector;
+        EXPECT_EQ(host->ParameterBytes(), before) << selector;
+    }
+    EXPECT_EQ(host->Run(image).code, noErr);  // the plug-in still works afterwards
+}
+
+TEST(LifecycleTest, FirstStartWithoutAParametersCallCreatesTheDefaults) {
+    HostOptions options;
+    options.parametersCall = ParametersCall::Never;
+    auto host = LoadedHost(options);
+    EXPECT_TRUE(host->ParameterBytes().empty());
+    Image image = RandomImage(12, 10, 3, 8, false, 2);
+    standin::RunResult result = host->Run(image);
+    ASSERT_EQ(result.code, noErr) << result.error;
+    EXPECT_EQ(result.trace.selectors, (std::vector<std::int16_t>{2, 3, 5}));
+
+    RimelaceParams defaults{};
+    ResetParams(defaults);
+    const RimelaceParams params = ParamsOf(*host);
+    EXPECT_EQ(params.RandomSeed, defaults.RandomSeed);
+    EXPECT_EQ(params.EffectKind, defaults.EffectKind);
+    EXPECT_EQ(params.MaskKind, defaults.MaskKind);
+    EXPECT_EQ(params.Width, defaults.Width);
+    EXPECT_EQ(params.CenterX, defaults.CenterX);
+    EXPECT_EQ(params.Color, defaults.Color);
+    EXPECT_EQ(params.RowsPerChunk, 10);
+    EXPECT_EQ(params.UseAdvanceState, 1);
+    EXPECT_EQ(params.HostIsPremiere, 0);  // no version resource to identify the host by
+    EXPECT_EQ(params.SceneDirty, 1);
+}
+
+TEST(LifecycleTest, TheParametersSelectorRequestsTheDialogAndStartClearsTheRequest) {
+    auto host = LoadedHost();
+    Image image = RandomImage(5, 4, 3, 8, false, 3);
+    standin::RunResult result = host->Run(image);
+    ASSERT_EQ(result.code, noErr) << result.error;
+    EXPECT_EQ(result.trace.selectors, (std::vector<std::int16_t>{1, 2, 3, 5}));
+    EXPECT_EQ(ParamsOf(*host).QueryForParameters, 0);
+}
+
+TEST(LifecycleTest, PhotoshopLikeHostGetsTheWholeImageInOnePass) {
+    auto host = LoadedHost();
+    Image image = RandomImage(31, 17, 4, 8, false, 4);
+    standin::RunResult result = host->Run(image);
+    ASSERT_EQ(result.code, noErr) << result.error;
+    EXPECT_EQ(result.trace.advanceStateCalls, 1);
+    EXPECT_EQ(result.trace.continueCalls, 0);
+    ExpectStripsCover(result.trace, 17, 17);
+    EXPECT_EQ(ParamsOf(*host).RowsPerChunk, 17);
+}
+
+TEST(LifecycleTest, TinyMaxSpaceGivesOneRowStripsAndEveryStripIsWalked) {
+    for (HostKind kind : {HostKind::NoAdvanceState, HostKind::Premiere, HostKind::Photoshop}) {
+        HostOptions options;
+        options.kind = kind;
+        options.maxSpace = 1;
+        options.outputStartsAsInput = false;
+        auto host = LoadedHost(options);
+        const Image original = RandomImage(6, 9, 3, 8, false, 5);
+        Image image = original;
+        standin::RunResult result = host->Run(image);
+        ASSERT_EQ(result.code, noErr) << result.error;
+        EXPECT_EQ(ParamsOf(*host).RowsPerChunk, 1);
+        ExpectStripsCover(result.trace, 9, 1);
+        if (kind == HostKind::Photoshop) {
+            EXPECT_EQ(result.trace.advanceStateCalls, 9);
+            EXPECT_EQ(result.trace.continueCalls, 0);
+        } else {
+            EXPECT_EQ(result.trace.advanceStateCalls, 0);
+            EXPECT_EQ(result.trace.continueCalls, 9);
+        }
+        EXPECT_EQ(image.data, original.data) << "every row must be written";
+    }
+}
+
+TEST(LifecycleTest, StripsOfSeveralRowsEndAtTheFilterBottom) {
+    HostOptions options;
+    options.kind = HostKind::NoAdvanceState;
+    // Bytes per row: width + 2 × width × planes = 10 + 60 = 70; 3 rows fit in 200 bytes.
+    options.maxSpace = 200;
+    options.outputStartsAsInput = false;
+    auto host = LoadedHost(options);
+    const Image original = RandomImage(10, 8, 3, 8, false, 6);
+    Image image = original;
+    standin::RunResult result = host->Run(image);
+    ASSERT_EQ(result.code, noErr) << result.error;
+    EXPECT_EQ(ParamsOf(*host).RowsPerChunk, 3);
+    ExpectStripsCover(result.trace, 8, 3);
+    EXPECT_EQ(result.trace.continueCalls, 3);
+    EXPECT_EQ(image.data, original.data);
+}
+
+TEST(LifecycleTest, EveryHostPathHandsTheImageBackUnchanged) {
+    unsigned seed = 10;
+    for (HostKind kind : {HostKind::Photoshop, HostKind::Premiere, HostKind::NoAdvanceState})
+        for (std::int32_t depth : {8, 16})
+            for (std::int16_t planes = 1; planes <= 5; ++planes)
+                for (bool mask : {false, true}) {
+                    HostOptions options;
+                    options.kind = kind;
+                    options.outputStartsAsInput = false;  // so that nothing passes by accident
+                    auto host = LoadedHost(options);
+                    const Image original = RandomImage(13, 11, planes, depth, mask, ++seed);
+                    Image image = original;
+                    standin::RunResult result = host->Run(image);
+                    ASSERT_EQ(result.code, noErr) << result.error;
+                    EXPECT_EQ(image.data, original.data)
+                        << "kind " << int(kind) << " depth " << depth << " planes " << planes << " mask " << mask;
+                    EXPECT_EQ(image.mask, original.mask);
+                }
+}
+
+TEST(LifecycleTest, HostsWithoutOptionalSuitesStillRun) {
+    for (int variant = 0; variant < 4; ++variant) {
+        HostOptions options;
+        options.outputStartsAsInput = false;
+        options.bigDocument = variant != 0;
+        options.descriptorProcs = variant != 1;
+        options.basicSuite = variant != 2;
+        options.displayPixels = variant != 3;  // without it the strip path is taken
+        auto host = LoadedHost(options);
+        const Image original = RandomImage(8, 6, 3, 16, true, 40 + unsigned(variant));
+        Image image = original;
+        standin::RunResult result = host->Run(image);
+        ASSERT_EQ(result.code, noErr) << variant << ": " << result.error;
+        EXPECT_EQ(image.data, original.data) << variant;
+        EXPECT_EQ(result.trace.continueCalls > 0, variant == 3) << variant;
+    }
+}
+
+TEST(LifecycleTest, HandlesFallBackToGlobalMemoryWhenTheHostSuiteIsUnusable) {
+    struct Suite {
+        bool present;
+        std::int16_t version, count;
+    };
+    for (Suite suite : {Suite{false, 1, 8}, Suite{true, 2, 8}, Suite{true, 0, 8}, Suite{true, 1, 7}}) {
+        HostOptions options;
+        options.handleProcs = suite.present;
+        options.handleProcsVersion = suite.version;
+        options.numHandleProcs = suite.count;
+        options.outputStartsAsInput = false;
+        auto host = LoadedHost(options);
+        for (int run = 0; run < 2; ++run) {  // the second run finds the globals and parameters again
+            const Image original = RandomImage(7, 5, 3, 8, false, 60 + unsigned(run));
+            Image image = original;
+            standin::RunResult result = host->Run(image);
+            ASSERT_EQ(result.code, noErr) << result.error;
+            EXPECT_EQ(image.data, original.data);
+        }
+        EXPECT_TRUE(host->ParameterBytes().empty()) << "the parameters must not be a host handle";
+    }
+}
+
+TEST(LifecycleTest, CancelDuringTheStripPathStillCallsFinishAndLeavesTheImage) {
+    HostOptions options;
+    options.kind = HostKind::NoAdvanceState;
+    options.maxSpace = 1;
+    int polls = 0;
+    options.abort = [&polls] { return ++polls > 3; };
+    auto host = LoadedHost(options);
+    const Image original = RandomImage(6, 8, 3, 8, false, 70);
+    Image image = original;
+    standin::RunResult result = host->Run(image);
+    EXPECT_EQ(result.code, userCanceledErr);
+    EXPECT_FALSE(result.error.empty());
+    EXPECT_TRUE(result.trace.finishCalled);
+    EXPECT_EQ(result.trace.selectors.back(), filterSelectorFinish);
+    EXPECT_EQ(image.data, original.data);
+}
+
+TEST(LifecycleTest, CancelInTheOnePassStartFailsStartAndSkipsFinish) {
+    HostOptions options;
+    options.abort = [] { return true; };
+    options.outputStartsAsInput = false;
+    auto host = LoadedHost(options);
+    const Image original = RandomImage(6, 8, 3, 8, false, 71);
+    Image image = original;
+    standin::RunResult result = host->Run(image);
+    EXPECT_EQ(result.code, userCanceledErr);
+    EXPECT_FALSE(result.trace.finishCalled);
+    EXPECT_EQ(result.trace.selectors.back(), filterSelectorStart);
+    EXPECT_EQ(image.data, original.data) << "a failed run leaves the image as it was";
+}
+
+TEST(LifecycleTest, ParametersPersistBetweenRunsOfOneHost) {
+    HostOptions options;
+    auto host = LoadedHost(options);
+    Image image = RandomImage(4, 4, 3, 8, false, 80);
+    ASSERT_EQ(host->Run(image).code, noErr);
+    const std::vector<std::uint8_t> first = host->ParameterBytes();
+    ASSERT_EQ(host->Run(image).code, noErr);
+    EXPECT_EQ(host->ParameterBytes(), first);
+    host->ResetPluginState();
+    EXPECT_TRUE(host->ParameterBytes().empty());
+    EXPECT_EQ(host->Run(image).code, noErr);
+}
+
+TEST(LifecycleTest, AboutAnswersWithoutCreatingState) {
+    auto host = LoadedHost();
+    standin::RunResult result = host->About();
+    EXPECT_EQ(result.code, noErr);
+    EXPECT_TRUE(host->ParameterBytes().empty());
+}
+
+TEST(LifecycleTest, RecordedDescriptorReplaysIntoTheSameFields) {
+    auto host = LoadedHost();
+    Image image = RandomImage(4, 4, 3, 8, false, 90);
+    standin::RunResult first = host->Run(image);
+    ASSERT_EQ(first.code, noErr);
+    if (!first.recorded) GTEST_SKIP() << "this build records no descriptors (scripting layer absent)";
+    ASSERT_FALSE(first.recorded->items.empty());
+
+    // Change every recorded value, replay it on a fresh plug-in state, and record again.
+    standin::Descriptor changed = *first.recorded;
+    for (standin::DescriptorItem& item : changed.items)
+        item.number = item.type == typeBoolean ? 1 - item.number : item.number + 1;
+    host->ResetPluginState();
+    standin::RunOptions replay;
+    replay.replay = changed;
+    standin::RunResult second = host->Run(image, replay);
+    ASSERT_EQ(second.code, noErr) << second.error;
+    ASSERT_TRUE(second.recorded);
+    ASSERT_EQ(second.recorded->items.size(), changed.items.size());
+    for (std::size_t i = 0; i < changed.items.size(); ++i) {
+        EXPECT_EQ(second.recorded->items[i].key, changed.items[i].key);
+        EXPECT_NEAR(second.recorded->items[i].number, changed.items[i].number, 1e-4) << i;
+    }
+}
+
+}  // namespace
