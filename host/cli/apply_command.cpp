@@ -22,7 +22,6 @@ void AddApplyCommand(CLI::App& app) {
     AddFilterOptions(*command, state->job, state->maxSpace);
     command->callback([state, command] {
         FilterJob job = state->job;
-        job.inputName = job.input;
         if (command->count("--max-space")) job.maxSpace = state->maxSpace;
         ExitStatus() = RunFilterJob(job);
     });

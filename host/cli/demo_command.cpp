@@ -33,7 +33,6 @@ void AddDemoCommand(CLI::App& app) {
         }
         FilterJob job = state->job;
         job.picture = &picture;
-        job.inputName = "the built-in sample picture";
         if (command->count("--max-space")) job.maxSpace = state->maxSpace;
         ExitStatus() = RunFilterJob(job);
     });

@@ -110,11 +110,12 @@ void CheckWritableFolder(const std::string& path) {
         Fail(kExitBadInput, "cannot write '" + path + "': the folder '" + folder + "' is not writable");
 }
 
-Image ReadInput(const std::string& path, const char* what) {
+// `what` is "" for the input, or names the file's role ("selection").
+Image ReadInput(const std::string& path, const std::string& what) {
     try {
         return ReadImage(path);
     } catch (const ImageFileError& error) {
-        Fail(kExitBadInput, std::string(what) + ": " + error.what());
+        Fail(kExitBadInput, (what.empty() ? "" : what + ": ") + error.what());
     }
 }
 
@@ -126,6 +127,7 @@ std::string NameDestination(std::string message, const AtomicOutput& output) {
 }
 
 int Run(const FilterJob& job) {
+    InstallInterruptHandler();
     // Everything that can be checked before the run is checked first.
     const standin::HostKind kind = HostKindFor(job.host);
     FileFormat format;
@@ -140,7 +142,7 @@ int Run(const FilterJob& job) {
     if (!job.replay.empty() && ownParams)
         Fail(kExitBadInput, "--replay plays a recorded action as it stands; it cannot be combined with --preset, --effect or --set");
 
-    Image source = job.picture ? *job.picture : ReadInput(job.input, "input");
+    Image source = job.picture ? *job.picture : ReadInput(job.input, "");
     if (!job.picture && SameFile(job.input, job.output))
         Fail(kExitBadInput, "the output '" + job.output + "' is the input file; the input is never overwritten, choose another name");
     if (const std::string why = CannotHold(format, source); !why.empty())
@@ -197,7 +199,7 @@ int Run(const FilterJob& job) {
     image.data = ToHostPixels(source);
     image.mask = std::move(mask);
 
-    InstallInterruptHandler();
+    // A Ctrl-C from here on reaches the plug-in through abortProc.
     const standin::RunResult result = host.Run(image, run);
     bar.Finish();
     if (Interrupted()) Fail(kExitCancelled, "cancelled (Ctrl-C); nothing was written");

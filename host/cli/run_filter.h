@@ -17,7 +17,6 @@ namespace rimelace_cli {
 struct FilterJob {
     std::string input;         // image file; ignored when `picture` is set
     const Image* picture = nullptr;  // an image already in memory (the demo's)
-    std::string inputName;     // how messages name the input
     std::string output;
     ParamChoices params;
     std::string selection;     // mask image, empty for none

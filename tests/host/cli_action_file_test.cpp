@@ -52,7 +52,9 @@ TEST(ActionFile, RoundTripKeepsOrderTypesUnitsAndValuesExactly) {
             EXPECT_EQ(y.boolean, x.boolean);
             EXPECT_EQ(y.integer, x.integer);
             EXPECT_EQ(y.number, x.number);
-            if (x.type == ItemType::UnitFloat) EXPECT_EQ(CodeText(y.unit), "#Rlt");
+            if (x.type == ItemType::UnitFloat) {
+                EXPECT_EQ(CodeText(y.unit), "#Rlt");
+            }
         }
     }
 }

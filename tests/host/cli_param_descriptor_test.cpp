@@ -38,7 +38,9 @@ TEST(ParamDescriptor, DefaultsCoverEveryKeyOnceWithTheTypeThePluginReads) {
             EXPECT_EQ(CodeText(items[i].unit), "#Rlt");
             EXPECT_EQ(items[i].number, entry.defaultValue) << entry.field;
         }
-        if (want == ItemType::Integer) EXPECT_EQ(items[i].integer, std::int32_t(entry.defaultValue)) << entry.field;
+        if (want == ItemType::Integer) {
+            EXPECT_EQ(items[i].integer, std::int32_t(entry.defaultValue)) << entry.field;
+        }
     }
     EXPECT_EQ(keys.size(), kParamCount);
     // The keys only a replay can set are there too.

@@ -4,13 +4,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 
 #include "cli_run.h"
 
 namespace rimelace_cli::testing {
 
-CliResult RunCli(const std::vector<std::string>& args, const std::string& folder) {
+CliResult RunCli(const std::vector<std::string>& args, const std::string& folder, int interruptAfterMs) {
     int outPipe[2], errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return {};
     const pid_t pid = fork();
@@ -36,8 +39,23 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& folder
     CliResult result;
     pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
     int open = 2;
+    const auto start = std::chrono::steady_clock::now();
+    bool pending = interruptAfterMs >= 0;
     while (open > 0) {
-        if (poll(fds, 2, -1) < 0) break;
+        int wait = -1;
+        if (pending) {
+            const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+            wait = std::max(0, interruptAfterMs - int(elapsed.count()));
+            if (wait == 0) {
+                pending = false;
+                // Still running (not yet a zombie) when the signal goes out?
+                siginfo_t info{};
+                const bool running = waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+                result.interrupted = running && kill(pid, SIGINT) == 0;
+                continue;
+            }
+        }
+        if (poll(fds, 2, wait) <= 0) continue;
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
             char buffer[4096];
