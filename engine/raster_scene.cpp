@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/raster_p.h"
+#include "engine/shading_p.h"
 #include "platform/platform.h"
 
 namespace trivane {
@@ -119,6 +120,7 @@ void __RasterScene(BYTE* target, BYTE* background, int width, int height, int st
     if (background != nullptr) std::memcpy(buffers.backCopy, background, imageBytes);
     g_state.backCopy = buffers.backCopy;
     g_state.glassDepth = buffers.glassDepth;
+    shading::BeginShadingCall();  // the records and switches may have changed since the last call
 
     SceneCall call;
     call.target = target;

@@ -1,0 +1,212 @@
+// Glass: each colour channel takes the background displaced along the normal by its own length
+// (chromatic aberration), tinted by the surface colour. With quality the sample is a weighted
+// 2 x 2 mean, or a window mean where the samples jump between neighbouring pixels.
+#include <cmath>
+#include <cstddef>
+#include <cstdlib>
+#include <cstdint>
+
+#include "engine/shading_p.h"
+
+namespace trivane::shading {
+
+namespace {
+
+constexpr float kSameLayerDepth = 30.0f;  // glass depths closer than this are the same layer
+constexpr float kDepthEmptyBelow = -1e37f;
+constexpr int kMaxWindow = 5;
+
+// Where the previous glass pixel sampled each channel, so the next pixel on the row can tell how
+// far its samples jumped.
+struct GlassMemory {
+    bool valid = false;
+    float x = 0.0f, y = 0.0f;
+    float sampleX[3] = {}, sampleY[3] = {};
+};
+GlassMemory g_memory;
+
+// The images a glass pixel reads, fixed for the call.
+struct Sources {
+    const Plan& plan;
+    const std::uint8_t* background;
+    const std::uint8_t* target;
+    std::uint8_t* copy;
+    float* glassDepth;
+    int width, height;
+    int stride;
+
+    std::size_t Index(int px, int py) const {
+        return static_cast<std::size_t>(py) * static_cast<std::size_t>(stride) + static_cast<std::size_t>(px) * 4u;
+    }
+    float Read(const std::uint8_t* image, std::size_t index) const {
+        if (image == nullptr) return 0.0f;
+        return plan.deepSamples ? static_cast<float>(reinterpret_cast<const std::uint16_t*>(image)[index])
+                                : static_cast<float>(image[index]);
+    }
+    void CopyTargetPixel(std::size_t index) const {
+        if (plan.deepSamples) {
+            auto* to = reinterpret_cast<std::uint16_t*>(copy) + index;
+            const auto* from = reinterpret_cast<const std::uint16_t*>(target) + index;
+            for (int k = 0; k < 4; ++k) to[k] = from[k];
+        } else {
+            for (int k = 0; k < 4; ++k) copy[index + k] = target[index + k];
+        }
+    }
+
+    // The value of one channel (3: coverage) seen through the glass at pixel (px, py), whose own
+    // depth on the glass surface is depth.
+    float Value(int px, int py, int channel, float depth) const {
+        const std::size_t index = Index(px, py);
+        if (plan.twoPassFront) {
+            // Front pass over drawn back faces: their copy, weighed by the target's coverage.
+            if (copy == nullptr || Read(copy, index + 3) == 0.0f) return Read(background, index + channel);
+            const float k = Read(target, index + 3) / plan.fullScale;
+            return Read(copy, index + channel) * k + Read(background, index + channel) * (1.0f - k);
+        }
+        if (!plan.multipleRefraction || copy == nullptr) return Read(background, index + channel);
+        if (glassDepth != nullptr && target != nullptr) {
+            // Another glass layer, drawn since this pixel was last refreshed: see it.
+            const float g = glassDepth[static_cast<std::size_t>(py) * static_cast<std::size_t>(width) + px];
+            if (!(std::fabs(g - depth) < kSameLayerDepth) && Read(target, index + 3) >= plan.fullScale &&
+                g > kDepthEmptyBelow) {
+                CopyTargetPixel(index);
+            }
+        }
+        return Read(copy, index + channel);
+    }
+
+    float PlaneDepth(const Pixel& pixel, int px, int py) const {
+        if (std::fabs(pixel.planeC) > 0.01f) {
+            return -(pixel.planeA * static_cast<float>(px) + pixel.planeB * static_cast<float>(py) + pixel.planeD) /
+                   pixel.planeC;
+        }
+        return pixel.z;
+    }
+};
+
+// Inside the clip rectangle along one axis once truncated.
+inline bool Inside(float coordinate, int size) { return coordinate > -1.0f && coordinate < static_cast<float>(size); }
+
+// Weighted 2 x 2 mean from the truncated sample (neighbours held at the last column and row).
+float FilteredValue(const Sources& s, const Pixel& pixel, float sx, float sy, int channel) {
+    const int ix = static_cast<int>(sx);
+    const int iy = static_cast<int>(sy);
+    const float fx = sx - static_cast<float>(ix);
+    const float fy = sy - static_cast<float>(iy);
+    const int nx = ix + 1 < s.width ? ix + 1 : s.width - 1;
+    const int ny = iy + 1 < s.height ? iy + 1 : s.height - 1;
+    const float wSelf = (2.0f - fx - fy) * (2.0f - fx - fy);
+    const float wDiagonal = (fx + fy) * (fx + fy);
+    const float wRight = (1.0f + fx - fy) * (1.0f + fx - fy);
+    const float wBelow = (1.0f - fx + fy) * (1.0f - fx + fy);
+    const float sum = s.Value(ix, iy, channel, s.PlaneDepth(pixel, ix, iy)) * wSelf +
+                      s.Value(nx, ny, channel, s.PlaneDepth(pixel, nx, ny)) * wDiagonal +
+                      s.Value(nx, iy, channel, s.PlaneDepth(pixel, nx, iy)) * wRight +
+                      s.Value(ix, ny, channel, s.PlaneDepth(pixel, ix, ny)) * wBelow;
+    return sum / (wSelf + wDiagonal + wRight + wBelow);
+}
+
+// Whole pixels moved along one axis, held to a sane range before truncation.
+inline int Moved(float now, float before) {
+    float d = now - before;
+    if (!(d > -1e6f)) d = -1e6f;
+    if (d > 1e6f) d = 1e6f;
+    return static_cast<int>(d);
+}
+
+// Mean over the window the sample swept since the previous pixel (up to 5 x 5 pixels back
+// towards the previous sample), with the window's mean coverage. Channel 2 marks the glass
+// depth of the pixels it reads.
+float WindowValue(const Sources& s, const Pixel& pixel, int ix, int iy, int dx, int dy, int channel, float& coverage) {
+    const int wx = std::abs(dx) + 1 < kMaxWindow ? std::abs(dx) + 1 : kMaxWindow;
+    const int wy = std::abs(dy) + 1 < kMaxWindow ? std::abs(dy) + 1 : kMaxWindow;
+    const int stepX = dx > 0 ? -1 : 1;
+    const int stepY = dy > 0 ? -1 : 1;
+    float sum = 0.0f, coverageSum = 0.0f;
+    int count = 0;
+    for (int j = 0; j < wy; ++j) {
+        const int py = iy + j * stepY;
+        if (py < 0 || py >= s.height) continue;
+        for (int i = 0; i < wx; ++i) {
+            const int px = ix + i * stepX;
+            if (px < 0 || px >= s.width) continue;
+            sum += s.Value(px, py, channel, pixel.z);
+            coverageSum += s.Value(px, py, 3, pixel.z);
+            if (channel == 2 && s.glassDepth != nullptr) {
+                s.glassDepth[static_cast<std::size_t>(py) * static_cast<std::size_t>(s.width) + px] = pixel.z;
+            }
+            ++count;
+        }
+    }
+    // The sample pixel itself is always inside, so count >= 1.
+    coverage = coverageSum / static_cast<float>(count) / s.plan.fullScale;
+    return sum / static_cast<float>(count);
+}
+
+}  // namespace
+
+void ResetGlassMemory() { g_memory.valid = false; }
+
+void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& n, float colour[3], float& opacity) {
+    const Sources s{plan,    pixel.background, pixel.target, g_state.backCopy, g_state.glassDepth,
+                    Zwidth,  Zheight,          g_state.stride};
+    const float px = pixel.originX + pixel.x;
+    const float py = pixel.originY + pixel.y;
+    const float o = plan.opticalCoefficient;
+    const float f = -n.z * o - ((n.z - 1.0f) * o + 1.0f);
+    const float lengths[3] = {plan.refraction, plan.refraction * plan.aberrationFactor,
+                              plan.refraction * plan.aberrationFactor * plan.aberrationFactor};
+
+    const bool jumpsKnown = plan.quality && !plan.drawBackFaces && pixel.previous != nullptr &&
+                            pixel.previous->valid && g_memory.valid && g_memory.x == pixel.previous->x &&
+                            g_memory.y == pixel.previous->y;
+    GlassMemory memory;
+    memory.valid = true;
+    memory.x = pixel.x;
+    memory.y = pixel.y;
+    float coverageSum = 0.0f;
+    int windowed = 0;
+
+    for (int c = 0; c < 3; ++c) {
+        float sx = px + f * n.x * lengths[c];
+        float sy = py + f * n.y * lengths[c];
+        if (!Inside(sx, s.width)) sx = px;
+        if (!Inside(sy, s.height)) sy = py;
+        memory.sampleX[c] = sx;
+        memory.sampleY[c] = sy;
+        const float tint = colour[c] - 0.5f;
+        if (!Inside(sx, s.width) || !Inside(sy, s.height)) {
+            opacity = 0.0f;
+            colour[c] = Clamp01(tint);
+            continue;
+        }
+        float value;
+        const int ix = static_cast<int>(sx);
+        const int iy = static_cast<int>(sy);
+        if (!plan.quality) {
+            value = s.Value(ix, iy, c, pixel.z);
+        } else {
+            int dx = 0, dy = 0;
+            if (jumpsKnown) {
+                dx = Moved(sx, g_memory.sampleX[c]);
+                dy = Moved(sy, g_memory.sampleY[c]);
+            }
+            if (std::abs(dx) + std::abs(dy) > 2) {
+                float coverage;
+                value = WindowValue(s, pixel, ix, iy, dx, dy, c, coverage);
+                coverageSum += coverage;
+                ++windowed;
+            } else {
+                value = FilteredValue(s, pixel, sx, sy, c);
+            }
+        }
+        colour[c] = Clamp01(value / plan.fullScale + tint);
+    }
+    if (windowed > 0) {
+        const float coverage = coverageSum / static_cast<float>(windowed);
+        if (coverage < opacity) opacity = coverage;
+    }
+    g_memory = memory;
+}
+
+}  // namespace trivane::shading

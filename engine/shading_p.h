@@ -1,0 +1,149 @@
+#pragma once
+// Private interface of the built-in per-pixel shading. The callback itself is the entry in
+// shading_default.cpp; the steps live in shading_<step>.cpp; the rasteriser tells the shading
+// about each call through BeginShadingCall.
+//
+// Speed: everything that cannot change during one call (material values, which maps are
+// usable, the glass entry, the lights, the switches) is resolved once per material into a
+// Plan, and the plan picks one of a few kernels. The pixel path then only computes.
+
+#include <cstdint>
+
+#include "engine/shading_math_p.h"
+#include "engine/state_p.h"
+#include "engine/trivane.h"
+
+namespace trivane::shading {
+
+// ---- The call in progress ---------------------------------------------------------------------
+// Starts a new call: forgets every plan (the records may have changed since the last call) and
+// the remembered glass samples. __RasterScene calls it once its buffers are in g_state; tests
+// that call the shading directly call it after changing records or switches.
+void BeginShadingCall();
+
+// ---- One texture slot, resolved -------------------------------------------------------------
+struct MapView {
+    const void* texels = nullptr;  // null: the slot is not used for this material and pixel kind
+    int width = 0;
+    int height = 0;
+    bool is16 = false;
+    float inverseFull = 0.0f;  // 1 / the texture's own full-scale value
+    float uScale = 1.0f, vScale = 1.0f, uOffset = 0.0f, vOffset = 0.0f;
+    float amount = 0.0f;
+
+    explicit operator bool() const { return texels != nullptr; }
+};
+
+// ---- Everything fixed for one material during one call ----------------------------------------
+struct Plan;
+struct Pixel;
+using Kernel = float (*)(const Plan& plan, const Pixel& pixel, float out[3]);
+
+struct Plan {
+    // Cache key.
+    unsigned generation = 0;
+    int materialIndex = 0;
+    const material3ds* materials = nullptr;
+    int materialCount = 0;
+    const __Texture* textures = nullptr;
+    const light3ds* lightArray = nullptr;
+    int lightArrayCount = 0;
+    const GlassProp* glassArray = nullptr;
+    bool mapped = false;
+    std::uint8_t switches = 0;
+
+    Kernel kernel = nullptr;
+
+    // Material.
+    float colour[3] = {0.5f, 0.5f, 0.5f};
+    float specular[3] = {1.0f, 1.0f, 1.0f};
+    float exponent = 150.0f;
+    float strength = 10.0f;
+    float selfIllumination = 0.0f;
+    float opacity = 1.0f;
+    float powThreshold = 0.0f;  // d below this gives no highlight (FastPowThreshold)
+
+    // Normal handling.
+    float normalSign = 1.0f;  // -1 during the back-face pass
+    bool turnToViewer = false;  // double-sided: a normal with negative z has its z negated
+
+    // Maps (unused ones are empty).
+    MapView colourMap, opacityMap, bumpMap, reflectionMap;
+    float bumpFactor = 0.0f;  // amount x 0.1, in the bump texture's sample units
+
+    // Lights in force (the default light when the call has none); count 0: unlit.
+    const light3ds* lights = nullptr;
+    int lightCount = 0;
+
+    // Glass.
+    bool glass = false;
+    float opticalCoefficient = 0.0f;
+    float refraction = 0.0f;
+    float aberrationFactor = 1.0f;  // q
+
+    // Switches of the call.
+    bool quality = false;
+    bool twoPassFront = false;  // front pass of a two-pass render
+    bool multipleRefraction = false;
+    bool drawBackFaces = false;
+    bool deepSamples = false;  // image samples are 16-bit
+    int full = 255;
+    float fullScale = 255.0f;
+};
+
+// ---- One pixel's arguments ----------------------------------------------------------------------
+struct Pixel {
+    float originX, originY;
+    std::uint8_t* target;
+    std::uint8_t* background;
+    float x, y, z;
+    const __Point* normal;
+    float u, v;
+    const __PrevInfo* previous;
+    float planeA, planeB, planeC, planeD;
+};
+
+// ---- Plan building (shading_plan.cpp: the only place that reads the records) -------------------
+// The switches the shading depends on, packed for the plan key.
+inline std::uint8_t CurrentSwitches() {
+    return static_cast<std::uint8_t>((_Quality ? 1 : 0) | (_Deep ? 2 : 0) | (_DrawBackFaces ? 4 : 0) |
+                                     (_DrawBackFaces1 ? 8 : 0) | (_DubleSide ? 16 : 0) |
+                                     (_UseMultyRefract ? 32 : 0));
+}
+void BuildPlan(Plan& plan, unsigned generation, std::uint8_t switches, int materialIndex, const material3ds* materials, int materialCount,
+               const __Texture* textures, int lightCount, const light3ds* lights, const GlassProp* glass,
+               bool mapped);
+
+// ---- Kernels (shading_default.cpp) --------------------------------------------------------------
+float KernelUnlit(const Plan& plan, const Pixel& pixel, float out[3]);
+float KernelPhong(const Plan& plan, const Pixel& pixel, float out[3]);
+float KernelFull(const Plan& plan, const Pixel& pixel, float out[3]);
+
+// ---- Steps ------------------------------------------------------------------------------------------
+// Reflection map: the box environment's colour seen along the reflected view ray (shading_reflection.cpp).
+void ReadReflection(const Plan& plan, const Pixel& pixel, const Vec3& normal, float out[3]);
+// Horizontal or vertical fraction of the box environment for the point (p, z) and direction (rp, rz).
+float BoxFraction(float p, float z, float rp, float rz, float halfSize);
+
+// Colour texture, opacity map and bump map (shading_maps.cpp).
+void ApplyColourTexture(const Plan& plan, const Pixel& pixel, float colour[3]);
+float ApplyOpacityMap(const Plan& plan, const Pixel& pixel, float opacity);
+void ApplyBump(const Plan& plan, const Pixel& pixel, Vec3& normal);
+
+// Glass: refracted background per channel, tinted by the colour (shading_glass.cpp).
+void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& normal, float colour[3], float& opacity);
+// Forgets the remembered glass samples (a new call).
+void ResetGlassMemory();
+
+// ---- Inline steps shared by the kernels ----------------------------------------------------------
+// Normal: sign for the back-face pass, double-sided turn, unit length.
+inline Vec3 ShadeNormal(const Plan& plan, const __Point* normal) {
+    Vec3 n = normal ? Vec3{normal->x, normal->y, normal->z} : Vec3{0.0f, 0.0f, 1.0f};
+    n.x *= plan.normalSign;
+    n.y *= plan.normalSign;
+    n.z *= plan.normalSign;
+    if (plan.turnToViewer && n.z < 0.0f) n.z = -n.z;
+    return NormalizeOrKeep(n);
+}
+
+}  // namespace trivane::shading
