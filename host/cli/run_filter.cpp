@@ -186,8 +186,11 @@ int Run(const FilterJob& job) {
     standin::Host host(options);
     const std::string module = job.module.empty() ? DefaultModulePath() : job.module;
     std::string loadError;
-    if (!host.Load(module, &loadError))
-        Fail(kExitFailed, "cannot load the plug-in module '" + module + "': " + loadError);
+    if (!host.Load(module, &loadError)) {
+        // The host's text names the module already when it can.
+        if (loadError.find(module) == std::string::npos) loadError = "cannot load the plug-in module '" + module + "': " + loadError;
+        Fail(kExitFailed, loadError + " (choose another with --module)");
+    }
 
     const HostLayout layout = LayoutFor(source);
     standin::Image image;

@@ -1,1 +1,0 @@
-rimelace_test(standin_test SOURCES standin_test.cpp pixels_test.cpp descriptors_test.cpp LIBS rimelace_standin)
