@@ -94,8 +94,8 @@ void PrintPipl(const modinfo::ModuleFile& module, const modinfo::PiplInfo& pipl)
 }
 
 void PrintAete(const modinfo::AeteInfo& aete, int id) {
-    std::printf("Dictionary (AETE %d): version %u.%u, %zu suite(s)\n", id, aete.header[1], aete.header[2],
-                aete.suites.size());
+    std::printf("Dictionary (AETE %d): header %u %u %u %u, %zu suite(s)\n", id, aete.header[0], aete.header[1],
+                aete.header[2], aete.header[3], aete.suites.size());
     for (const modinfo::AeteSuite& suite : aete.suites) {
         std::printf("  suite \"%s\" (\"%s\"), code '%s', level %u, version %u\n", suite.name.c_str(),
                     suite.description.c_str(), CodeText(suite.code).c_str(), suite.level, suite.version);

@@ -60,6 +60,7 @@ void ExpectStripsCover(const standin::RunTrace& trace, int height, int rowsPerSt
 
 TEST(LifecycleTest, UnknownSelectorsGiveBadParametersAndLeaveTheParametersAlone) {
     auto host = LoadedHost();
+    ASSERT_TRUE(host->Loaded());
     Image image = RandomImage(9, 7, 3, 8, false, 1);
     ASSERT_EQ(host->Run(image).code, noErr);
     const std::vector<std::uint8_t> before = host->ParameterBytes();
@@ -75,6 +76,7 @@ TEST(LifecycleTest, FirstStartWithoutAParametersCallCreatesTheDefaults) {
     HostOptions options;
     options.parametersCall = ParametersCall::Never;
     auto host = LoadedHost(options);
+    ASSERT_TRUE(host->Loaded());
     EXPECT_TRUE(host->ParameterBytes().empty());
     Image image = RandomImage(12, 10, 3, 8, false, 2);
     standin::RunResult result = host->Run(image);
@@ -98,6 +100,7 @@ TEST(LifecycleTest, FirstStartWithoutAParametersCallCreatesTheDefaults) {
 
 TEST(LifecycleTest, TheParametersSelectorRequestsTheDialogAndStartClearsTheRequest) {
     auto host = LoadedHost();
+    ASSERT_TRUE(host->Loaded());
     Image image = RandomImage(5, 4, 3, 8, false, 3);
     standin::RunResult result = host->Run(image);
     ASSERT_EQ(result.code, noErr) << result.error;
@@ -107,6 +110,7 @@ TEST(LifecycleTest, TheParametersSelectorRequestsTheDialogAndStartClearsTheReque
 
 TEST(LifecycleTest, PhotoshopLikeHostGetsTheWholeImageInOnePass) {
     auto host = LoadedHost();
+    ASSERT_TRUE(host->Loaded());
     Image image = RandomImage(31, 17, 4, 8, false, 4);
     standin::RunResult result = host->Run(image);
     ASSERT_EQ(result.code, noErr) << result.error;
@@ -123,6 +127,7 @@ TEST(LifecycleTest, TinyMaxSpaceGivesOneRowStripsAndEveryStripIsWalked) {
         options.maxSpace = 1;
         options.outputStartsAsInput = false;
         auto host = LoadedHost(options);
+        ASSERT_TRUE(host->Loaded());
         const Image original = RandomImage(6, 9, 3, 8, false, 5);
         Image image = original;
         standin::RunResult result = host->Run(image);
@@ -147,6 +152,7 @@ TEST(LifecycleTest, StripsOfSeveralRowsEndAtTheFilterBottom) {
     options.maxSpace = 200;
     options.outputStartsAsInput = false;
     auto host = LoadedHost(options);
+    ASSERT_TRUE(host->Loaded());
     const Image original = RandomImage(10, 8, 3, 8, false, 6);
     Image image = original;
     standin::RunResult result = host->Run(image);
@@ -167,6 +173,7 @@ TEST(LifecycleTest, EveryHostPathHandsTheImageBackUnchanged) {
                     options.kind = kind;
                     options.outputStartsAsInput = false;  // so that nothing passes by accident
                     auto host = LoadedHost(options);
+                    ASSERT_TRUE(host->Loaded());
                     const Image original = RandomImage(13, 11, planes, depth, mask, ++seed);
                     Image image = original;
                     standin::RunResult result = host->Run(image);
@@ -186,6 +193,7 @@ TEST(LifecycleTest, HostsWithoutOptionalSuitesStillRun) {
         options.basicSuite = variant != 2;
         options.displayPixels = variant != 3;  // without it the strip path is taken
         auto host = LoadedHost(options);
+        ASSERT_TRUE(host->Loaded());
         const Image original = RandomImage(8, 6, 3, 16, true, 40 + unsigned(variant));
         Image image = original;
         standin::RunResult result = host->Run(image);
@@ -207,6 +215,7 @@ TEST(LifecycleTest, HandlesFallBackToGlobalMemoryWhenTheHostSuiteIsUnusable) {
         options.numHandleProcs = suite.count;
         options.outputStartsAsInput = false;
         auto host = LoadedHost(options);
+        ASSERT_TRUE(host->Loaded());
         for (int run = 0; run < 2; ++run) {  // the second run finds the globals and parameters again
             const Image original = RandomImage(7, 5, 3, 8, false, 60 + unsigned(run));
             Image image = original;
@@ -225,12 +234,14 @@ TEST(LifecycleTest, CancelDuringTheStripPathStillCallsFinishAndLeavesTheImage) {
     int polls = 0;
     options.abort = [&polls] { return ++polls > 3; };
     auto host = LoadedHost(options);
+    ASSERT_TRUE(host->Loaded());
     const Image original = RandomImage(6, 8, 3, 8, false, 70);
     Image image = original;
     standin::RunResult result = host->Run(image);
     EXPECT_EQ(result.code, userCanceledErr);
     EXPECT_FALSE(result.error.empty());
     EXPECT_TRUE(result.trace.finishCalled);
+    ASSERT_FALSE(result.trace.selectors.empty());
     EXPECT_EQ(result.trace.selectors.back(), filterSelectorFinish);
     EXPECT_EQ(image.data, original.data);
 }
@@ -240,11 +251,13 @@ TEST(LifecycleTest, CancelInTheOnePassStartFailsStartAndSkipsFinish) {
     options.abort = [] { return true; };
     options.outputStartsAsInput = false;
     auto host = LoadedHost(options);
+    ASSERT_TRUE(host->Loaded());
     const Image original = RandomImage(6, 8, 3, 8, false, 71);
     Image image = original;
     standin::RunResult result = host->Run(image);
     EXPECT_EQ(result.code, userCanceledErr);
     EXPECT_FALSE(result.trace.finishCalled);
+    ASSERT_FALSE(result.trace.selectors.empty());
     EXPECT_EQ(result.trace.selectors.back(), filterSelectorStart);
     EXPECT_EQ(image.data, original.data) << "a failed run leaves the image as it was";
 }
@@ -252,6 +265,7 @@ TEST(LifecycleTest, CancelInTheOnePassStartFailsStartAndSkipsFinish) {
 TEST(LifecycleTest, ParametersPersistBetweenRunsOfOneHost) {
     HostOptions options;
     auto host = LoadedHost(options);
+    ASSERT_TRUE(host->Loaded());
     Image image = RandomImage(4, 4, 3, 8, false, 80);
     ASSERT_EQ(host->Run(image).code, noErr);
     const std::vector<std::uint8_t> first = host->ParameterBytes();
@@ -264,6 +278,7 @@ TEST(LifecycleTest, ParametersPersistBetweenRunsOfOneHost) {
 
 TEST(LifecycleTest, AboutAnswersWithoutCreatingState) {
     auto host = LoadedHost();
+    ASSERT_TRUE(host->Loaded());
     standin::RunResult result = host->About();
     EXPECT_EQ(result.code, noErr);
     EXPECT_TRUE(host->ParameterBytes().empty());
@@ -271,6 +286,7 @@ TEST(LifecycleTest, AboutAnswersWithoutCreatingState) {
 
 TEST(LifecycleTest, RecordedDescriptorReplaysIntoTheSameFields) {
     auto host = LoadedHost();
+    ASSERT_TRUE(host->Loaded());
     Image image = RandomImage(4, 4, 3, 8, false, 90);
     standin::RunResult first = host->Run(image);
     ASSERT_EQ(first.code, noErr);
