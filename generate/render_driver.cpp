@@ -74,12 +74,6 @@ SceneContext ContextFor(RimelaceParams& params, const FilterRecord& record, std:
     return ctx;
 }
 
-void CentreOf(const RimelaceParams& params, std::int32_t W, std::int32_t H, float panX, float panY, float& cx,
-              float& cy) {
-    cx = float(W / 2.0 + W * double(params.CenterX) / 2000.0 - panX);
-    cy = float(H / 2.0 - H * double(params.CenterY) / 2000.0 - panY);
-}
-
 void TellBudget(const FilterRecord& record, const SceneOutcome& outcome) {
     if (outcome.budgetReached && !PreviewMode && !ThumbnailMode)
         platform::MessageBoxOk(ParentWindow(record), kBudgetReachedText, "Rimelace");
@@ -133,7 +127,7 @@ bool RenderWhole(PluginGlobals& globals, RimelaceParams& params, FilterRecord& r
         }
     }
     float cx, cy;
-    CentreOf(params, w, h, 0, 0, cx, cy);
+    EffectCentre(params, w, h, 0, 0, cx, cy);
     const SceneOutcome outcome = BuildScene(ctx, result, source, cx, cy, 0, 0, w * pixelBytes, showProgress != 0);
     platform::FreePages(source);
     platform::FreePages(maskCopy);
@@ -181,6 +175,12 @@ void FinalRender(PluginGlobals& globals, RimelaceParams& params, FilterRecord& r
 
 }  // namespace
 
+void EffectCentre(const RimelaceParams& params, std::int32_t W, std::int32_t H, float panX, float panY, float& cx,
+                  float& cy) {
+    cx = float(W / 2.0 + W * double(params.CenterX) / 2000.0 - panX);
+    cy = float(H / 2.0 - H * double(params.CenterY) / 2000.0 - panY);
+}
+
 void ReleaseStripCache() {
     platform::FreePages(gStrips.result);
     gStrips = StripCache{};
@@ -226,7 +226,7 @@ void RenderEffect(PluginGlobals& globals, std::uint8_t showProgress) {
             ctx.maskRowBytes = record->maskRowBytes;
         }
         float cx, cy;
-        CentreOf(*params, W, H, panX, panY, cx, cy);
+        EffectCentre(*params, W, H, panX, panY, cx, cy);
         const SceneOutcome outcome = BuildScene(ctx, result, source, cx, cy, panX, panY, rowBytes, showProgress != 0);
         if (outcome.outOfMemory && globals.result) *globals.result = memFullErr;
         return;

@@ -12,11 +12,17 @@
 #include <cstdint>
 
 struct PluginGlobals;
+struct RimelaceParams;
 
 // Renders the effect for the current state of the host's filter record. showProgress is passed
 // on to the scene builder (1 from the filter shell, 0 from the dialog's preview). Writes
 // memFullErr through the result pointer when a working buffer cannot be allocated.
 void RenderEffect(PluginGlobals& globals, std::uint8_t showProgress);
+
+// The effect centre in working-area pixels from the top-left corner of a W x H area:
+// (W/2 + W*CenterX/2000 - panX, H/2 - H*CenterY/2000 - panY); CenterY > 0 moves it up.
+void EffectCentre(const RimelaceParams& params, std::int32_t W, std::int32_t H, float panX, float panY, float& cx,
+                  float& cy);
 
 // Releases the full-size result kept between strips (also done after a run's last strip).
 void ReleaseStripCache();

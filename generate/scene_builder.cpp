@@ -137,7 +137,7 @@ SceneOutcome BuildScene(const SceneContext& ctx, std::uint8_t* output, std::uint
         SeedRandom(std::uint32_t(q.seed + 1212));
         TriangleCount = 0;
         AdjustForEffectKind(params, W, q);
-        TriangleList list;
+        TriangleList list(ctx.triangleBudget);
         if (single) {
             if (progress) progress(25, 100);
             GrowSingle(params, q, W, ox, oy, list);

@@ -9,6 +9,8 @@
 // Scene plane: origin at the centre of the working area, x right, y down, z towards the
 // viewer; one unit per working-area pixel.
 
+#include "generate/triangle_list.h"
+
 #include <cstdint>
 
 struct RimelaceParams;
@@ -25,6 +27,8 @@ struct SceneContext {
     std::int32_t maskRowBytes = 0;
     // Progress (done of total); may be null.
     void (*progress)(std::int32_t done, std::int32_t total) = nullptr;
+    // The most triangles a build may grow; the growth stops there and the scene is cut.
+    std::int32_t triangleBudget = kDefaultTriangleBudget;
 };
 
 // What became of a build.
