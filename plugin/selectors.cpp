@@ -140,7 +140,7 @@ void DoContinue(PluginGlobals& globals) {
         const Rect done = GetOutRect(record);
         const int next = done.top + std::max<int>(params->RowsPerChunk, 1);
         if (next < filter.bottom) {
-            SetAllRects(record, Strip(filter, next, params->RowsPerChunk));
+            RequestStrip(record, filter, Strip(filter, next, params->RowsPerChunk));
             return;
         }
     }
