@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-want=(build-essential cmake ninja-build pkg-config libosmesa6-dev libpng-dev libgtest-dev libgmock-dev)
+want=(build-essential cmake ninja-build pkg-config libosmesa6-dev libpng-dev libbenchmark-dev libgtest-dev libgmock-dev)
 missing=()
 for p in "${want[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -17,7 +17,7 @@ fi
 
 build=build/bench
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRIMELACE_BUILD_BENCH=ON -DRIMELACE_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j 2 --target shading_bench
+cmake --build "$build" -j 2 --target shading_bench shading_kernel_bench
 
 echo "machine: $(nproc) cores"
 lscpu | head -n 15

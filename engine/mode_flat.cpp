@@ -4,16 +4,18 @@
 namespace trivane {
 namespace {
 
+struct FaceNormal {
+    static constexpr bool kUsesWeights = false;
+    __Point normal;
+    explicit FaceNormal(const TriangleSetup& s) : normal{-s.nx, -s.ny, -s.nz} {}
+    __Point At(const float*) const { return normal; }
+};
+
 template <typename S, bool kQuality>
 struct FlatLoop {
     static void Run(const SceneCall& call) {
         DrawFilledTriangles<S, kQuality>(call, [&call](__Triangle3ds* t, const TriangleSetup& s) {
-            PixelShader shader(call, t, s);
-            __Point normal{-s.nx, -s.ny, -s.nz};
-            return [shader, normal](int px, int py, float z, __PrevInfo* previous, float& red, float& green,
-                                    float& blue) {
-                return shader.Shade(px, py, z, nullptr, normal, previous, red, green, blue);
-            };
+            return TriangleShader<FaceNormal>(call, t, s);
         });
     }
 };

@@ -42,18 +42,25 @@ struct VertexNormals {
     }
 };
 
-template <typename S, bool kQuality, bool kQuadratic>
+// The normal rules: linear and quadratic mixes of the vertex normals.
+struct LinearNormal {
+    static constexpr bool kUsesWeights = true;
+    VertexNormals normals;
+    explicit LinearNormal(const TriangleSetup& s) : normals(s) {}
+    __Point At(const float w[3]) const { return normals.Linear(w); }
+};
+
+struct QuadraticNormal {
+    static constexpr bool kUsesWeights = true;
+    VertexNormals normals;
+    explicit QuadraticNormal(const TriangleSetup& s) : normals(s) {}
+    __Point At(const float w[3]) const { return normals.Quadratic(w); }
+};
+
+template <typename S, bool kQuality, typename NormalRule>
 void PhongTriangles(const SceneCall& call) {
     DrawFilledTriangles<S, kQuality>(call, [&call](__Triangle3ds* t, const TriangleSetup& s) {
-        PixelShader shader(call, t, s);
-        VertexNormals normals(s);
-        return [shader, normals](int px, int py, float z, __PrevInfo* previous, float& red, float& green,
-                                 float& blue) {
-            float w[3];
-            shader.Weights(px, py, w);
-            __Point normal = kQuadratic ? normals.Quadratic(w) : normals.Linear(w);
-            return shader.Shade(px, py, z, w, normal, previous, red, green, blue);
-        };
+        return TriangleShader<NormalRule>(call, t, s);
     });
 }
 
@@ -61,9 +68,9 @@ template <typename S, bool kQuality>
 struct PhongLoop {
     static void Run(const SceneCall& call) {
         if (kQuality && _UsePhong2) {
-            PhongTriangles<S, kQuality, true>(call);
+            PhongTriangles<S, kQuality, QuadraticNormal>(call);
         } else {
-            PhongTriangles<S, kQuality, false>(call);
+            PhongTriangles<S, kQuality, LinearNormal>(call);
         }
     }
 };

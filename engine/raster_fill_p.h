@@ -17,6 +17,7 @@
 #include <cmath>
 
 #include "engine/raster_p.h"
+#include "engine/shading_p.h"
 
 namespace trivane {
 
@@ -69,6 +70,74 @@ inline bool RowBand(const TriangleSetup& s, int py, std::int64_t& bx0, std::int6
     return true;
 }
 
+// Writes an opaque colour: clamped to 0..full, coverage full (the blend's g >= 1 case).
+template <typename S>
+inline void StoreOpaque(S* pixel, float red, float green, float blue, float full) {
+    auto clamp = [full](float v) { return static_cast<S>(std::min(v > 0.0f ? v : 0.0f, full)); };
+    pixel[0] = clamp(red);
+    pixel[1] = clamp(green);
+    pixel[2] = clamp(blue);
+    pixel[3] = static_cast<S>(full);
+}
+
+// The interior of one row when the built-in shading takes whole runs of pixels: the pixels that
+// pass the depth test are gathered (without branches on the test) in chunks and shaded together;
+// a material the batches cannot shade falls back to one call per pixel for the rest of the
+// triangle.
+template <typename S, typename Shade>
+void SpanBatched(const TriangleSetup& s, Shade& shade, S* row, float* depthRow, int first, int last, int py,
+                 float depthRowTerm, __PrevInfo& previous, float full) {
+    constexpr int kChunk = 64;
+    float x[kChunk], y[kChunk], z[kChunk], nx[kChunk], ny[kChunk], nz[kChunk];
+    float red[kChunk], green[kChunk], blue[kChunk];
+    int column[kChunk];
+    const float sceneY = static_cast<float>(py) - shade.OriginY();
+    for (int i = 0; i < kChunk; ++i) y[i] = sceneY;
+    for (int start = first; start <= last; start += kChunk) {
+        const int end = std::min(last, start + kChunk - 1);
+        int n = 0;
+        for (int px = start; px <= end; ++px) {
+            const float fx = static_cast<float>(px);
+            const float depth = PlaneDepth(s, fx, depthRowTerm);
+            bool pass = true;
+            if (depthRow != nullptr) {
+                const float old = depthRow[px];
+                pass = old < depth;
+                depthRow[px] = pass ? depth : old;
+            }
+            column[n] = px;
+            z[n] = depth;
+            n += pass ? 1 : 0;
+        }
+        if (n == 0) continue;
+        // Positions and normals of the pixels that passed only.
+        for (int i = 0; i < n; ++i) {
+            const float fx = static_cast<float>(column[i]);
+            x[i] = fx - shade.OriginX();
+            shade.NormalAt(fx, nx[i], ny[i], nz[i]);
+        }
+        shading::PixelBatch batch;
+        batch.count = n;
+        batch.x = x, batch.y = y, batch.z = z, batch.nx = nx, batch.ny = ny, batch.nz = nz;
+        batch.red = red, batch.green = green, batch.blue = blue;
+        const float opacity = shade.ShadeBatch(batch);
+        if (opacity >= 1.0f) {
+            for (int i = 0; i < n; ++i) StoreOpaque<S>(row + 4 * column[i], red[i], green[i], blue[i], full);
+        } else if (opacity >= 0.0f) {
+            for (int i = 0; i < n; ++i) BlendPixel<S>(row + 4 * column[i], red[i], green[i], blue[i], opacity, full);
+        } else {
+            for (int i = 0; i < n; ++i) {
+                float o = shade(column[i], py, z[i], &previous, red[0], green[0], blue[0]);
+                BlendPixel<S>(row + 4 * column[i], red[0], green[0], blue[0], o, full);
+            }
+            continue;
+        }
+        previous.valid = 1;
+        previous.x = x[n - 1];
+        previous.y = sceneY;
+    }
+}
+
 }  // namespace fill_detail
 
 // Draws triangle s into image (the target or the layer). Pixels stay inside [0, Zwidth) x
@@ -88,12 +157,13 @@ void FillTriangle(const TriangleSetup& s, BYTE* image, Shade& shade, int boxX0, 
 
     __PrevInfo previous{};
     float red, green, blue;
+    float depthRowTerm = 0.0f;
 
     auto edgePixel = [&](int px, int py) {
-        float fx = static_cast<float>(px), fy = static_cast<float>(py);
-        float coverage = EdgeCoverage(s, fx, fy);
+        float fx = static_cast<float>(px);
+        float coverage = EdgeCoverage(s, fx, static_cast<float>(py));
         if (!(coverage > 0.0f)) return;
-        float z = PlaneDepth(s, fx, fy);
+        float z = PlaneDepth(s, fx, depthRowTerm);
         float saved = 0.0f;
         float* depth = nullptr;
         if (zbuffer != nullptr) {
@@ -110,11 +180,15 @@ void FillTriangle(const TriangleSetup& s, BYTE* image, Shade& shade, int boxX0, 
     for (int py = rowFirst; py <= rowLast; ++py) {
         std::int64_t xs, xe;
         fill_detail::RowSpan(s, py, xs, xe);
+        std::int64_t bx0 = 0, bx1 = -1;
+        const bool band = kQuality && fill_detail::RowBand(s, py, bx0, bx1);
+        if (xs > xe && !band) continue;
         const float fy = static_cast<float>(py);
+        depthRowTerm = DepthRowTerm(s, fy);
+        shade.BeginRow(fy);
         previous.valid = 0;
 
-        std::int64_t bx0 = 0, bx1 = -1;
-        if (kQuality && fill_detail::RowBand(s, py, bx0, bx1)) {
+        if (band) {
             bx0 = std::max(bx0, clipX0);
             bx1 = std::min(bx1, clipX1);
             // Left of the span (or the whole band when the row has no inside pixel).
@@ -122,21 +196,30 @@ void FillTriangle(const TriangleSetup& s, BYTE* image, Shade& shade, int boxX0, 
             for (std::int64_t px = bx0; px <= leftEnd; ++px) edgePixel(static_cast<int>(px), py);
         }
 
-        std::int64_t first = std::max(xs, clipX0), last = std::min(xe, clipX1);
+        const int first = static_cast<int>(std::max(xs, clipX0));
+        const int last = static_cast<int>(std::min(xe, clipX1));
         float* depthRow = zbuffer != nullptr ? zbuffer + static_cast<std::size_t>(py) * width : nullptr;
-        for (std::int64_t px = first; px <= last; ++px) {
-            const float fx = static_cast<float>(px);
-            float z = PlaneDepth(s, fx, fy);
-            if (depthRow != nullptr) {
-                if (!(depthRow[px] < z)) continue;
-                depthRow[px] = z;
+        S* const row = reinterpret_cast<S*>(image + PixelOffset(0, py));
+        bool batchedSpan = false;
+        if constexpr (Shade::kCanBatch) {
+            if (shade.Batched()) {
+                fill_detail::SpanBatched<S>(s, shade, row, depthRow, first, last, py, depthRowTerm, previous, full);
+                batchedSpan = true;
             }
-            float opacity = shade(static_cast<int>(px), py, z, &previous, red, green, blue);
-            BlendPixel<S>(reinterpret_cast<S*>(image + PixelOffset(static_cast<int>(px), py)), red, green, blue,
-                          opacity, full);
+        }
+        if (!batchedSpan) {
+            for (int px = first; px <= last; ++px) {
+                const float z = PlaneDepth(s, static_cast<float>(px), depthRowTerm);
+                if (depthRow != nullptr) {
+                    if (!(depthRow[px] < z)) continue;
+                    depthRow[px] = z;
+                }
+                float opacity = shade(px, py, z, &previous, red, green, blue);
+                BlendPixel<S>(row + 4 * px, red, green, blue, opacity, full);
+            }
         }
 
-        if (kQuality && xs <= xe) {
+        if (band && xs <= xe) {
             for (std::int64_t px = std::max(xe + 1, bx0); px <= bx1; ++px) edgePixel(static_cast<int>(px), py);
         }
     }
@@ -170,46 +253,70 @@ void DrawFilledTriangles(const SceneCall& call, MakeShade makeShade) {
     }
 }
 
-// Calls the installed shading for one pixel of a filled triangle with the given normal, adding
-// texture coordinates when the triangle is mapped, and records the pixel as the previous one.
-struct PixelShader {
+// The shading of one filled triangle: calls the installed shading for a pixel with the normal
+// of NormalRule, adding texture coordinates when the triangle is mapped, and records the pixel as
+// the previous one. With the built-in shading installed, runs of pixels go to it in batches.
+//
+// NormalRule(setup) gives At(weights) -> __Point and kUsesWeights (whether At reads them).
+template <typename NormalRule>
+struct TriangleShader {
+    static constexpr bool kCanBatch = true;
+
     const SceneCall* call;
     __Triangle3ds* triangle;
     const TriangleSetup* s;
-    float x[3], y[3];  // screen positions of the set-up vertices
+    NormalRule normals;
+    float originX, originY;
+    bool needsWeights;
+    bool batched;
+    float rowTerms[3] = {0.0f, 0.0f, 0.0f};
 
-    PixelShader(const SceneCall& c, __Triangle3ds* t, const TriangleSetup& setup) : call(&c), triangle(t), s(&setup) {
-        for (int i = 0; i < 3; ++i) x[i] = setup.v[i].x, y[i] = setup.v[i].y;
+    TriangleShader(const SceneCall& c, __Triangle3ds* t, const TriangleSetup& setup)
+        : call(&c), triangle(t), s(&setup), normals(setup), originX(static_cast<float>(c.cx)),
+          originY(static_cast<float>(c.cy)), needsWeights(NormalRule::kUsesWeights || setup.mapped),
+          batched(g_state.renderOnePixel == RenderOnePixelBuiltin) {}
+
+    void BeginRow(float fy) {
+        if (needsWeights) WeightRowTerms(*s, fy, rowTerms);
     }
+    bool Batched() const { return batched; }
+    float OriginX() const { return originX; }
+    float OriginY() const { return originY; }
 
-    void Weights(int px, int py, float w[3]) const {
-        CramerWeights(x, y, s->det, static_cast<float>(px), static_cast<float>(py), w);
-    }
-
-    float Shade(int px, int py, float z, const float* w, __Point normal, __PrevInfo* previous, float& red,
-                float& green, float& blue) const {
+    float operator()(int px, int py, float z, __PrevInfo* previous, float& red, float& green, float& blue) const {
         const float fx = static_cast<float>(px), fy = static_cast<float>(py);
-        const float ox = static_cast<float>(call->cx), oy = static_cast<float>(call->cy);
+        float w[3] = {0.0f, 0.0f, 0.0f};
+        if (needsWeights) WeightsAt(*s, fx, rowTerms, w);
+        __Point normal = normals.At(w);
         float u = 0.0f, v = 0.0f;
-        if (s->mapped) {
-            float own[3];
-            if (w == nullptr) {
-                Weights(px, py, own);
-                w = own;
-            }
-            TextureAt(*s, call->cx, call->cy, fx, fy, z, w, u, v);
-        }
+        if (s->mapped) TextureAt(*s, call->cx, call->cy, fx, fy, z, w, u, v);
         float opacity = g_state.renderOnePixel(
-            ox, oy, call->target, call->background, fx - ox, fy - oy, z, triangle, call->materials,
-            call->materialCount, red, green, blue, &normal, s->mapped, u, v, call->textures, call->lightCount,
-            call->lights, previous, call->glass, s->nx, s->ny, s->nz, s->d);
+            originX, originY, call->target, call->background, fx - originX, fy - originY, z, triangle,
+            call->materials, call->materialCount, red, green, blue, &normal, s->mapped, u, v, call->textures,
+            call->lightCount, call->lights, previous, call->glass, s->nx, s->ny, s->nz, s->d);
         if (previous != nullptr) {
             previous->valid = 1;
-            previous->x = fx - ox;
-            previous->y = fy - oy;
+            previous->x = fx - originX;
+            previous->y = fy - originY;
             previous->u = u;
             previous->v = v;
         }
+        return opacity;
+    }
+
+    void NormalAt(float fx, float& nx, float& ny, float& nz) const {
+        float w[3] = {0.0f, 0.0f, 0.0f};
+        if (NormalRule::kUsesWeights) WeightsAt(*s, fx, rowTerms, w);
+        __Point normal = normals.At(w);
+        nx = normal.x, ny = normal.y, nz = normal.z;
+    }
+
+    // Opacity of the batch, or negative when this triangle's pixels must go one by one.
+    float ShadeBatch(const shading::PixelBatch& batch) {
+        float opacity = shading::ShadeBatchBuiltin(triangle, call->materials, call->materialCount, call->textures,
+                                                   call->lightCount, call->lights, call->glass, s->mapped != 0,
+                                                   batch);
+        if (opacity < 0.0f) batched = false;
         return opacity;
     }
 };

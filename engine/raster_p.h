@@ -52,6 +52,7 @@ struct EdgeFunction {
 struct EdgeLine {
     float ax, ay, bx, by;  // end points
     float a, b, c, length;
+    float inverseLength, inverseSquare;  // 1 / length and 1 / length^2 (0 for a point)
 };
 
 // A triangle ready for scan conversion (vertex 0 has the greatest y, winding made consistent).
@@ -60,6 +61,11 @@ struct TriangleSetup {
     float minX, maxX, minY, maxY;
     float nx, ny, nz, d;          // unit plane normal (nz <= 0) and plane constant
     float det;                    // Cramer determinant of the screen positions
+    // Barycentric weight i of pixel (x, y) before clamping: wx[i] * x + (wy[i] * y + w0[i]), the
+    // Cramer's-rule solution written as a plane; the depth likewise (zFlat: vertex 0's z).
+    float wx[3], wy[3], w0[3];
+    float zx, zy, z0;
+    bool zFlat;
     EdgeFunction edges[3];
     EdgeLine lines[3];
     BYTE mapped;                  // all three vertices mapped
@@ -75,30 +81,38 @@ bool FacesViewer(const __Triangle3ds& t, const __Point3ds* points, float& normal
 // Whether the orientation test lets triangle t through in the current pass.
 bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points);
 
-// Depth of pixel (px, py) on the triangle's plane.
-inline float PlaneDepth(const TriangleSetup& s, float px, float py) {
-    if (std::fabs(s.nz) < 0.01f) return s.v[0].z;
-    return -(s.nx * px + s.ny * py + s.d) / s.nz;
+// Depth of pixel (px, py) on the triangle's plane; rowTerm is zy * py + z0.
+inline float PlaneDepth(const TriangleSetup& s, float px, float rowTerm) {
+    return s.zFlat ? s.v[0].z : s.zx * px + rowTerm;
 }
+inline float DepthRowTerm(const TriangleSetup& s, float py) { return s.zy * py + s.z0; }
 
 // Edge coverage 0..1 of an outside pixel (px, py): the largest coverage any edge gives it.
 float EdgeCoverage(const TriangleSetup& s, float px, float py);
 
-// Barycentric weights of (px, py) for screen positions (x[i], y[i]) with Cramer determinant det:
-// clamped to >= 0 and divided by their sum when positive.
-inline void CramerWeights(const float x[3], const float y[3], float det, float px, float py, float w[3]) {
-    w[0] = (px * (y[1] - y[2]) - x[1] * (py - y[2]) + x[2] * (py - y[1])) / det;
-    w[1] = (x[0] * (py - y[2]) - px * (y[0] - y[2]) + x[2] * (y[0] - py)) / det;
-    w[2] = (x[0] * (y[1] - py) - x[1] * (y[0] - py) + px * (y[0] - y[1])) / det;
+// Clamps barycentric weights to >= 0 and scales them by the inverse of their sum when positive.
+inline void NormalizeWeights(float w[3]) {
     for (int i = 0; i < 3; ++i) {
         if (!(w[i] >= 0.0f)) w[i] = 0.0f;
     }
     float sum = w[0] + w[1] + w[2];
     if (sum > 0.0f) {
-        w[0] /= sum;
-        w[1] /= sum;
-        w[2] /= sum;
+        float inverse = 1.0f / sum;
+        w[0] *= inverse;
+        w[1] *= inverse;
+        w[2] *= inverse;
     }
+}
+
+// Barycentric weights of pixel (px, py); rowTerms[i] is wy[i] * py + w0[i].
+inline void WeightsAt(const TriangleSetup& s, float px, const float rowTerms[3], float w[3]) {
+    w[0] = s.wx[0] * px + rowTerms[0];
+    w[1] = s.wx[1] * px + rowTerms[1];
+    w[2] = s.wx[2] * px + rowTerms[2];
+    NormalizeWeights(w);
+}
+inline void WeightRowTerms(const TriangleSetup& s, float py, float rowTerms[3]) {
+    for (int i = 0; i < 3; ++i) rowTerms[i] = s.wy[i] * py + s.w0[i];
 }
 
 // Texture coordinates of (px, py): the barycentric mix of the vertices' u, v, perspective-correct

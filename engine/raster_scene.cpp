@@ -18,6 +18,15 @@ TriangleLoop LoopOfMode(BYTE mode) {
     }
 }
 
+// Whether any material of the call refracts (element 0 stands for all without materials).
+bool UsesGlass(const GlassProp* glass, int materialCount) {
+    if (glass == nullptr) return false;
+    for (int i = 0; i < (materialCount > 0 ? materialCount : 1); ++i) {
+        if (glass[i].useGlass) return true;
+    }
+    return false;
+}
+
 void FillEmptyDepth(float* buffer, std::size_t count) {
     std::memset(buffer, 0xFE, count * sizeof(float));
 }
@@ -29,15 +38,23 @@ struct WorkingBuffers {
     BYTE* edge = nullptr;
     BYTE* underEdge = nullptr;
     float* glassDepth = nullptr;
+    BYTE* blank = nullptr;
 
-    bool Allocate(std::size_t imageBytes, std::size_t pixels) {
+    // The background copy and the glass depth serve glass materials only; a scene without glass
+    // does without them (they are the largest buffers to fill).
+    // Likewise the layer and the edge memories serve layered drawing only.
+    bool Allocate(std::size_t imageBytes, std::size_t pixels, bool layered, bool glass) {
+        if (layered) {
+            layer = static_cast<BYTE*>(platform::AllocPages(imageBytes));
+            edge = static_cast<BYTE*>(platform::AllocPages(imageBytes));
+            underEdge = static_cast<BYTE*>(platform::AllocPages(imageBytes));
+            if (!(layer && edge && underEdge)) return false;
+        }
+        if (!glass) return true;
         backCopy = static_cast<BYTE*>(platform::AllocPages(imageBytes));
-        layer = static_cast<BYTE*>(platform::AllocPages(imageBytes));
-        edge = static_cast<BYTE*>(platform::AllocPages(imageBytes));
-        underEdge = static_cast<BYTE*>(platform::AllocPages(imageBytes));
         glassDepth = static_cast<float*>(platform::AllocPages(pixels * sizeof(float)));
         if (glassDepth != nullptr) FillEmptyDepth(glassDepth, pixels);
-        return backCopy && layer && edge && underEdge && glassDepth;
+        return backCopy && glassDepth;
     }
     ~WorkingBuffers() {
         platform::FreePages(backCopy);
@@ -45,16 +62,43 @@ struct WorkingBuffers {
         platform::FreePages(edge);
         platform::FreePages(underEdge);
         platform::FreePages(glassDepth);
+        platform::FreePages(blank);
     }
 };
+
+// The depth buffer a call makes for itself is kept for the next call of the same size: filling
+// fresh pages costs far more than refilling warm ones. A call of another size releases it.
+struct DepthCache {
+    float* block = nullptr;
+    std::size_t count = 0;
+
+    float* Acquire(std::size_t wanted) {
+        if (block != nullptr && count == wanted) {
+            float* b = block;
+            block = nullptr;
+            return b;
+        }
+        platform::FreePages(block);
+        block = nullptr;
+        count = wanted;
+        return static_cast<float*>(platform::AllocPages(wanted * sizeof(float)));
+    }
+    void Release(float* b, std::size_t c) {
+        platform::FreePages(block);
+        block = b;
+        count = c;
+    }
+};
+DepthCache g_depthCache;
 
 // Restores the library's per-call state when the call ends.
 struct CallScope {
     bool ownsDepth = false;
     bool ownsLight = false;
+    std::size_t depthCount = 0;
     ~CallScope() {
         if (ownsDepth) {
-            platform::FreePages(ZBuff);
+            g_depthCache.Release(ZBuff, depthCount);
             ZBuff = nullptr;
         }
         if (ownsLight) g_state.defaultLight = nullptr;
@@ -97,15 +141,16 @@ void __RasterScene(BYTE* target, BYTE* background, int width, int height, int st
         platform::FreePages(ZBuff);
         Zwidth = width;
         Zheight = height;
-        ZBuff = static_cast<float*>(platform::AllocPages(pixels * sizeof(float)));
+        ZBuff = g_depthCache.Acquire(pixels);
         if (ZBuff == nullptr) return;
         FillEmptyDepth(ZBuff, pixels);
         scope.ownsDepth = true;
+        scope.depthCount = pixels;
     }
 
     // 4. Default light for a call without lights.
     light3ds ownLight{};
-    if (g_state.defaultLight == nullptr && lightCount <= 0) {
+    if (g_state.defaultLight == nullptr && (lights == nullptr || lightCount <= 0)) {
         std::memcpy(ownLight.name, "Default", 8);
         ownLight.x = 200.0f, ownLight.y = 200.0f, ownLight.z = 1000.0f;
         ownLight.r = ownLight.g = ownLight.b = 1.0f;
@@ -116,15 +161,22 @@ void __RasterScene(BYTE* target, BYTE* background, int width, int height, int st
 
     // 5. Working buffers.
     WorkingBuffers buffers;
-    if (!buffers.Allocate(imageBytes, pixels)) return;
-    if (background != nullptr) std::memcpy(buffers.backCopy, background, imageBytes);
+    const bool layered = _Quality || _DrawMode == 8 || _DrawMode == 9;
+    const bool refracts = UsesGlass(glass, materials != nullptr ? materialCount : 0);
+    if (!buffers.Allocate(imageBytes, pixels, layered, refracts)) return;
+    if (background != nullptr && buffers.backCopy != nullptr) std::memcpy(buffers.backCopy, background, imageBytes);
     g_state.backCopy = buffers.backCopy;
     g_state.glassDepth = buffers.glassDepth;
     shading::BeginShadingCall();  // the records and switches may have changed since the last call
 
     SceneCall call;
     call.target = target;
-    call.background = background != nullptr ? background : buffers.backCopy;
+    if (background == nullptr) {
+        // Without a background the shading sees transparent black.
+        buffers.blank = static_cast<BYTE*>(platform::AllocPages(imageBytes));
+        if (buffers.blank == nullptr) return;
+    }
+    call.background = background != nullptr ? background : buffers.blank;
     call.triangleCount = (triangles != nullptr && points != nullptr && triangleCount > 0) ? triangleCount : 0;
     call.triangles = triangles;
     call.points = points;
@@ -145,7 +197,7 @@ void __RasterScene(BYTE* target, BYTE* background, int width, int height, int st
     for (;;) {
         if (loop != nullptr) loop(call);
         if (!_DrawBackFaces1) break;
-        std::memcpy(buffers.backCopy, target, imageBytes);
+        if (buffers.backCopy != nullptr) std::memcpy(buffers.backCopy, target, imageBytes);
         _DrawBackFaces1 = 0;
         if (scope.ownsDepth) FillEmptyDepth(ZBuff, pixels);
     }

@@ -45,7 +45,25 @@ EdgeLine MakeEdgeLine(const SetupVertex& a, const SetupVertex& b) {
     l.b = -(b.x - a.x);
     l.c = -(l.a * a.x + l.b * a.y);
     l.length = std::sqrt(l.a * l.a + l.b * l.b);
+    l.inverseLength = l.length > 0.0f ? 1.0f / l.length : 0.0f;
+    l.inverseSquare = l.inverseLength * l.inverseLength;
     return l;
+}
+
+// Cramer's rule for the weights of (x, y) in the triangle (x[i], y[i]) with determinant det,
+// written as three planes w[i] = wx[i] * x + wy[i] * y + w0[i].
+void SetWeightPlanes(const float x[3], const float y[3], float det, float wx[3], float wy[3], float w0[3]) {
+    for (int i = 0; i < 3; ++i) {
+        int j = (i + 1) % 3, k = (i + 2) % 3;
+        wx[i] = (y[j] - y[k]) / det;
+        wy[i] = (x[k] - x[j]) / det;
+        w0[i] = (x[j] * y[k] - x[k] * y[j]) / det;
+    }
+}
+
+void SetWeightPlanes(const SetupVertex v[3], float det, float wx[3], float wy[3], float w0[3]) {
+    const float x[3] = {v[0].x, v[1].x, v[2].x}, y[3] = {v[0].y, v[1].y, v[2].y};
+    SetWeightPlanes(x, y, det, wx, wy, w0);
 }
 
 }  // namespace
@@ -110,6 +128,11 @@ bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int
 
     s.det = a.x * (b.y - c.y) - b.x * (a.y - c.y) + c.x * (a.y - b.y);
     if (s.det == 0.0f || !Finite(s.det)) return false;
+    SetWeightPlanes(s.v, s.det, s.wx, s.wy, s.w0);
+    s.zFlat = std::fabs(s.nz) < 0.01f;
+    s.zx = s.zFlat ? 0.0f : -s.nx / s.nz;
+    s.zy = s.zFlat ? 0.0f : -s.ny / s.nz;
+    s.z0 = s.zFlat ? 0.0f : -s.d / s.nz;
 
     // Fixed-point edges (1/256 pixel); the winding above makes the inside positive.
     std::int64_t fx[3], fy[3];
@@ -138,11 +161,11 @@ float EdgeCoverage(const TriangleSetup& s, float px, float py) {
     for (const EdgeLine& l : s.lines) {
         if (!(l.length > 0.0f)) continue;
         float ex = l.bx - l.ax, ey = l.by - l.ay;
-        float t = ((px - l.ax) * ex + (py - l.ay) * ey) / (l.length * l.length);
+        float t = ((px - l.ax) * ex + (py - l.ay) * ey) * l.inverseSquare;
         float distance;
         if (t >= 0.0f && t <= 1.0f) {
             // Foot of the perpendicular on the edge: signed distance to the line.
-            float signedDistance = (l.a * px + l.b * py + l.c) / l.length;
+            float signedDistance = (l.a * px + l.b * py + l.c) * l.inverseLength;
             if (signedDistance < 0.0f) {
                 if (!(signedDistance > -0.5f)) continue;
                 distance = 0.0f;
@@ -177,7 +200,11 @@ void TextureAt(const TriangleSetup& s, int cx, int cy, float px, float py, float
         }
         float det = x[0] * (y[1] - y[2]) - x[1] * (y[0] - y[2]) + x[2] * (y[0] - y[1]);
         if (det != 0.0f && std::isfinite(det)) {
-            CramerWeights(x, y, det, back(px - fcx, _Persp_x, z), back(py - fcy, _Persp_y, z), unprojected);
+            float wx[3], wy[3], w0[3];
+            SetWeightPlanes(x, y, det, wx, wy, w0);
+            float ux = back(px - fcx, _Persp_x, z), uy = back(py - fcy, _Persp_y, z);
+            for (int i = 0; i < 3; ++i) unprojected[i] = wx[i] * ux + (wy[i] * uy + w0[i]);
+            NormalizeWeights(unprojected);
             weights = unprojected;
         }
     }

@@ -6,7 +6,10 @@ namespace trivane {
 namespace {
 
 struct SolidShade {
+    static constexpr bool kCanBatch = false;
     float red, green, blue, opacity;
+    void BeginRow(float) {}
+    bool Batched() const { return false; }
     float operator()(int, int, float, __PrevInfo*, float& r, float& g, float& b) const {
         r = red, g = green, b = blue;
         return opacity;

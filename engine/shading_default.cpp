@@ -87,6 +87,22 @@ float KernelFull(const Plan& plan, const Pixel& pixel, float out[3]) {
     return Clamp01(opacity);
 }
 
+const Plan& PlanFor(const __Triangle3ds* triangle, const material3ds* materials, int materialCount,
+                    const __Texture* textures, int lightCount, const light3ds* lights, const GlassProp* glass,
+                    bool mapped) {
+    const int index = triangle != nullptr ? triangle->material : -1;
+    const std::uint8_t switches = CurrentSwitches();
+    Plan& plan = g_plans[static_cast<unsigned>(index) % kPlanSlots];
+    if (plan.generation != g_generation || plan.materialIndex != index || plan.materials != materials ||
+        plan.materialCount != materialCount || plan.textures != textures || plan.lightArray != lights ||
+        plan.lightArrayCount != lightCount || plan.glassArray != glass || plan.mapped != mapped ||
+        plan.switches != switches) {
+        BuildPlan(plan, g_generation, switches, index, materials, materialCount, textures, lightCount, lights, glass,
+                  mapped);
+    }
+    return plan;
+}
+
 }  // namespace shading
 
 float RenderOnePixelBuiltin(float originX, float originY, BYTE* target, BYTE* background, float x, float y,
@@ -95,17 +111,7 @@ float RenderOnePixelBuiltin(float originX, float originY, BYTE* target, BYTE* ba
                             __Texture* textures, int lightCount, light3ds* lights, __PrevInfo* previous,
                             GlassProp* glass, float planeA, float planeB, float planeC, float planeD) {
     using namespace shading;
-    const int index = triangle != nullptr ? triangle->material : -1;
-    const bool isMapped = mapped != 0;
-    const std::uint8_t switches = CurrentSwitches();
-    Plan& plan = g_plans[static_cast<unsigned>(index) % kPlanSlots];
-    if (plan.generation != g_generation || plan.materialIndex != index || plan.materials != materials ||
-        plan.materialCount != materialCount || plan.textures != textures || plan.lightArray != lights ||
-        plan.lightArrayCount != lightCount || plan.glassArray != glass || plan.mapped != isMapped ||
-        plan.switches != switches) {
-        BuildPlan(plan, g_generation, switches, index, materials, materialCount, textures, lightCount, lights,
-                  glass, isMapped);
-    }
+    const Plan& plan = PlanFor(triangle, materials, materialCount, textures, lightCount, lights, glass, mapped != 0);
     const Pixel pixel{originX, originY, target, background, x, y, z, normal, u, v, previous,
                       planeA, planeB, planeC, planeD};
     float out[3];

@@ -104,15 +104,38 @@ struct Pixel {
 };
 
 // ---- Plan building (shading_plan.cpp: the only place that reads the records) -------------------
-// The switches the shading depends on, packed for the plan key.
-inline std::uint8_t CurrentSwitches() {
-    return static_cast<std::uint8_t>((_Quality ? 1 : 0) | (_Deep ? 2 : 0) | (_DrawBackFaces ? 4 : 0) |
-                                     (_DrawBackFaces1 ? 8 : 0) | (_DubleSide ? 16 : 0) |
-                                     (_UseMultyRefract ? 32 : 0));
-}
-void BuildPlan(Plan& plan, unsigned generation, std::uint8_t switches, int materialIndex, const material3ds* materials, int materialCount,
+// The switch that changes within a call (between the back-face and the front-face pass); the
+// others are fixed for a call, and BeginShadingCall covers changes between calls.
+inline std::uint8_t CurrentSwitches() { return _DrawBackFaces1; }
+
+void BuildPlan(Plan& plan, unsigned generation, std::uint8_t switches, int materialIndex,
+               const material3ds* materials, int materialCount,
                const __Texture* textures, int lightCount, const light3ds* lights, const GlassProp* glass,
                bool mapped);
+
+// The plan of a pixel's material in the current call, built on first use (shading_default.cpp).
+const Plan& PlanFor(const __Triangle3ds* triangle, const material3ds* materials, int materialCount,
+                    const __Texture* textures, int lightCount, const light3ds* lights, const GlassProp* glass,
+                    bool mapped);
+
+// ---- Batches (shading_batch.cpp) ----------------------------------------------------------------
+// A run of pixels of one triangle as a rasteriser can hand them over: scene position and normal
+// (any length) per pixel; everything else is fixed for the triangle.
+struct PixelBatch {
+    int count = 0;
+    const float *x = nullptr, *y = nullptr, *z = nullptr;
+    const float *nx = nullptr, *ny = nullptr, *nz = nullptr;
+    float *red = nullptr, *green = nullptr, *blue = nullptr;  // outputs, 0..full
+};
+
+// Shades a batch with the built-in shading, four pixels at a time, when the material's plan needs
+// nothing per pixel beyond position and normal (no maps, no glass), and returns the opacity shared
+// by every pixel. Returns a negative value, writing nothing, when the pixels must go through the
+// callback one by one. Same results as the callback within float rounding (the highlight's power
+// is computed in float here).
+float ShadeBatchBuiltin(const __Triangle3ds* triangle, const material3ds* materials, int materialCount,
+                        const __Texture* textures, int lightCount, const light3ds* lights, const GlassProp* glass,
+                        bool mapped, const PixelBatch& batch);
 
 // ---- Kernels (shading_default.cpp) --------------------------------------------------------------
 float KernelUnlit(const Plan& plan, const Pixel& pixel, float out[3]);

@@ -11,8 +11,8 @@ namespace {
 constexpr std::size_t kMaxRunPoints = 1u << 20;
 
 // One run along a line; `along` is the running coordinate, `fixed` the other one.
-void AddRun(PathLists& lists, bool horizontal, float fixed, float start, float extent, float stop, float baseStep,
-            float reference, float dx, float dy, float dz) {
+void AddRun(PathLists& lists, bool horizontal, float fixed, float start, float extent, float stop,
+            float baseStep, float reference, float dx, float dy, float dz) {
     bool first = true;
     std::size_t added = 0;
     for (float s = start; s <= stop && added < kMaxRunPoints; ++added) {
@@ -31,13 +31,12 @@ void AddRun(PathLists& lists, bool horizontal, float fixed, float start, float e
             lists.segments.push_back(PathSegment{index - 1, index, dx, dy, dz, step, 1});
         }
         first = false;
-        if (!(nextS > s)) break;  // a step that does not advance (zero, negative or NaN sizes)
+        if (!(nextS > s)) break; // a step that does not advance (zero, negative or NaN sizes)
         s = nextS;
     }
 }
 
-template <typename T>
-bool CopyToPages(const std::vector<T>& list, T*& out) {
+template <typename T> bool CopyToPages(const std::vector<T>& list, T*& out) {
     out = nullptr;
     if (list.empty()) return true;
     out = static_cast<T*>(platform::AllocPages(list.size() * sizeof(T)));
@@ -46,7 +45,7 @@ bool CopyToPages(const std::vector<T>& list, T*& out) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 void FreeBasePath(BasePath& path) {
     platform::FreePages(path.points);
@@ -85,7 +84,7 @@ void TopRun(PathLists& lists, float x0, float y0, float W) {
     AddHorizontalRun(lists, y0, x0, W, W / 2, W / 2, 0, 0, 1, 0);
 }
 
-}  // namespace
+} // namespace
 
 bool BuildBottomPath(BasePath& out, float x0, float y0, float W, float H) {
     PathLists lists;
@@ -142,13 +141,21 @@ bool BuildWindowPath(BasePath& out, float x0, float y0, float W, float H) {
 
 bool BuildLayoutPath(int maskKind, BasePath& out, float x0, float y0, float W, float H) {
     switch (maskKind) {
-    case 1: return BuildBottomPath(out, x0, y0, W, H);
-    case 2: return BuildTopPath(out, x0, y0, W, H);
-    case 3: return BuildTopAndBottomPath(out, x0, y0, W, H);
-    case 4: return BuildPerimeterPath(out, x0, y0, W, H);
-    case 5: return BuildULikePath(out, x0, y0, W, H);
-    case 6: return BuildWindowPath(out, x0, y0, W, H);
-    default: out = BasePath{}; return true;
+    case 1:
+        return BuildBottomPath(out, x0, y0, W, H);
+    case 2:
+        return BuildTopPath(out, x0, y0, W, H);
+    case 3:
+        return BuildTopAndBottomPath(out, x0, y0, W, H);
+    case 4:
+        return BuildPerimeterPath(out, x0, y0, W, H);
+    case 5:
+        return BuildULikePath(out, x0, y0, W, H);
+    case 6:
+        return BuildWindowPath(out, x0, y0, W, H);
+    default:
+        out = BasePath{};
+        return true;
     }
 }
 

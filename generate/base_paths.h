@@ -14,16 +14,16 @@
 #include <vector>
 
 struct PathPoint {
-    float x, y, z;     // z is always 0
-    float dx, dy, dz;  // direction
+    float x, y, z;    // z is always 0
+    float dx, dy, dz; // direction
     std::uint8_t flag;
 };
 
 struct PathSegment {
-    std::int32_t start, end;  // point indices over the whole path
-    float dx, dy, dz;         // growth direction
+    std::int32_t start, end; // point indices over the whole path
+    float dx, dy, dz;        // growth direction
     float length;
-    std::uint8_t flag;        // 1
+    std::uint8_t flag; // 1
 };
 
 // A finished path: two page-allocated arrays (platform::AllocPages), owned by the caller and
@@ -59,12 +59,12 @@ bool FinishPath(const PathLists& lists, BasePath& out);
 
 // The six layouts (mask kinds 1 to 6). Each starts from empty counters and fills `out`;
 // false when memory runs out (out is then empty).
-bool BuildBottomPath(BasePath& out, float x0, float y0, float W, float H);          // 1 "Bottom"
-bool BuildTopPath(BasePath& out, float x0, float y0, float W, float H);             // 2 "Top"
-bool BuildTopAndBottomPath(BasePath& out, float x0, float y0, float W, float H);    // 3 "Top and bottom"
-bool BuildPerimeterPath(BasePath& out, float x0, float y0, float W, float H);       // 4 "Perimeter"
-bool BuildULikePath(BasePath& out, float x0, float y0, float W, float H);           // 5 "U-like"
-bool BuildWindowPath(BasePath& out, float x0, float y0, float W, float H);          // 6 "Window"
+bool BuildBottomPath(BasePath& out, float x0, float y0, float W, float H);       // 1 "Bottom"
+bool BuildTopPath(BasePath& out, float x0, float y0, float W, float H);          // 2 "Top"
+bool BuildTopAndBottomPath(BasePath& out, float x0, float y0, float W, float H); // 3 "Top and bottom"
+bool BuildPerimeterPath(BasePath& out, float x0, float y0, float W, float H);    // 4 "Perimeter"
+bool BuildULikePath(BasePath& out, float x0, float y0, float W, float H);        // 5 "U-like"
+bool BuildWindowPath(BasePath& out, float x0, float y0, float W, float H);       // 6 "Window"
 // Dispatches on the mask kind 1..6; any other kind gives an empty path and true.
 bool BuildLayoutPath(int maskKind, BasePath& out, float x0, float y0, float W, float H);
 

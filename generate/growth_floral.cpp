@@ -12,14 +12,15 @@ namespace {
 // Rotation by `rot` followed by a move to (x0, y0).
 struct Placement {
     double cosRot, sinRot, x0, y0;
-    Placement(double rot, double x, double y) : cosRot(PortableCos(rot)), sinRot(PortableSin(rot)), x0(x), y0(y) {}
+    Placement(double rot, double x, double y)
+        : cosRot(PortableCos(rot)), sinRot(PortableSin(rot)), x0(x), y0(y) {}
     void Apply(double px, double py, float& ox, float& oy) const {
         ox = static_cast<float>(px * cosRot - py * sinRot + x0);
         oy = static_cast<float>(px * sinRot + py * cosRot + y0);
     }
 };
 
-}  // namespace
+} // namespace
 
 void DrawCurl(TriangleList& list, float x, float y, float z, float angle, float turn, float length) {
     float step = 2.1991143f / 8;
@@ -92,18 +93,21 @@ bool DrawArcBranch(TriangleList& list, float x0, float y0, float z, float angle,
         AddTriangle(list, 0, c0, c1, c2);
         rho = rho - dL;
     }
-    if (end) place.Apply(len / 2 * PortableCos(tau / 2) + offX, len / 2 * PortableSin(tau / 2) + offY, end->x, end->y);
+    if (end)
+        place.Apply(len / 2 * PortableCos(tau / 2) + offX, len / 2 * PortableSin(tau / 2) + offY, end->x,
+                    end->y);
     if (list.BudgetReached()) return true;
 
     // A side arc from three quarters of the way, on the outer side of the turn.
     const int r = DrawRandom();
     if (r % 100 >= 36 && level < 2) {
         float sx, sy;
-        place.Apply(0.75 * len * PortableCos(0.75 * tau) + offX, 0.75 * len * PortableSin(0.75 * tau) + offY, sx, sy);
+        place.Apply(0.75 * len * PortableCos(0.75 * tau) + offX, 0.75 * len * PortableSin(0.75 * tau) + offY,
+                    sx, sy);
         const double side = tau >= 0 ? angle + kHalfPi : angle - kHalfPi;
         DrawArcBranch(list, sx, sy, static_cast<float>(z1 + 50), static_cast<float>(side),
-                      static_cast<float>(-0.85 * tau), static_cast<float>(0.6 * len),
-                      TruncCount(0.75 * n), static_cast<float>(0.8 * width), level + 1, nullptr);
+                      static_cast<float>(-0.85 * tau), static_cast<float>(0.6 * len), TruncCount(0.75 * n),
+                      static_cast<float>(0.8 * width), level + 1, nullptr);
     }
     return true;
 }
@@ -112,17 +116,21 @@ void GrowFloralBranch(TriangleList& list, std::int32_t arcCount, float x, float 
                       float turn, float length, float width, bool curl, float triangleHint) {
     if (list.BudgetReached()) return;
     std::int32_t n;
-    if (triangleHint > 0) n = TruncCount(triangleHint);
+    if (triangleHint > 0)
+        n = TruncCount(triangleHint);
     else if (triangleHint != 0)
-        n = TruncCount(7.0 * std::fabs(turn) * std::sqrt(std::fabs(static_cast<double>(length) / triangleHint) + 1));
-    else n = 10;
+        n = TruncCount(7.0 * std::fabs(turn) *
+                       std::sqrt(std::fabs(static_cast<double>(length) / triangleHint) + 1));
+    else
+        n = 10;
     if (n < 7) n = 7;
 
     if (curl) {
         DrawCurl(list, x, y, z, angle, turn, length);
     } else {
         const double side = turn > 0 ? angle - kHalfPi + turn / 3.0 : angle + kHalfPi + turn / 3.0;
-        DrawArcBranch(list, x, y, z, static_cast<float>(side), -turn / 2, length / 2, n / 2, width / 2, 0, nullptr);
+        DrawArcBranch(list, x, y, z, static_cast<float>(side), -turn / 2, length / 2, n / 2, width / 2, 0,
+                      nullptr);
     }
 
     const double turn0 = turn, width0 = width;
@@ -133,8 +141,8 @@ void GrowFloralBranch(TriangleList& list, std::int32_t arcCount, float x, float 
     do {
         if (list.BudgetReached()) return;
         PlanePoint e{px, py};
-        DrawArcBranch(list, px, py, static_cast<float>(pz), static_cast<float>(theta), static_cast<float>(tau),
-                      static_cast<float>(len), n, static_cast<float>(w), 0, &e);
+        DrawArcBranch(list, px, py, static_cast<float>(pz), static_cast<float>(theta),
+                      static_cast<float>(tau), static_cast<float>(len), n, static_cast<float>(w), 0, &e);
         const double s = (DrawRandom() % 2000 - 1000) / 2000.0;
         px = e.x;
         py = e.y;
@@ -164,9 +172,12 @@ void GrowFernBranch(TriangleList& list, std::int32_t ficilType, float x, float y
     const double offX = -len * PortableCos(tau), offY = -len * PortableSin(tau);
 
     double p;
-    if (subHint > 0) p = subHint;
-    else if (subHint != 0) p = 3.0 * std::fabs(static_cast<double>(turn2)) * std::sqrt(std::fabs(len / subHint) + 1);
-    else p = 10;
+    if (subHint > 0)
+        p = subHint;
+    else if (subHint != 0)
+        p = 3.0 * std::fabs(static_cast<double>(turn2)) * std::sqrt(std::fabs(len / subHint) + 1);
+    else
+        p = 10;
 
     double pz = z;
     double phi = tau, rho = len;

@@ -45,14 +45,16 @@ double DirectionAngle(double ax, double ay, double bx, double by) {
     const double dy = std::fabs(ay - by);
     const double r = std::sqrt(dx * dx + dy * dy);
     int quadrant;
-    if (bx >= ax) quadrant = by > ay ? 0 : 3;
-    else quadrant = by > ay ? 1 : 2;
-    if (r == 0) return kQuarter[quadrant];  // coincident corners: no turn to measure
+    if (bx >= ax)
+        quadrant = by > ay ? 0 : 3;
+    else
+        quadrant = by > ay ? 1 : 2;
+    if (r == 0) return kQuarter[quadrant]; // coincident corners: no turn to measure
     const double s = (quadrant == 0 || quadrant == 2) ? dx : dy;
     return kQuarter[quadrant] + PortableAcos(s / r);
 }
 
-}  // namespace
+} // namespace
 
 void AddPathTriangle(TriangleList& list, PlanePoint p, PlanePoint next, PlanePoint g, float half, float k) {
     if (list.BudgetReached()) return;
@@ -94,15 +96,14 @@ void GrowGeometricBranch(TriangleList& list, std::int32_t tag, std::int32_t kind
                          std::int32_t iterations) {
     if (list.BudgetReached()) return;
     const double keep = 1.0 - lose;
-    if (iterations < 1) iterations = 1;  // the scene builder passes at least 1; no division by zero
+    if (iterations < 1) iterations = 1; // the scene builder passes at least 1; no division by zero
     // Every level doubles the fans at least, so a tree deeper than 31 levels holds more than 2^32
     // triangles and is cut by any budget anyway; stopping there keeps the stack small.
     if (depth >= kMaxFanDepth) return;
 
     // Depth limit: drawn once at the top of the recursion.
     const std::int32_t limit =
-        depth > 0 ? iterations
-                  : TruncCount((DrawRandom() % iterations) * 0.5 + (iterations / 2 + 1));
+        depth > 0 ? iterations : TruncCount((DrawRandom() % iterations) * 0.5 + (iterations / 2 + 1));
     if (depth >= limit) return;
 
     // Fan size: the draws are part of the sequence even though they do not change the size.
@@ -123,7 +124,8 @@ void GrowGeometricBranch(TriangleList& list, std::int32_t tag, std::int32_t kind
         const double q2 = q * q - 0.5;
         if (j == 0) {
             double base;
-            if (h.x == 0) base = h.y == 0 ? 0.0 : (h.y > 0 ? kHalfPi : -kHalfPi);
+            if (h.x == 0)
+                base = h.y == 0 ? 0.0 : (h.y > 0 ? kHalfPi : -kHalfPi);
             else {
                 base = PortableAtan(static_cast<double>(h.y) / h.x);
                 if (h.x < 0) base += h.y <= 0 ? -kPi : kPi;
@@ -153,8 +155,9 @@ void GrowGeometricBranch(TriangleList& list, std::int32_t tag, std::int32_t kind
         // Children: dirA leans on the two outer edges and keeps part of h; dirB leaves across
         // the far edge. The edge normals are those of the corners.
         const PatternVertex* c = t.corner;
-        const PlanePoint dirA{static_cast<float>(lose * (static_cast<double>(c[0].nx) + c[1].nx) / 2 + keep * h.x),
-                              static_cast<float>(lose * (static_cast<double>(c[0].ny) + c[1].ny) / 2 + keep * h.y)};
+        const PlanePoint dirA{
+            static_cast<float>(lose * (static_cast<double>(c[0].nx) + c[1].nx) / 2 + keep * h.x),
+            static_cast<float>(lose * (static_cast<double>(c[0].ny) + c[1].ny) / 2 + keep * h.y)};
         const PlanePoint dirB{static_cast<float>((static_cast<double>(c[2].nx) + c[1].nx) / 2),
                               static_cast<float>((static_cast<double>(c[2].ny) + c[1].ny) / 2)};
         double childWidth = width * (1.0 - changeLength);
@@ -163,11 +166,11 @@ void GrowGeometricBranch(TriangleList& list, std::int32_t tag, std::int32_t kind
         if (childLength <= 0.001) childLength = 0.001;
         const float childDispersion = static_cast<float>(dispersion * 1.2);
         const std::int32_t childTriangles = TruncCount(triangles * 1.5);
-        GrowGeometricBranch(list, tag, kind, depth + 1, c[1].x, c[1].y, z, dirA, static_cast<float>(childWidth),
-                            static_cast<float>(childLength), changeWidth, changeLength, childDispersion, lose,
-                            childTriangles, iterations);
-        GrowGeometricBranch(list, tag, kind, depth + 1, c[2].x, c[2].y, z, dirB, static_cast<float>(childWidth),
-                            static_cast<float>(childLength), changeWidth, changeLength, childDispersion, lose,
-                            childTriangles, iterations);
+        GrowGeometricBranch(list, tag, kind, depth + 1, c[1].x, c[1].y, z, dirA,
+                            static_cast<float>(childWidth), static_cast<float>(childLength), changeWidth,
+                            changeLength, childDispersion, lose, childTriangles, iterations);
+        GrowGeometricBranch(list, tag, kind, depth + 1, c[2].x, c[2].y, z, dirB,
+                            static_cast<float>(childWidth), static_cast<float>(childLength), changeWidth,
+                            changeLength, childDispersion, lose, childTriangles, iterations);
     }
 }

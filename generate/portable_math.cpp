@@ -6,16 +6,20 @@
 
 namespace {
 
-std::uint32_t HighWord(double x) { return static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(x) >> 32); }
+std::uint32_t HighWord(double x) {
+    return static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(x) >> 32);
+}
 
-double FromHighWord(std::uint32_t high) { return std::bit_cast<double>(static_cast<std::uint64_t>(high) << 32); }
+double FromHighWord(std::uint32_t high) {
+    return std::bit_cast<double>(static_cast<std::uint64_t>(high) << 32);
+}
 
 // sin(x + y) for |x + y| <= pi/4, y the tail of x; tailed = false when y is 0.
 double KernelSin(double x, double y, bool tailed) {
     constexpr double S1 = -1.66666666666666324348e-01, S2 = 8.33333333332248946124e-03,
                      S3 = -1.98412698298579493134e-04, S4 = 2.75573137070700676789e-06,
                      S5 = -2.50507602534068634195e-08, S6 = 1.58969099521155010221e-10;
-    if ((HighWord(x) & 0x7fffffffu) < 0x3e400000u) return x;  // |x| < 2^-27
+    if ((HighWord(x) & 0x7fffffffu) < 0x3e400000u) return x; // |x| < 2^-27
     const double z = x * x;
     const double v = z * x;
     const double r = S2 + z * (S3 + z * (S4 + z * (S5 + z * S6)));
@@ -29,11 +33,11 @@ double KernelCos(double x, double y) {
                      C3 = 2.48015872894767294178e-05, C4 = -2.75573143513906633035e-07,
                      C5 = 2.08757232129817482790e-09, C6 = -1.13596475577881948265e-11;
     const std::uint32_t ix = HighWord(x) & 0x7fffffffu;
-    if (ix < 0x3e400000u) return 1.0;  // |x| < 2^-27
+    if (ix < 0x3e400000u) return 1.0; // |x| < 2^-27
     const double z = x * x;
     const double r = z * (C1 + z * (C2 + z * (C3 + z * (C4 + z * (C5 + z * C6)))));
-    if (ix < 0x3fd33333u) return 1.0 - (0.5 * z - (z * r - x * y));  // |x| < 0.3
-    const double qx = ix > 0x3fe90000u ? 0.28125 : FromHighWord(ix - 0x00200000u);  // about |x|/4
+    if (ix < 0x3fd33333u) return 1.0 - (0.5 * z - (z * r - x * y));                // |x| < 0.3
+    const double qx = ix > 0x3fe90000u ? 0.28125 : FromHighWord(ix - 0x00200000u); // about |x|/4
     const double hz = 0.5 * z - qx;
     const double a = 1.0 - qx;
     return a - (hz - (z * r - x * y));
@@ -71,18 +75,22 @@ int ReduceHalfPi(double x, double& y0, double& y1) {
     return n;
 }
 
-}  // namespace
+} // namespace
 
 double PortableSin(double x) {
     const std::uint32_t ix = HighWord(x) & 0x7fffffffu;
-    if (ix <= 0x3fe921fbu) return KernelSin(x, 0.0, false);  // |x| <= pi/4
-    if (ix >= 0x7ff00000u) return x - x;                     // NaN or infinity
+    if (ix <= 0x3fe921fbu) return KernelSin(x, 0.0, false); // |x| <= pi/4
+    if (ix >= 0x7ff00000u) return x - x;                    // NaN or infinity
     double y0, y1;
     switch (ReduceHalfPi(x, y0, y1)) {
-    case 0: return KernelSin(y0, y1, true);
-    case 1: return KernelCos(y0, y1);
-    case 2: return -KernelSin(y0, y1, true);
-    default: return -KernelCos(y0, y1);
+    case 0:
+        return KernelSin(y0, y1, true);
+    case 1:
+        return KernelCos(y0, y1);
+    case 2:
+        return -KernelSin(y0, y1, true);
+    default:
+        return -KernelCos(y0, y1);
     }
 }
 
@@ -92,10 +100,14 @@ double PortableCos(double x) {
     if (ix >= 0x7ff00000u) return x - x;
     double y0, y1;
     switch (ReduceHalfPi(x, y0, y1)) {
-    case 0: return KernelCos(y0, y1);
-    case 1: return -KernelSin(y0, y1, true);
-    case 2: return -KernelCos(y0, y1);
-    default: return KernelSin(y0, y1, true);
+    case 0:
+        return KernelCos(y0, y1);
+    case 1:
+        return -KernelSin(y0, y1, true);
+    case 2:
+        return -KernelCos(y0, y1);
+    default:
+        return KernelSin(y0, y1, true);
     }
 }
 
@@ -104,32 +116,31 @@ double PortableAtan(double x) {
                               9.82793723247329054082e-01, 1.57079632679489655800e+00};
     constexpr double kLo[] = {2.26987774529616870924e-17, 3.06161699786838301793e-17,
                               1.39033110312309984516e-17, 6.12323399573676603587e-17};
-    constexpr double aT[] = {3.33333333333329318027e-01,  -1.99999999998764832476e-01,
-                             1.42857142725034663711e-01,  -1.11111104054623557880e-01,
-                             9.09088713343650656196e-02,  -7.69187620504482999495e-02,
-                             6.66107313738753120669e-02,  -5.83357013379057348645e-02,
-                             4.97687799461593236017e-02,  -3.65315727442169155270e-02,
-                             1.62858201153657823623e-02};
+    constexpr double aT[] = {
+        3.33333333333329318027e-01,  -1.99999999998764832476e-01, 1.42857142725034663711e-01,
+        -1.11111104054623557880e-01, 9.09088713343650656196e-02,  -7.69187620504482999495e-02,
+        6.66107313738753120669e-02,  -5.83357013379057348645e-02, 4.97687799461593236017e-02,
+        -3.65315727442169155270e-02, 1.62858201153657823623e-02};
     const std::uint32_t hx = HighWord(x);
     const std::uint32_t ix = hx & 0x7fffffffu;
     const bool negative = (hx >> 31) != 0;
     if (x != x) return x + x;
-    if (ix >= 0x44100000u) return negative ? -(kHi[3] + kLo[3]) : kHi[3] + kLo[3];  // |x| >= 2^66
+    if (ix >= 0x44100000u) return negative ? -(kHi[3] + kLo[3]) : kHi[3] + kLo[3]; // |x| >= 2^66
     int id;
-    if (ix < 0x3fdc0000u) {  // |x| < 0.4375
-        if (ix < 0x3e200000u) return x;  // |x| < 2^-29
+    if (ix < 0x3fdc0000u) {             // |x| < 0.4375
+        if (ix < 0x3e200000u) return x; // |x| < 2^-29
         id = -1;
     } else {
         x = std::fabs(x);
-        if (ix < 0x3ff30000u) {       // |x| < 1.1875
-            if (ix < 0x3fe60000u) {   // 7/16 <= |x| < 11/16
+        if (ix < 0x3ff30000u) {     // |x| < 1.1875
+            if (ix < 0x3fe60000u) { // 7/16 <= |x| < 11/16
                 id = 0;
                 x = (2.0 * x - 1.0) / (2.0 + x);
-            } else {  // 11/16 <= |x| < 19/16
+            } else { // 11/16 <= |x| < 19/16
                 id = 1;
                 x = (x - 1.0) / (x + 1.0);
             }
-        } else if (ix < 0x40038000u) {  // |x| < 2.4375
+        } else if (ix < 0x40038000u) { // |x| < 2.4375
             id = 2;
             x = (x - 1.5) / (1.0 + 1.5 * x);
         } else {
@@ -147,7 +158,7 @@ double PortableAtan(double x) {
 }
 
 double PortableAcos(double x) {
-    if (!(x >= -1.0 && x <= 1.0)) return (x - x) / (x - x);  // NaN
+    if (!(x >= -1.0 && x <= 1.0)) return (x - x) / (x - x); // NaN
     if (x == -1.0) return 3.14159265358979311600e+00;
     // acos x = 2 atan(sqrt((1 - x) / (1 + x))); 1 - x is exact for x >= 0.5.
     return 2.0 * PortableAtan(std::sqrt((1.0 - x) / (1.0 + x)));

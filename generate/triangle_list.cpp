@@ -20,7 +20,7 @@ void EdgeNormal(const PatternVertex& a, const PatternVertex& b, float& nx, float
     ny = static_cast<float>(ey / length);
 }
 
-}  // namespace
+} // namespace
 
 void SetShadingNormals(PatternTriangle& triangle) {
     PatternVertex* c = triangle.corner;
@@ -51,4 +51,6 @@ bool TriangleList::PopFront(PatternTriangle* out) {
     return true;
 }
 
-void TriangleList::Clear() { std::deque<PatternTriangle>().swap(triangles_); }
+void TriangleList::Clear() {
+    std::deque<PatternTriangle>().swap(triangles_);
+}

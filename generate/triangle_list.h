@@ -47,7 +47,7 @@ constexpr std::int32_t kDefaultTriangleBudget = 500000;
 void SetShadingNormals(PatternTriangle& triangle);
 
 class TriangleList {
-public:
+  public:
     explicit TriangleList(std::int32_t budget = kDefaultTriangleBudget) : budget_(budget < 0 ? 0 : budget) {}
 
     // Appends a copy at the tail. Returns false, appending nothing, when the budget is reached.
@@ -62,7 +62,9 @@ public:
     bool Empty() const { return triangles_.empty(); }
 
     // Triangles in append order (head to tail).
-    const PatternTriangle& operator[](std::int32_t index) const { return triangles_[static_cast<std::size_t>(index)]; }
+    const PatternTriangle& operator[](std::int32_t index) const {
+        return triangles_[static_cast<std::size_t>(index)];
+    }
     auto begin() const { return triangles_.begin(); }
     auto end() const { return triangles_.end(); }
 
@@ -72,7 +74,7 @@ public:
     // Releases every triangle.
     void Clear();
 
-private:
+  private:
     std::int32_t budget_;
-    std::deque<PatternTriangle> triangles_;  // blocks of nodes: append order, no large reallocations
+    std::deque<PatternTriangle> triangles_; // blocks of nodes: append order, no large reallocations
 };

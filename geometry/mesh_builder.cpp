@@ -19,20 +19,28 @@ const char* const kMemoryError = "Error! CMeshBuilder: Out of memory.";
 constexpr int kRowStep[4] = {0, 1, 0, -1};
 constexpr int kColumnStep[4] = {1, 0, -1, 0};
 
-int TurnCost(int previous, int next) {
+// Straight on first, then the turn towards the traced value's side (a right turn when walking
+// forward, a left turn when walking backward), then the other turn.
+int TurnCost(int previous, int next, bool backward) {
     switch ((next - previous) & 3) {
-    case 0: return 0;   // straight on
-    case 1: return 1;   // right turn (clockwise with y downwards)
-    case 3: return 2;   // left turn
-    default: return 3;  // reversal: cannot happen, the piece just walked is cleared
+    case 0:
+        return 0; // straight on
+    case 1:
+        return backward ? 2 : 1; // right turn (clockwise with y downwards)
+    case 3:
+        return backward ? 1 : 2; // left turn
+    default:
+        return 3; // reversal: cannot happen, the piece just walked is cleared
     }
 }
 
-}  // namespace
+} // namespace
 
 CMeshBuilder::CMeshBuilder(std::size_t rasterByteLimit) : rasterByteLimit_(rasterByteLimit) {}
 
-CMeshBuilder::~CMeshBuilder() { Release(); }
+CMeshBuilder::~CMeshBuilder() {
+    Release();
+}
 
 void CMeshBuilder::Release() {
     mask_.reset();
@@ -56,11 +64,29 @@ std::uint8_t CMeshBuilder::Crack(std::int32_t row, std::int32_t column) const {
 // The pixel on the right of a traveller leaving vertex (row, column) in `direction`.
 int CMeshBuilder::RightPixel(std::int32_t row, std::int32_t column, int direction) const {
     switch (direction) {
-    case 0: return Pixel(row, column);          // right: P
-    case 1: return Pixel(row, column - 1);      // down: L
-    case 2: return Pixel(row - 1, column - 1);  // left: Q
-    default: return Pixel(row - 1, column);     // up: U
+    case 0:
+        return Pixel(row, column); // right: P
+    case 1:
+        return Pixel(row, column - 1); // down: L
+    case 2:
+        return Pixel(row - 1, column - 1); // left: Q
+    default:
+        return Pixel(row - 1, column); // up: U
     }
+}
+
+// The pixel that a line's right value must match when its trace leaves the vertex in `direction`:
+// the pixel on the traveller's right walking forward, on its left walking backward (the line
+// then runs the other way).
+int CMeshBuilder::SideValue(std::int32_t row, std::int32_t column, int direction, bool backward) const {
+    return RightPixel(row, column, backward ? (direction + 3) & 3 : direction);
+}
+
+// True at a vertex where four pieces meet (all four neighbouring pairs of pixels differ).
+bool CMeshBuilder::FourPieces(std::int32_t row, std::int32_t column) const {
+    const int L = Pixel(row, column - 1), Q = Pixel(row - 1, column - 1), P = Pixel(row, column),
+              U = Pixel(row - 1, column);
+    return U != P && L != P && L != Q && Q != U;
 }
 
 BorderPoint* CMeshBuilder::NewPoint(float x, float y) {
@@ -68,10 +94,13 @@ BorderPoint* CMeshBuilder::NewPoint(float x, float y) {
     return &pointPool_.back();
 }
 
-void CMeshBuilder::LoadMask(std::int32_t columns, std::int32_t rows, std::int32_t stride, const std::uint8_t* mask) {
+void CMeshBuilder::LoadMask(std::int32_t columns, std::int32_t rows, std::int32_t stride,
+                            const std::uint8_t* mask) {
     if (!mask || columns <= 0 || rows <= 0 || stride < columns) throw kLoadMaskError;
-    const std::uint64_t bytes = static_cast<std::uint64_t>(rows + 2) * static_cast<std::uint64_t>(columns + 2);
-    if (bytes > SIZE_MAX || (rasterByteLimit_ != 0 && bytes > rasterByteLimit_)) throw kLoadMaskError;
+    const std::uint64_t bytes =
+        static_cast<std::uint64_t>(rows + 2) * static_cast<std::uint64_t>(columns + 2);
+    const std::uint64_t maskBytes = static_cast<std::uint64_t>(rows) * static_cast<std::uint64_t>(stride);
+    if (bytes > SIZE_MAX || (rasterByteLimit_ != 0 && maskBytes > rasterByteLimit_)) throw kLoadMaskError;
     mask_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(bytes)]);
     if (!mask_) throw kLoadMaskError;
     columns_ = columns;
@@ -95,16 +124,34 @@ void CMeshBuilder::FindBorderLines() {
     cracks_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(bytes)]);
     if (!cracks_) throw kRasterError;
 
-    // Crack raster: around vertex (i, j) lie L (i, j-1), Q (i-1, j-1), P (i, j) and U (i-1, j).
+    // A uniform mask is one region filling the raster: it has no border, not even along the
+    // raster's edge (a full selection has no outline to grow along).
     const std::size_t width = static_cast<std::size_t>(columns_) + 2;
+    const std::uint8_t first = mask_[width + 1];
+    bool uniform = true;
+    for (std::int32_t i = 0; i < rows_ && uniform; ++i) {
+        const std::uint8_t* row = mask_.get() + static_cast<std::size_t>(i + 1) * width + 1;
+        for (std::int32_t j = 0; j < columns_; ++j)
+            if (row[j] != first) {
+                uniform = false;
+                break;
+            }
+    }
+    if (uniform) {
+        std::memset(cracks_.get(), 0, static_cast<std::size_t>(bytes));
+        return;
+    }
+
+    // Crack raster: around vertex (i, j) lie L (i, j-1), Q (i-1, j-1), P (i, j) and U (i-1, j).
     for (std::int32_t i = 0; i <= rows_; ++i) {
-        const std::uint8_t* upper = mask_.get() + static_cast<std::size_t>(i) * width;  // row i-1
-        const std::uint8_t* lower = upper + width;                                      // row i
+        const std::uint8_t* upper = mask_.get() + static_cast<std::size_t>(i) * width; // row i-1
+        const std::uint8_t* lower = upper + width;                                     // row i
         std::uint8_t* out = cracks_.get() + static_cast<std::size_t>(i) * vertexColumns;
         for (std::size_t j = 0; j < vertexColumns; ++j) {
             const std::uint8_t L = lower[j], P = lower[j + 1], Q = upper[j], U = upper[j + 1];
-            std::uint8_t b = static_cast<std::uint8_t>((U != P ? kCrackRight : 0) | (L != P ? kCrackDown : 0) |
-                                                       (L != Q ? kCrackLeft : 0) | (Q != U ? kCrackUp : 0));
+            std::uint8_t b =
+                static_cast<std::uint8_t>((U != P ? kCrackRight : 0) | (L != P ? kCrackDown : 0) |
+                                          (L != Q ? kCrackLeft : 0) | (Q != U ? kCrackUp : 0));
             if (b == 7 || b == 11 || b == 13 || b == 14 || (b == 15 && L == U && Q == P)) b |= kJunction;
             out[j] = b;
         }
@@ -118,9 +165,20 @@ void CMeshBuilder::FindBorderLines() {
                 BorderLine line;
                 bool failed = false;
                 const bool junction = (row[j] & kJunction) != 0;
-                if (!TraceDirection(line, i, j, false, BorderLine::kUnknown, &failed) || failed) throw kLineError;
+                // The first piece present; the line runs along it with the larger of its two
+                // values on the right, walking it forward or, when the larger value lies on its
+                // left, backward.
+                int d = 0;
+                while (!(row[j] & (1 << d)))
+                    ++d;
+                const int onRight = RightPixel(i, j, d), onLeft = RightPixel(i, j, (d + 3) & 3);
+                const bool forward = onRight > onLeft;
+                line.rightValue = forward ? onRight : onLeft;
+                line.leftValue = forward ? onLeft : onRight;
+                if (!TraceDirection(line, i, j, !forward, line.rightValue, &failed) || failed)
+                    throw kLineError;
                 if (!junction && !line.closed) {
-                    TraceDirection(line, i, j, true, line.leftValue, &failed);
+                    TraceDirection(line, i, j, forward, line.rightValue, &failed);
                     if (failed) throw kLineError;
                 }
                 if (!line.closed) {
@@ -140,13 +198,19 @@ bool CMeshBuilder::TraceDirection(BorderLine& line, std::int32_t row, std::int32
     auto crack = [&](std::int32_t i, std::int32_t j) -> std::uint8_t& {
         return cracks_[static_cast<std::size_t>(i) * vertexColumns + static_cast<std::size_t>(j)];
     };
+    if (front && tracedValue == BorderLine::kUnknown)
+        return false; // a backward trace needs the value it keeps
     int direction = -1;
-    for (int d = 0; d < 4 && direction < 0; ++d)
-        if ((crack(row, column) & (1 << d)) &&
-            (tracedValue == BorderLine::kUnknown || RightPixel(row, column, d) == tracedValue))
-            direction = d;
+    const std::uint8_t bits = crack(row, column);
+    if (tracedValue == BorderLine::kUnknown) {
+        for (int d = 0; d < 4 && direction < 0; ++d)
+            if (bits & (1 << d)) direction = d;
+    } else {
+        for (int d = 0; d < 4 && direction < 0; ++d)
+            if ((bits & (1 << d)) && SideValue(row, column, d, front) == tracedValue) direction = d;
+    }
     if (direction < 0) return false;
-    if (!front && tracedValue == BorderLine::kUnknown) {
+    if (tracedValue == BorderLine::kUnknown) {
         line.rightValue = RightPixel(row, column, direction);
         line.leftValue = RightPixel(row, column, (direction + 3) & 3);
         tracedValue = line.rightValue;
@@ -156,9 +220,10 @@ bool CMeshBuilder::TraceDirection(BorderLine& line, std::int32_t row, std::int32
     std::vector<BorderPoint*> walked;
     std::vector<BorderPoint*>& out = front ? walked : line.points;
     const std::int32_t startRow = row, startColumn = column;
+    const bool continuing = !line.points.empty(); // the start vertex is then already an end of the line
     int previous = -1;
     for (;;) {
-        if (direction != previous && !(front && previous < 0))  // the start is already the line's front
+        if (direction != previous && !(continuing && previous < 0))
             out.push_back(NewPoint(static_cast<float>(column), static_cast<float>(row)));
         crack(row, column) &= static_cast<std::uint8_t>(~(1 << direction));
         row += kRowStep[direction];
@@ -170,23 +235,29 @@ bool CMeshBuilder::TraceDirection(BorderLine& line, std::int32_t row, std::int32
         const bool atStart = row == startRow && column == startColumn;
         if ((here & kJunction) || atStart) {
             out.push_back(NewPoint(static_cast<float>(column), static_cast<float>(row)));
-            line.closed = atStart && !front;
+            line.closed = atStart && !continuing; // back at the start of a line that already has an end: open
             break;
         }
         const int left = here & 15;
+        int best = -1;
+        for (int d = 0; d < 4; ++d)
+            if ((left & (1 << d)) && SideValue(row, column, d, front) == tracedValue &&
+                (best < 0 || TurnCost(previous, d, front) < TurnCost(previous, best, front)))
+                best = d;
+        if (best < 0 && FourPieces(row, column)) {
+            // Three or more values meet here and the pieces left border other values (or another
+            // line took them): the line ends here, keeping its right value all along.
+            out.push_back(NewPoint(static_cast<float>(column), static_cast<float>(row)));
+            break;
+        }
         if (left == 0) {
             *failed = true;
             break;
         }
-        if ((left & (left - 1)) == 0) {  // a single piece: go on into it
+        if ((left & (left - 1)) == 0) { // a single piece: go on into it
             direction = left == 1 ? 0 : left == 2 ? 1 : left == 4 ? 2 : 3;
             continue;
         }
-        int best = -1;
-        for (int d = 0; d < 4; ++d)
-            if ((left & (1 << d)) && RightPixel(row, column, d) == tracedValue &&
-                (best < 0 || TurnCost(previous, d) < TurnCost(previous, best)))
-                best = d;
         if (best < 0) throw kTraceError;
         direction = best;
     }
@@ -195,14 +266,16 @@ bool CMeshBuilder::TraceDirection(BorderLine& line, std::int32_t row, std::int32
 }
 
 bool CMeshBuilder::BuildBorderLines(std::int32_t columns, std::int32_t rows, std::int32_t stride,
-                                    const std::uint8_t* mask, float x, std::int32_t e, std::int32_t* pointCount,
-                                    std::int32_t* segmentCount, MeshPoint** points, MeshSegment** segments) {
+                                    const std::uint8_t* mask, float x, std::int32_t e,
+                                    std::int32_t* pointCount, std::int32_t* segmentCount, MeshPoint** points,
+                                    MeshSegment** segments) {
+    lastError_ = nullptr;
     if (!pointCount || !segmentCount || !points || !segments) return false;
     *pointCount = 0;
     *segmentCount = 0;
     *points = nullptr;
     *segments = nullptr;
-    if (!(x > 0)) x = 1;  // also NaN
+    if (!(x > 0)) x = 1; // also NaN
     if (x > 10) x = 10;
     if (e <= 1) e = 2;
     if (e > 30) e = 30;
@@ -216,7 +289,8 @@ bool CMeshBuilder::BuildBorderLines(std::int32_t columns, std::int32_t rows, std
         // Every traced point goes into the shared map first, so the corner pass sees the
         // positions that several lines pass through whichever line comes first.
         for (currentLine_ = 0; currentLine_ < static_cast<std::int32_t>(lines_.size()); ++currentLine_)
-            for (const BorderPoint* p : lines_[static_cast<std::size_t>(currentLine_)].points) RegisterPoint(p);
+            for (const BorderPoint* p : lines_[static_cast<std::size_t>(currentLine_)].points)
+                RegisterPoint(p);
         for (currentLine_ = 0; currentLine_ < static_cast<std::int32_t>(lines_.size()); ++currentLine_)
             ProcessLine(lines_[static_cast<std::size_t>(currentLine_)], x, e);
 
@@ -225,10 +299,12 @@ bool CMeshBuilder::BuildBorderLines(std::int32_t columns, std::int32_t rows, std
         kept.reserve(lines_.size());
         for (BorderLine& line : lines_) {
             if (line.closed && line.points.size() < 4) {
-                for (BorderPoint* p : line.points) p->flags |= kRemoved;
+                for (BorderPoint* p : line.points)
+                    p->flags |= kRemoved;
                 continue;
             }
-            for (BorderPoint* p : line.points) p->flags = (p->flags | kKeep) & ~kMark;
+            for (BorderPoint* p : line.points)
+                p->flags = (p->flags | kKeep) & ~kMark;
             kept.push_back(std::move(line));
         }
         lines_ = std::move(kept);
@@ -243,9 +319,10 @@ bool CMeshBuilder::BuildBorderLines(std::int32_t columns, std::int32_t rows, std
         }
         if (n > 0 && m > 0) {
             if (n > INT32_MAX / 8 || m > INT32_MAX / 8) throw kMemoryError;
-            auto* outPoints = static_cast<MeshPoint*>(platform::AllocPages(static_cast<std::size_t>(n) * sizeof(MeshPoint)));
-            auto* outSegments =
-                static_cast<MeshSegment*>(platform::AllocPages(static_cast<std::size_t>(m) * sizeof(MeshSegment)));
+            auto* outPoints = static_cast<MeshPoint*>(
+                platform::AllocPages(static_cast<std::size_t>(n) * sizeof(MeshPoint)));
+            auto* outSegments = static_cast<MeshSegment*>(
+                platform::AllocPages(static_cast<std::size_t>(m) * sizeof(MeshSegment)));
             if (!outPoints || !outSegments) {
                 platform::FreePages(outPoints);
                 platform::FreePages(outSegments);
@@ -269,10 +346,12 @@ bool CMeshBuilder::BuildBorderLines(std::int32_t columns, std::int32_t rows, std
             *segmentCount = static_cast<std::int32_t>(m);
         }
     } catch (const char* text) {
+        lastError_ = text;
         platform::DebugOutput(text);
         Release();
         return false;
     } catch (const std::bad_alloc&) {
+        lastError_ = kMemoryError;
         platform::DebugOutput(kMemoryError);
         Release();
         return false;

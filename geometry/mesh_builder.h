@@ -36,6 +36,24 @@
 // turn, else with a left turn. A right turn keeps hugging the traced region, so regions that
 // touch at a corner are traced separately.
 //
+// Keeping the right value: at a vertex where four pieces meet and that is not a junction (only
+// with three or more values), a line goes on only into a piece that keeps its right value on
+// its right; where none is left (another line took it, or those left border other values) the
+// line ends there, open, like at a junction. So every line keeps its right value on its right
+// all along, and each piece is still walked exactly once.
+//
+// Backward trace: where a line does not close, the rest of it is walked backwards from its
+// start vertex, keeping the line's right value on the line's right (for two-valued masks the
+// same as following its left value on the walker's right).
+//
+// Start of a line: the scan takes the first piece present at the vertex (order right, down,
+// left, up), as tracing always does; the line runs along it with the larger of the piece's two
+// values on its right, walking it forward, or first backward when that value lies on its left.
+// So every outline of a two-valued mask, holes included, runs with the selection on its right.
+//
+// A uniform mask (every pixel the same value) has no border at all, although pixels outside the
+// raster read as 0 and a region that only touches the raster edge is traced along it.
+//
 // Junctions: a vertex where exactly three pieces meet, or where four meet and the two pairs of
 // diagonal pixels are equal (a checkerboard corner, as where two selected pixels touch at a
 // corner). Lines stop at junctions.
@@ -60,13 +78,13 @@ struct MeshSegment {
 
 // A point of a border line (in the builder's own memory).
 struct BorderPoint {
-    std::uint32_t flags;  // kKeep, kCorner, kMark, kRemoved
+    std::uint32_t flags; // kKeep, kCorner, kMark, kRemoved
     float x, y, z;
 };
 
 // A border line: points in order, the mask value on each side, closed or not.
 struct BorderLine {
-    static constexpr int kUnknown = -1;  // a side value not yet known
+    static constexpr int kUnknown = -1; // a side value not yet known
     std::vector<BorderPoint*> points;
     int rightValue = kUnknown;
     int leftValue = kUnknown;
@@ -74,7 +92,7 @@ struct BorderLine {
 };
 
 class CMeshBuilder {
-public:
+  public:
     // Point flags.
     static constexpr std::uint32_t kKeep = 1;      // end point or point kept by simplification
     static constexpr std::uint32_t kCorner = 2;    // corner: no midpoint next to it
@@ -82,10 +100,11 @@ public:
     static constexpr std::uint32_t kRemoved = 256; // released with a discarded line
 
     // Crack raster bits (per pixel corner).
-    static constexpr std::uint8_t kCrackRight = 1, kCrackDown = 2, kCrackLeft = 4, kCrackUp = 8, kJunction = 16;
+    static constexpr std::uint8_t kCrackRight = 1, kCrackDown = 2, kCrackLeft = 4, kCrackUp = 8,
+                                  kJunction = 16;
 
-    // rasterByteLimit: the largest raster (mask copy or crack raster) to allocate; 0 for no limit
-    // beyond what memory allows.
+    // rasterByteLimit: the largest mask (rows x stride bytes) and crack raster ((rows + 1) x
+    // (columns + 1) bytes) to accept; 0 for no limit beyond what memory allows.
     explicit CMeshBuilder(std::size_t rasterByteLimit = 0);
     ~CMeshBuilder();
     CMeshBuilder(const CMeshBuilder&) = delete;
@@ -97,29 +116,35 @@ public:
     // and *segmentCount segments in two arrays from platform::AllocPages that the caller releases
     // with platform::FreePages (both null with counts 0 when there is no border). On failure
     // returns false with counts 0 and null arrays.
-    bool BuildBorderLines(std::int32_t columns, std::int32_t rows, std::int32_t stride, const std::uint8_t* mask,
-                          float x, std::int32_t e, std::int32_t* pointCount, std::int32_t* segmentCount,
-                          MeshPoint** points, MeshSegment** segments);
+    bool BuildBorderLines(std::int32_t columns, std::int32_t rows, std::int32_t stride,
+                          const std::uint8_t* mask, float x, std::int32_t e, std::int32_t* pointCount,
+                          std::int32_t* segmentCount, MeshPoint** points, MeshSegment** segments);
 
     // Named steps, public so that tests can look at the traced lines before processing. Each
     // raises an "Error! ..." text (a const char*) on failure.
     void LoadMask(std::int32_t columns, std::int32_t rows, std::int32_t stride, const std::uint8_t* mask);
     void FindBorderLines();
-    // Walks one line from vertex (row, column): forward (appending, any value when
-    // tracedValue is kUnknown, which then sets the line's side values) or backward (prepending,
-    // following tracedValue). Returns false when no piece at the vertex keeps tracedValue on
-    // its right; true when it walked. Sets *failed when it met a dead end.
+    // Walks one line from vertex (row, column), keeping tracedValue on the line's right:
+    // forward (appending; any value when tracedValue is kUnknown, which then sets the line's
+    // side values) or backward (prepending: the walk runs against the line, so tracedValue
+    // lies on the walker's left). Returns false when no piece at the vertex qualifies; true
+    // when it walked. Sets *failed when it met a dead end; raises the TraceDirection text when
+    // no piece qualifies at a vertex where several are left.
     bool TraceDirection(BorderLine& line, std::int32_t row, std::int32_t column, bool front, int tracedValue,
                         bool* failed);
 
     const std::vector<BorderLine>& Lines() const { return lines_; }
+    // The text of the last failure of BuildBorderLines (also sent to the debug output), or null.
+    const char* LastError() const { return lastError_; }
     // The crack raster byte of vertex (row, column), 0..rows and 0..columns (after FindBorderLines
     // the crack bits are consumed; only junction bits remain).
     std::uint8_t Crack(std::int32_t row, std::int32_t column) const;
 
-private:
+  private:
     int Pixel(std::int32_t row, std::int32_t column) const;
     int RightPixel(std::int32_t row, std::int32_t column, int direction) const;
+    int SideValue(std::int32_t row, std::int32_t column, int direction, bool backward) const;
+    bool FourPieces(std::int32_t row, std::int32_t column) const;
     BorderPoint* NewPoint(float x, float y);
     void RegisterPoint(const BorderPoint* point);
     bool SharedPosition(const BorderPoint* point) const;
@@ -136,7 +161,7 @@ private:
     std::unique_ptr<std::uint8_t[]> mask_;   // (rows + 2) x (columns + 2): a border of 0 all round
     std::unique_ptr<std::uint8_t[]> cracks_; // (rows + 1) x (columns + 1)
     std::vector<BorderLine> lines_;
-    std::deque<BorderPoint> pointPool_;      // owns every point; addresses stay put
+    std::deque<BorderPoint> pointPool_; // owns every point; addresses stay put
     // The shared point map: how many registrations each exact position has had, by line.
     struct MapEntry {
         std::int32_t firstLine;
@@ -144,4 +169,5 @@ private:
     };
     std::unordered_map<std::uint64_t, MapEntry> pointMap_;
     std::int32_t currentLine_ = 0;
+    const char* lastError_ = nullptr;
 };

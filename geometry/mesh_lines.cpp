@@ -8,7 +8,8 @@
 namespace {
 
 std::uint64_t PositionKey(float x, float y) {
-    return (static_cast<std::uint64_t>(std::bit_cast<std::uint32_t>(x)) << 32) | std::bit_cast<std::uint32_t>(y);
+    return (static_cast<std::uint64_t>(std::bit_cast<std::uint32_t>(x)) << 32) |
+           std::bit_cast<std::uint32_t>(y);
 }
 
 // Distance from p to the segment from a to b (to a itself when the two ends coincide).
@@ -29,10 +30,11 @@ bool IsCorner(const BorderPoint& previous, const BorderPoint& point, const Borde
            (std::fabs(ay) > 2 && ax == 0 && std::fabs(bx) > 2 && by == 0);
 }
 
-}  // namespace
+} // namespace
 
 void CMeshBuilder::RegisterPoint(const BorderPoint* point) {
-    auto [entry, inserted] = pointMap_.try_emplace(PositionKey(point->x, point->y), MapEntry{currentLine_, false});
+    auto [entry, inserted] =
+        pointMap_.try_emplace(PositionKey(point->x, point->y), MapEntry{currentLine_, false});
     if (!inserted && entry->second.firstLine != currentLine_) entry->second.shared = true;
 }
 
@@ -53,7 +55,7 @@ void CMeshBuilder::ProcessLine(BorderLine& line, float x, std::int32_t e) {
 void CMeshBuilder::PrepareLine(BorderLine& line) {
     std::vector<BorderPoint*>& points = line.points;
     const std::size_t n = points.size();
-    const std::size_t distinct = line.closed ? n - 1 : n;  // a closed line repeats its first point last
+    const std::size_t distinct = line.closed ? n - 1 : n; // a closed line repeats its first point last
     constexpr std::uint32_t kWorking = kKeep | kCorner | kMark;
     for (std::size_t k = 0; k < n; ++k)
         if (line.closed || (k > 0 && k + 1 < n)) points[k]->flags &= ~kWorking;
@@ -63,7 +65,8 @@ void CMeshBuilder::PrepareLine(BorderLine& line) {
         if (!line.closed && (k == 0 || k + 1 == n)) continue;
         const BorderPoint& previous = *points[line.closed ? (k + distinct - 1) % distinct : k - 1];
         const BorderPoint& next = *points[line.closed ? (k + 1) % distinct : k + 1];
-        if (IsCorner(previous, *points[k], next) || SharedPosition(points[k])) points[k]->flags |= kKeep | kCorner;
+        if (IsCorner(previous, *points[k], next) || SharedPosition(points[k]))
+            points[k]->flags |= kKeep | kCorner;
     }
     if (!line.closed) return;
     points[n - 1]->flags = points[0]->flags;
@@ -80,14 +83,16 @@ void CMeshBuilder::PrepareLine(BorderLine& line) {
         points[right]->flags |= kKeep;
     }
     std::size_t start = 0;
-    while (!(points[start]->flags & kKeep)) ++start;
+    while (!(points[start]->flags & kKeep))
+        ++start;
     if (start == 0) {
         points[n - 1]->flags = points[0]->flags;
         return;
     }
     std::vector<BorderPoint*> rotated;
     rotated.reserve(n);
-    for (std::size_t k = 0; k < distinct; ++k) rotated.push_back(points[(start + k) % distinct]);
+    for (std::size_t k = 0; k < distinct; ++k)
+        rotated.push_back(points[(start + k) % distinct]);
     BorderPoint* closing = NewPoint(rotated[0]->x, rotated[0]->y);
     closing->flags = rotated[0]->flags;
     closing->z = rotated[0]->z;
@@ -116,9 +121,10 @@ void CMeshBuilder::SetAnchors(BorderLine& line) {
     std::vector<BorderPoint*>& points = line.points;
     const std::size_t n = points.size();
     constexpr std::uint32_t kWorking = kKeep | kCorner | kMark;
-    for (std::size_t k = 1; k + 1 < n; ++k) points[k]->flags &= ~kWorking;
+    for (std::size_t k = 1; k + 1 < n; ++k)
+        points[k]->flags &= ~kWorking;
     points[0]->flags |= kKeep;
-    points[n - 1]->flags |= kKeep;  // an open line's end, or a closed line's closing copy of its start
+    points[n - 1]->flags |= kKeep; // an open line's end, or a closed line's closing copy of its start
     if (line.closed && n >= 3) points[n - 2]->flags |= kKeep;
 }
 

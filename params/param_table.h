@@ -35,7 +35,8 @@ struct FieldRef {
 // Line kind in the preset file: byte ("%d", low 8 bits), integer ("%d"), float ("%f").
 enum class PresetKind : std::uint8_t { Byte, Integer, Float };
 
-// Descriptor type used by the scripting reader and writer.
+// Descriptor type used by the scripting reader and writer. (Include this header before
+// plugin/host_interface.h: otherwise -Wshadow reports `Boolean` against the host's type name.)
 enum class ScriptType : std::uint8_t { Boolean, Integer, UnitFloat };
 
 // What the dialog's control offers.

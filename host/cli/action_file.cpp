@@ -19,7 +19,7 @@ namespace {
 
 using Json = nlohmann::json;
 
-constexpr std::uint32_t kRelativeUnit = 0x23526C74;  // '#Rlt'
+constexpr std::uint32_t kRelativeUnit = 0x23526C74; // '#Rlt'
 
 [[noreturn]] void Fail(const std::string& name, const std::string& where, const std::string& why) {
     throw ActionFileError(name + ": " + where + ": " + why);
@@ -27,18 +27,24 @@ constexpr std::uint32_t kRelativeUnit = 0x23526C74;  // '#Rlt'
 
 const char* PlayInfoText(PlayInfo info) {
     switch (info) {
-        case PlayInfo::DontDisplay: return "dontDisplay";
-        case PlayInfo::Display: return "display";
-        case PlayInfo::Silent: return "silent";
+    case PlayInfo::DontDisplay:
+        return "dontDisplay";
+    case PlayInfo::Display:
+        return "display";
+    case PlayInfo::Silent:
+        return "silent";
     }
     return "silent";
 }
 
 const char* TypeText(ItemType type) {
     switch (type) {
-        case ItemType::Boolean: return "bool";
-        case ItemType::Integer: return "long";
-        case ItemType::UnitFloat: return "UntF";
+    case ItemType::Boolean:
+        return "bool";
+    case ItemType::Integer:
+        return "long";
+    case ItemType::UnitFloat:
+        return "UntF";
     }
     return "long";
 }
@@ -47,12 +53,14 @@ void CheckMembers(const Json& object, std::initializer_list<const char*> allowed
                   const std::string& where) {
     for (const auto& member : object.items()) {
         bool known = false;
-        for (const char* a : allowed) known = known || member.key() == a;
+        for (const char* a : allowed)
+            known = known || member.key() == a;
         if (!known) Fail(name, where, "unknown member \"" + member.key() + "\"");
     }
 }
 
-std::uint32_t ReadCode(const Json& object, const char* member, const std::string& name, const std::string& where) {
+std::uint32_t ReadCode(const Json& object, const char* member, const std::string& name,
+                       const std::string& where) {
     const std::string at = where + "." + member;
     if (!object.contains(member)) Fail(name, where, std::string("missing \"") + member + "\"");
     const Json& value = object.at(member);
@@ -68,15 +76,21 @@ DescriptorItem ReadItem(const Json& json, const std::string& name, const std::st
     CheckMembers(json, {"key", "type", "unit", "value"}, name, where);
     DescriptorItem item;
     item.key = ReadCode(json, "key", name, where);
-    if (!json.contains("type") || !json.at("type").is_string()) Fail(name, where + ".type", "expected \"bool\", \"long\" or \"UntF\"");
+    if (!json.contains("type") || !json.at("type").is_string())
+        Fail(name, where + ".type", "expected \"bool\", \"long\" or \"UntF\"");
     const std::string type = json.at("type").get<std::string>();
-    if (type == "bool") item.type = ItemType::Boolean;
-    else if (type == "long") item.type = ItemType::Integer;
-    else if (type == "UntF") item.type = ItemType::UnitFloat;
-    else Fail(name, where + ".type", "expected \"bool\", \"long\" or \"UntF\", found \"" + type + "\"");
+    if (type == "bool")
+        item.type = ItemType::Boolean;
+    else if (type == "long")
+        item.type = ItemType::Integer;
+    else if (type == "UntF")
+        item.type = ItemType::UnitFloat;
+    else
+        Fail(name, where + ".type", "expected \"bool\", \"long\" or \"UntF\", found \"" + type + "\"");
 
     if (json.contains("unit")) {
-        if (item.type != ItemType::UnitFloat) Fail(name, where + ".unit", "only unit floats (\"UntF\") have a unit");
+        if (item.type != ItemType::UnitFloat)
+            Fail(name, where + ".unit", "only unit floats (\"UntF\") have a unit");
         item.unit = ReadCode(json, "unit", name, where);
     } else if (item.type == ItemType::UnitFloat) {
         item.unit = kRelativeUnit;
@@ -86,40 +100,43 @@ DescriptorItem ReadItem(const Json& json, const std::string& name, const std::st
     const Json& value = json.at("value");
     const std::string at = where + ".value";
     switch (item.type) {
-        case ItemType::Boolean:
-            if (!value.is_boolean()) Fail(name, at, "expected true or false");
-            item.boolean = value.get<bool>();
-            break;
-        case ItemType::Integer: {
-            if (!value.is_number_integer()) Fail(name, at, "expected a whole number");
-            const bool fits = value.is_number_unsigned()
-                                  ? value.get<std::uint64_t>() <= std::uint64_t(std::numeric_limits<std::int32_t>::max())
-                                  : value.get<std::int64_t>() >= std::numeric_limits<std::int32_t>::min() &&
-                                        value.get<std::int64_t>() <= std::numeric_limits<std::int32_t>::max();
-            if (!fits) Fail(name, at, "the number does not fit in 32 bits");
-            item.integer = std::int32_t(value.get<std::int64_t>());
-            break;
-        }
-        case ItemType::UnitFloat:
-            if (!value.is_number()) Fail(name, at, "expected a number");
-            item.number = value.get<double>();
-            break;
+    case ItemType::Boolean:
+        if (!value.is_boolean()) Fail(name, at, "expected true or false");
+        item.boolean = value.get<bool>();
+        break;
+    case ItemType::Integer: {
+        if (!value.is_number_integer()) Fail(name, at, "expected a whole number");
+        const bool fits =
+            value.is_number_unsigned()
+                ? value.get<std::uint64_t>() <= std::uint64_t(std::numeric_limits<std::int32_t>::max())
+                : value.get<std::int64_t>() >= std::numeric_limits<std::int32_t>::min() &&
+                      value.get<std::int64_t>() <= std::numeric_limits<std::int32_t>::max();
+        if (!fits) Fail(name, at, "the number does not fit in 32 bits");
+        item.integer = std::int32_t(value.get<std::int64_t>());
+        break;
+    }
+    case ItemType::UnitFloat:
+        if (!value.is_number()) Fail(name, at, "expected a number");
+        item.number = value.get<double>();
+        break;
     }
     return item;
 }
 
-}  // namespace
+} // namespace
 
 std::string CodeText(std::uint32_t code) {
     std::string text(4, ' ');
-    for (int i = 0; i < 4; ++i) text[std::size_t(i)] = char((code >> (24 - 8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        text[std::size_t(i)] = char((code >> (24 - 8 * i)) & 0xFF);
     return text;
 }
 
 bool CodeFromText(const std::string& text, std::uint32_t& code) {
     if (text.size() != 4) return false;
     code = 0;
-    for (char c : text) code = code << 8 | std::uint8_t(c);
+    for (char c : text)
+        code = code << 8 | std::uint8_t(c);
     return true;
 }
 
@@ -128,11 +145,14 @@ Action ParseAction(const std::string& text, const std::string& name) {
     try {
         json = Json::parse(text);
     } catch (const Json::parse_error& error) {
-        // "[json.exception.parse_error.101] parse error at line 3, column 7: ..." -> "name: line 3, column 7: ..."
+        // "[json.exception.parse_error.101] parse error at line 3, column 7: ..." -> "name: line 3, column 7:
+        // ..."
         std::string why = error.what();
         const auto at = why.find(" at line ");
-        if (at != std::string::npos) why = why.substr(at + 4);
-        else if (const auto close = why.find("] "); close != std::string::npos) why = why.substr(close + 2);
+        if (at != std::string::npos)
+            why = why.substr(at + 4);
+        else if (const auto close = why.find("] "); close != std::string::npos)
+            why = why.substr(close + 2);
         throw ActionFileError(name + ": " + why);
     }
     if (!json.is_object()) Fail(name, "top level", "expected an object with \"playInfo\" and \"descriptor\"");
@@ -142,10 +162,14 @@ Action ParseAction(const std::string& text, const std::string& name) {
     if (json.contains("playInfo")) {
         const Json& info = json.at("playInfo");
         const std::string text_ = info.is_string() ? info.get<std::string>() : "";
-        if (text_ == "silent") action.playInfo = PlayInfo::Silent;
-        else if (text_ == "display") action.playInfo = PlayInfo::Display;
-        else if (text_ == "dontDisplay") action.playInfo = PlayInfo::DontDisplay;
-        else Fail(name, "playInfo", "expected \"silent\", \"display\" or \"dontDisplay\"");
+        if (text_ == "silent")
+            action.playInfo = PlayInfo::Silent;
+        else if (text_ == "display")
+            action.playInfo = PlayInfo::Display;
+        else if (text_ == "dontDisplay")
+            action.playInfo = PlayInfo::DontDisplay;
+        else
+            Fail(name, "playInfo", "expected \"silent\", \"display\" or \"dontDisplay\"");
     }
     if (!json.contains("descriptor")) Fail(name, "top level", "missing \"descriptor\"");
     const Json& items = json.at("descriptor");
@@ -156,22 +180,28 @@ Action ParseAction(const std::string& text, const std::string& name) {
 }
 
 std::string FormatAction(const Action& action) {
-    std::string out = "{\n  \"playInfo\": \"" + std::string(PlayInfoText(action.playInfo)) + "\",\n  \"descriptor\": [";
+    std::string out =
+        "{\n  \"playInfo\": \"" + std::string(PlayInfoText(action.playInfo)) + "\",\n  \"descriptor\": [";
     for (std::size_t i = 0; i < action.descriptor.size(); ++i) {
         const DescriptorItem& item = action.descriptor[i];
         nlohmann::ordered_json json;
         json["key"] = CodeText(item.key);
         json["type"] = TypeText(item.type);
         switch (item.type) {
-            case ItemType::Boolean: json["value"] = item.boolean; break;
-            case ItemType::Integer: json["value"] = item.integer; break;
-            case ItemType::UnitFloat:
-                json["unit"] = CodeText(item.unit);
-                // JSON has no infinities or NaN: keep the sign and the magnitude as far as it goes.
-                json["value"] = std::isnan(item.number) ? 0.0
-                                                        : std::clamp(item.number, -std::numeric_limits<double>::max(),
-                                                                     std::numeric_limits<double>::max());
-                break;
+        case ItemType::Boolean:
+            json["value"] = item.boolean;
+            break;
+        case ItemType::Integer:
+            json["value"] = item.integer;
+            break;
+        case ItemType::UnitFloat:
+            json["unit"] = CodeText(item.unit);
+            // JSON has no infinities or NaN: keep the sign and the magnitude as far as it goes.
+            json["value"] = std::isnan(item.number)
+                                ? 0.0
+                                : std::clamp(item.number, -std::numeric_limits<double>::max(),
+                                             std::numeric_limits<double>::max());
+            break;
         }
         out += (i ? ",\n    " : "\n    ") + json.dump(-1, ' ', false, Json::error_handler_t::replace);
     }
@@ -200,4 +230,4 @@ void WriteActionFile(const std::string& path, const Action& action) {
     output.Commit();
 }
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

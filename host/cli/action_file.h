@@ -22,9 +22,9 @@ enum class PlayInfo : std::int32_t { DontDisplay = 0, Display = 1, Silent = 2 };
 enum class ItemType { Boolean, Integer, UnitFloat };
 
 struct DescriptorItem {
-    std::uint32_t key = 0;   // four-character code in reading order
+    std::uint32_t key = 0; // four-character code in reading order
     ItemType type = ItemType::Integer;
-    std::uint32_t unit = 0;  // unit floats only
+    std::uint32_t unit = 0; // unit floats only
     bool boolean = false;
     std::int32_t integer = 0;
     double number = 0.0;
@@ -38,7 +38,7 @@ struct Action {
 // An action file that cannot be read. The message says which file and where: the line and
 // column of a syntax error, or the path of the offending member ("descriptor[3].value").
 class ActionFileError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -57,4 +57,4 @@ Action ReadActionFile(const std::string& path);
 // Writes through a temporary file, so a failed write leaves no partial file.
 void WriteActionFile(const std::string& path, const Action& action);
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

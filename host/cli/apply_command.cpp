@@ -17,7 +17,9 @@ void AddApplyCommand(CLI::App& app) {
     auto state = std::make_shared<State>();
     CLI::App* command = app.add_subcommand("apply", "Apply the filter to an image file (PNG, TIFF or JPEG)");
     command->add_option("INPUT", state->job.input, "Image to filter; it is never modified")->required();
-    command->add_option("OUTPUT", state->job.output, "Result, in the input's mode and depth; the type follows the extension")
+    command
+        ->add_option("OUTPUT", state->job.output,
+                     "Result, in the input's mode and depth; the type follows the extension")
         ->required();
     AddFilterOptions(*command, state->job, state->maxSpace);
     command->add_option("--export-geometry", state->job.exportGeometry,
@@ -30,4 +32,4 @@ void AddApplyCommand(CLI::App& app) {
     });
 }
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

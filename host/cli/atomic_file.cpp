@@ -27,7 +27,7 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-}  // namespace
+} // namespace
 
 AtomicOutput::AtomicOutput(std::string destination) : destination_(std::move(destination)) {
     if (destination_.empty() || destination_.back() == '/')
@@ -46,19 +46,20 @@ AtomicOutput::AtomicOutput(std::string destination) : destination_(std::move(des
     fchmod(fd, 0666 & ~mask);
     close(fd);
     temp_ = name.data();
-    SetPendingTempFile(temp_.c_str());
+    pendingSlot_ = AddPendingTempFile(temp_.c_str());
 }
 
 AtomicOutput::~AtomicOutput() {
     if (!committed_) std::remove(temp_.c_str());
-    SetPendingTempFile(nullptr);
+    RemovePendingTempFile(pendingSlot_);
 }
 
 void AtomicOutput::Commit() {
     if (std::rename(temp_.c_str(), destination_.c_str()) != 0)
         throw OutputFileError("cannot write '" + destination_ + "': " + std::strerror(errno));
     committed_ = true;
-    SetPendingTempFile(nullptr);
+    RemovePendingTempFile(pendingSlot_);
+    pendingSlot_ = -1;
 }
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

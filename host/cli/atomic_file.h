@@ -9,16 +9,16 @@
 namespace rimelace_cli {
 
 class OutputFileError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 class AtomicOutput {
-public:
+  public:
     // Creates the temporary file beside `destination`. Throws OutputFileError ("cannot write
     // 'destination': why") when the folder does not exist or is not writable.
     explicit AtomicOutput(std::string destination);
-    ~AtomicOutput();  // removes the temporary file unless committed
+    ~AtomicOutput(); // removes the temporary file unless committed
     AtomicOutput(const AtomicOutput&) = delete;
     AtomicOutput& operator=(const AtomicOutput&) = delete;
 
@@ -28,10 +28,11 @@ public:
     // Renames the temporary file over the destination. Throws OutputFileError.
     void Commit();
 
-private:
+  private:
     std::string destination_;
     std::string temp_;
     bool committed_ = false;
+    int pendingSlot_ = -1; // registration for removal on a second Ctrl-C
 };
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

@@ -18,7 +18,8 @@ void AddDemoCommand(CLI::App& app) {
     };
     auto state = std::make_shared<State>();
     state->job.output = "demo.png";
-    CLI::App* command = app.add_subcommand("demo", "Apply the filter to the built-in sample picture (a winter lake, 1600 x 1200)");
+    CLI::App* command = app.add_subcommand(
+        "demo", "Apply the filter to the built-in sample picture (a winter lake, 1600 x 1200)");
     command->add_option("OUTPUT", state->job.output, "Result file (default: demo.png in the current folder)");
     AddFilterOptions(*command, state->job, state->maxSpace);
     command->callback([state, command] {
@@ -38,4 +39,4 @@ void AddDemoCommand(CLI::App& app) {
     });
 }
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

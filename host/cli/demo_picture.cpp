@@ -19,7 +19,8 @@ extern "C" const std::uint8_t rimelace_demo_picture_end[];
 namespace rimelace_cli {
 
 std::span<const std::uint8_t> DemoPictureBytes() {
-    return {rimelace_demo_picture_begin, std::size_t(rimelace_demo_picture_end - rimelace_demo_picture_begin)};
+    return {rimelace_demo_picture_begin,
+            std::size_t(rimelace_demo_picture_end - rimelace_demo_picture_begin)};
 }
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

@@ -10,4 +10,4 @@ namespace rimelace_cli {
 
 std::span<const std::uint8_t> DemoPictureBytes();
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

@@ -9,4 +9,4 @@ int& ExitStatus() {
     return status;
 }
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

@@ -9,19 +9,29 @@ namespace rimelace_cli {
 void AddFilterOptions(CLI::App& command, FilterJob& job, std::int64_t& maxSpace) {
     // A single-valued option given twice takes the last value, so scripts can override defaults.
     command.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    command.add_option("--preset", job.params.preset, "Start from this preset file (.ipt) instead of the defaults");
-    command.add_option("--effect", job.params.effect, "Effect list entry, e.g. \"Single 4\" (sets EffectKind and PatternKind)");
-    command.add_option("--set", job.params.sets, "Set one parameter field: Field=Value (e.g. Width=80); repeatable")
+    command.add_option("--preset", job.params.preset,
+                       "Start from this preset file (.ipt) instead of the defaults");
+    command.add_option("--effect", job.params.effect,
+                       "Effect list entry, e.g. \"Single 4\" (sets EffectKind and PatternKind)");
+    command
+        .add_option("--set", job.params.sets,
+                    "Set one parameter field: Field=Value (e.g. Width=80); repeatable")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->allow_extra_args(false);
-    command.add_option("--selection", job.selection, "Image whose non-black pixels are the selection (same size as the input)");
-    command.add_option("--replay", job.replay, "Replay a recorded action file (JSON) instead of --preset/--effect/--set");
-    command.add_option("--record", job.record, "Write the parameters the plug-in recorded to this action file (JSON)");
+    command.add_option("--selection", job.selection,
+                       "Image whose non-black pixels are the selection (same size as the input)");
+    command.add_option("--replay", job.replay,
+                       "Replay a recorded action file (JSON) instead of --preset/--effect/--set");
+    command.add_option("--record", job.record,
+                       "Write the parameters the plug-in recorded to this action file (JSON)");
     command.add_option("--host", job.host, "Host behaviour: photoshop, premiere or no-advance-state")
         ->check(CLI::IsMember({"photoshop", "premiere", "no-advance-state"}));
-    command.add_option("--max-space", maxSpace, "Memory in bytes the host offers the plug-in at prepare");
+    command.add_option(
+        "--max-space", maxSpace,
+        "Memory in bytes the host offers the plug-in at prepare (default: enough for one strip)");
     command.add_flag("--quiet,-q", job.quiet, "No progress bar");
-    command.add_option("--module", job.module, "Plug-in module to load (default: liblorvex.so beside this program)");
+    command.add_option("--module", job.module,
+                       "Plug-in module to load (default: liblorvex.so beside this program)");
 }
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

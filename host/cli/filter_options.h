@@ -13,4 +13,4 @@ namespace rimelace_cli {
 // (0 when not given) because optional values do not bind directly.
 void AddFilterOptions(CLI::App& command, FilterJob& job, std::int64_t& maxSpace);
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

@@ -11,9 +11,15 @@ HostLayout LayoutFor(const Image& image) {
     layout.depth = image.depth;
     const bool deep = image.depth == 16;
     switch (image.color) {
-        case ColorModel::Gray: layout.imageMode = deep ? kModeGray16 : kModeGrayScale; break;
-        case ColorModel::RGB: layout.imageMode = deep ? kModeRGB48 : kModeRGB; break;
-        case ColorModel::CMYK: layout.imageMode = deep ? kModeCMYK64 : kModeCMYK; break;
+    case ColorModel::Gray:
+        layout.imageMode = deep ? kModeGray16 : kModeGrayScale;
+        break;
+    case ColorModel::RGB:
+        layout.imageMode = deep ? kModeRGB48 : kModeRGB;
+        break;
+    case ColorModel::CMYK:
+        layout.imageMode = deep ? kModeCMYK64 : kModeCMYK;
+        break;
     }
     layout.planes = image.Channels();
     return layout;
@@ -32,7 +38,8 @@ std::vector<std::uint8_t> ToHostPixels(const Image& image) {
     const std::size_t count = image.samples.size();
     std::vector<std::uint8_t> pixels(count * std::size_t(image.depth / 8));
     if (image.depth == 8) {
-        for (std::size_t i = 0; i < count; ++i) pixels[i] = std::uint8_t(image.samples[i]);
+        for (std::size_t i = 0; i < count; ++i)
+            pixels[i] = std::uint8_t(image.samples[i]);
     } else {
         for (std::size_t i = 0; i < count; ++i) {
             const std::uint16_t value = FileToHost16(image.samples[i]);
@@ -46,7 +53,8 @@ void FromHostPixels(const std::vector<std::uint8_t>& pixels, Image& image) {
     const std::size_t count = image.SampleCount();
     image.samples.resize(count);
     if (image.depth == 8) {
-        for (std::size_t i = 0; i < count && i < pixels.size(); ++i) image.samples[i] = pixels[i];
+        for (std::size_t i = 0; i < count && i < pixels.size(); ++i)
+            image.samples[i] = pixels[i];
     } else {
         for (std::size_t i = 0; i < count && 2 * i + 1 < pixels.size(); ++i) {
             std::uint16_t value;
@@ -64,11 +72,12 @@ std::vector<std::uint8_t> MaskFromImage(const Image& mask) {
     for (std::size_t p = 0; p < pixels; ++p) {
         const std::uint16_t* px = mask.samples.data() + p * channels;
         bool lit = false;
-        for (int c = 0; c < colors; ++c) lit = lit || px[c] != 0;
+        for (int c = 0; c < colors; ++c)
+            lit = lit || px[c] != 0;
         if (mask.alpha && px[colors] == 0) lit = false;
         selection[p] = lit ? 255 : 0;
     }
     return selection;
 }
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

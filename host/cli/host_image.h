@@ -21,14 +21,14 @@ constexpr int kModeCMYK64 = 13;
 
 struct HostLayout {
     int imageMode = kModeRGB;
-    int depth = 8;   // 8 or 16
-    int planes = 3;  // colour planes, plus one for transparency
+    int depth = 8;  // 8 or 16
+    int planes = 3; // colour planes, plus one for transparency
 };
 
 HostLayout LayoutFor(const Image& image);
 
-std::uint16_t FileToHost16(std::uint16_t sample);  // 0..65535 -> 0..32768
-std::uint16_t HostToFile16(std::uint16_t sample);  // 0..32768 -> 0..65535; larger values give 65535
+std::uint16_t FileToHost16(std::uint16_t sample); // 0..65535 -> 0..32768
+std::uint16_t HostToFile16(std::uint16_t sample); // 0..32768 -> 0..65535; larger values give 65535
 
 // The image's samples as the host holds them: interleaved planes, rows without gaps; one byte
 // per sample at depth 8, one native 16-bit value (two bytes) per sample at depth 16.
@@ -40,4 +40,4 @@ void FromHostPixels(const std::vector<std::uint8_t>& pixels, Image& image);
 // colour sample non-zero) and not fully transparent, 0 elsewhere.
 std::vector<std::uint8_t> MaskFromImage(const Image& mask);
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

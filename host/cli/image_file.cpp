@@ -20,10 +20,20 @@ void FailWrite(const std::string& path, const std::string& why) {
     throw ImageFileError("cannot write '" + path + "': " + why);
 }
 
+void CheckReadSize(const std::string& path, std::uint64_t width, std::uint64_t height, int channels) {
+    constexpr std::uint64_t kMaxSide = 300000;
+    constexpr std::uint64_t kMaxSamples = std::uint64_t(1) << 31;
+    if (width == 0 || height == 0) FailRead(path, "the image has no pixels");
+    if (width > kMaxSide || height > kMaxSide || width * height * std::uint64_t(channels) > kMaxSamples)
+        FailRead(path, "the image is too large (" + std::to_string(width) + " x " + std::to_string(height) +
+                           " pixels)");
+}
+
 void CheckWritable(const std::string& path, const Image& image) {
     if (image.width <= 0 || image.height <= 0) FailWrite(path, "the image is empty");
     if (image.depth != 8 && image.depth != 16) FailWrite(path, "samples must have 8 or 16 bits");
-    if (image.samples.size() != image.SampleCount()) FailWrite(path, "the image's sample count does not match its size");
+    if (image.samples.size() != image.SampleCount())
+        FailWrite(path, "the image's sample count does not match its size");
 }
 
 namespace {
@@ -44,11 +54,12 @@ std::string LowerExtension(const std::string& path) {
     const auto dot = path.find_last_of('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
     std::string ext = path.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
     return ext;
 }
 
-}  // namespace
+} // namespace
 
 Image ReadImage(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -57,10 +68,14 @@ Image ReadImage(const std::string& path) {
     const std::size_t got = std::fread(head, 1, sizeof head, file);
     std::fclose(file);
     switch (Sniff(head, got)) {
-        case Detected::PNG: return ReadPng(path);
-        case Detected::TIFF: return ReadTiff(path);
-        case Detected::JPEG: return ReadJpeg(path);
-        case Detected::Unknown: break;
+    case Detected::PNG:
+        return ReadPng(path);
+    case Detected::TIFF:
+        return ReadTiff(path);
+    case Detected::JPEG:
+        return ReadJpeg(path);
+    case Detected::Unknown:
+        break;
     }
     if (got == 0) FailRead(path, "the file is empty");
     FailRead(path, "not a PNG, TIFF or JPEG image");
@@ -76,15 +91,16 @@ FileFormat FormatForName(const std::string& path) {
 
 std::string CannotHold(FileFormat format, const Image& image) {
     switch (format) {
-        case FileFormat::TIFF: return "";
-        case FileFormat::PNG:
-            if (image.color == ColorModel::CMYK) return "PNG cannot hold CMYK images; use .tif";
-            return "";
-        case FileFormat::JPEG:
-            if (image.color == ColorModel::CMYK) return "CMYK images are written as TIFF only; use .tif";
-            if (image.depth != 8) return "JPEG holds 8-bit samples only; use .png or .tif for 16-bit images";
-            if (image.alpha) return "JPEG cannot hold a transparency plane; use .png or .tif";
-            return "";
+    case FileFormat::TIFF:
+        return "";
+    case FileFormat::PNG:
+        if (image.color == ColorModel::CMYK) return "PNG cannot hold CMYK images; use .tif";
+        return "";
+    case FileFormat::JPEG:
+        if (image.color == ColorModel::CMYK) return "CMYK images are written as TIFF only; use .tif";
+        if (image.depth != 8) return "JPEG holds 8-bit samples only; use .png or .tif for 16-bit images";
+        if (image.alpha) return "JPEG cannot hold a transparency plane; use .png or .tif";
+        return "";
     }
     return "";
 }
@@ -94,9 +110,15 @@ void WriteImage(const std::string& path, FileFormat format, const Image& image) 
     const std::string why = CannotHold(format, image);
     if (!why.empty()) FailWrite(path, why);
     switch (format) {
-        case FileFormat::PNG: WritePng(path, image); break;
-        case FileFormat::TIFF: WriteTiff(path, image); break;
-        case FileFormat::JPEG: WriteJpeg(path, image); break;
+    case FileFormat::PNG:
+        WritePng(path, image);
+        break;
+    case FileFormat::TIFF:
+        WriteTiff(path, image);
+        break;
+    case FileFormat::JPEG:
+        WriteJpeg(path, image);
+        break;
     }
 }
 
@@ -104,4 +126,4 @@ void WriteImage(const std::string& path, const Image& image) {
     WriteImage(path, FormatForName(path), image);
 }
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

@@ -17,20 +17,22 @@ struct Image {
     int width = 0;
     int height = 0;
     ColorModel color = ColorModel::RGB;
-    bool alpha = false;    // one extra plane after the colour planes
-    int depth = 8;         // bits per sample: 8 or 16
+    bool alpha = false; // one extra plane after the colour planes
+    int depth = 8;      // bits per sample: 8 or 16
     // Interleaved samples, rows top to bottom without gaps: width * height * Channels() values.
     std::vector<std::uint16_t> samples;
 
     int ColorChannels() const { return color == ColorModel::Gray ? 1 : color == ColorModel::RGB ? 3 : 4; }
     int Channels() const { return ColorChannels() + (alpha ? 1 : 0); }
     std::uint16_t MaxSample() const { return depth == 16 ? 65535 : 255; }
-    std::size_t SampleCount() const { return std::size_t(width) * std::size_t(height) * std::size_t(Channels()); }
+    std::size_t SampleCount() const {
+        return std::size_t(width) * std::size_t(height) * std::size_t(Channels());
+    }
 };
 
 // A file that cannot be read or written. The message names the file and says why, in one line.
 class ImageFileError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -56,4 +58,4 @@ void WriteImage(const std::string& path, FileFormat format, const Image& image);
 // Convenience: format from the name.
 void WriteImage(const std::string& path, const Image& image);
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

@@ -21,7 +21,11 @@ void WriteJpeg(const std::string& path, const Image& image);
 [[noreturn]] void FailRead(const std::string& path, const std::string& why);
 [[noreturn]] void FailWrite(const std::string& path, const std::string& why);
 
+// Refuses, naming the file, images larger than the command line takes: more than 300000 pixels
+// on a side or 2^31 samples in all. Readers call it before allocating the pixels.
+void CheckReadSize(const std::string& path, std::uint64_t width, std::uint64_t height, int channels);
+
 // Checks the image's size and sample count before a writer walks it.
 void CheckWritable(const std::string& path, const Image& image);
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

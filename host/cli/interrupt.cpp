@@ -11,20 +11,22 @@ namespace rimelace_cli {
 namespace {
 
 volatile std::sig_atomic_t interrupts = 0;
-char pendingTemp[4096] = {};
-volatile std::sig_atomic_t havePendingTemp = 0;
+constexpr int kSlots = 4;
+char pendingTemp[kSlots][4096] = {};
+volatile std::sig_atomic_t slotUsed[kSlots] = {};
 
 void OnInterrupt(int) {
     interrupts = interrupts + 1;
     if (interrupts < 2) return;
-    if (havePendingTemp) unlink(pendingTemp);
+    for (int i = 0; i < kSlots; ++i)
+        if (slotUsed[i]) unlink(pendingTemp[i]);
     static const char message[] = "\nrimelace: interrupted\n";
     const ssize_t ignored = write(STDERR_FILENO, message, sizeof message - 1);
     (void)ignored;
     _exit(130);
 }
 
-}  // namespace
+} // namespace
 
 void InstallInterruptHandler() {
     struct sigaction action {};
@@ -34,15 +36,28 @@ void InstallInterruptHandler() {
     sigaction(SIGINT, &action, nullptr);
 }
 
-bool Interrupted() { return interrupts != 0; }
-
-void ClearInterrupted() { interrupts = 0; }
-
-void SetPendingTempFile(const char* path) {
-    havePendingTemp = 0;
-    if (!path || std::strlen(path) >= sizeof pendingTemp) return;
-    std::memcpy(pendingTemp, path, std::strlen(path) + 1);
-    havePendingTemp = 1;
+bool Interrupted() {
+    return interrupts != 0;
 }
 
-}  // namespace rimelace_cli
+void ClearInterrupted() {
+    interrupts = 0;
+}
+
+int AddPendingTempFile(const char* path) {
+    const std::size_t length = std::strlen(path);
+    if (length >= sizeof pendingTemp[0]) return -1;
+    for (int i = 0; i < kSlots; ++i) {
+        if (slotUsed[i]) continue;
+        std::memcpy(pendingTemp[i], path, length + 1);
+        slotUsed[i] = 1;
+        return i;
+    }
+    return -1;
+}
+
+void RemovePendingTempFile(int slot) {
+    if (slot >= 0 && slot < kSlots) slotUsed[slot] = 0;
+}
+
+} // namespace rimelace_cli

@@ -7,9 +7,11 @@ namespace rimelace_cli {
 
 void InstallInterruptHandler();
 bool Interrupted();
-void ClearInterrupted();  // for tests
+void ClearInterrupted(); // for tests
 
-// The temporary output file to remove if the process is ended by a second SIGINT (nullptr: none).
-void SetPendingTempFile(const char* path);
+// Temporary output files to remove if the process is ended by a second SIGINT. Add returns a
+// slot (-1 when all are taken or the path is too long); Remove frees it.
+int AddPendingTempFile(const char* path);
+void RemovePendingTempFile(int slot);
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

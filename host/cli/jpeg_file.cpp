@@ -2,7 +2,7 @@
 // that started the call instead of ending the process; a file that ends early (which libjpeg
 // only warns about, filling the rest with gray) is treated as damaged.
 
-#include <cstdio>  // before jpeglib.h, which needs FILE
+#include <cstdio> // before jpeglib.h, which needs FILE
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -18,7 +18,7 @@ namespace rimelace_cli {
 namespace {
 
 struct JpegError {
-    jpeg_error_mgr manager;  // first: libjpeg hands back a pointer to it
+    jpeg_error_mgr manager; // first: libjpeg hands back a pointer to it
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX] = {};
 };
@@ -36,7 +36,7 @@ void OnMessage(j_common_ptr info, int level) {
 
 struct JpegReadJob {
     std::FILE* file = nullptr;
-    const unsigned char* memory = nullptr;  // read from memory instead of the file
+    const unsigned char* memory = nullptr; // read from memory instead of the file
     std::size_t memorySize = 0;
     jpeg_decompress_struct info{};
     JpegError error;
@@ -71,8 +71,10 @@ bool ReadHeader(JpegReadJob* job) {
     if (setjmp(job->error.jump)) return false;
     jpeg_create_decompress(&job->info);
     job->created = true;
-    if (job->memory) jpeg_mem_src(&job->info, job->memory, static_cast<unsigned long>(job->memorySize));
-    else jpeg_stdio_src(&job->info, job->file);
+    if (job->memory)
+        jpeg_mem_src(&job->info, job->memory, static_cast<unsigned long>(job->memorySize));
+    else
+        jpeg_stdio_src(&job->info, job->file);
     jpeg_read_header(&job->info, TRUE);
     return true;
 }
@@ -81,9 +83,12 @@ bool ReadHeader(JpegReadJob* job) {
 bool Start(JpegReadJob* job) {
     if (setjmp(job->error.jump)) return false;
     const J_COLOR_SPACE space = job->info.jpeg_color_space;
-    if (space == JCS_GRAYSCALE) job->info.out_color_space = JCS_GRAYSCALE;
-    else if (space == JCS_YCbCr || space == JCS_RGB) job->info.out_color_space = JCS_RGB;
-    else return false;
+    if (space == JCS_GRAYSCALE)
+        job->info.out_color_space = JCS_GRAYSCALE;
+    else if (space == JCS_YCbCr || space == JCS_RGB)
+        job->info.out_color_space = JCS_RGB;
+    else
+        return false;
     jpeg_start_decompress(&job->info);
     job->width = int(job->info.output_width);
     job->height = int(job->info.output_height);
@@ -120,7 +125,8 @@ bool WriteLines(JpegWriteJob* job) {
     const std::size_t stride = std::size_t(image.width) * image.Channels();
     while (job->info.next_scanline < job->info.image_height) {
         const std::uint16_t* src = image.samples.data() + std::size_t(job->info.next_scanline) * stride;
-        for (std::size_t i = 0; i < stride; ++i) job->line[i] = (unsigned char)src[i];
+        for (std::size_t i = 0; i < stride; ++i)
+            job->line[i] = (unsigned char)src[i];
         JSAMPROW row = job->line.data();
         jpeg_write_scanlines(&job->info, &row, 1);
     }
@@ -131,11 +137,14 @@ bool WriteLines(JpegWriteJob* job) {
 Image Decode(JpegReadJob& job, const std::string& path) {
     if (!ReadHeader(&job)) FailRead(path, std::string("not a valid JPEG file (") + job.error.message + ")");
     if (!Start(&job)) {
-        if (job.error.message[0]) FailRead(path, std::string("damaged JPEG file (") + job.error.message + ")");
+        if (job.error.message[0])
+            FailRead(path, std::string("damaged JPEG file (") + job.error.message + ")");
         FailRead(path, "unsupported JPEG colour model (gray and RGB are read)");
     }
+    CheckReadSize(path, std::uint64_t(job.width), std::uint64_t(job.height), job.components);
     job.pixels.resize(std::size_t(job.width) * job.height * job.components);
-    if (!ReadLines(&job)) FailRead(path, std::string("damaged or truncated JPEG file (") + job.error.message + ")");
+    if (!ReadLines(&job))
+        FailRead(path, std::string("damaged or truncated JPEG file (") + job.error.message + ")");
 
     Image image;
     image.width = job.width;
@@ -146,7 +155,7 @@ Image Decode(JpegReadJob& job, const std::string& path) {
     return image;
 }
 
-}  // namespace
+} // namespace
 
 Image ReadJpeg(const std::string& path) {
     JpegReadJob job;
@@ -183,4 +192,4 @@ void WriteJpeg(const std::string& path, const Image& image) {
     if (std::fclose(file) != 0) FailWrite(path, std::strerror(errno));
 }
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

@@ -22,10 +22,11 @@ void ReadPresetFile(const std::string& path, RimelaceParams& params) {
     const bool failed = std::ferror(file) != 0;
     std::fclose(file);
     if (failed) throw ParamError("cannot read preset '" + path + "': read error");
-    if (!header) throw ParamError("'" + path + "' is not a preset file (its first line is not \"Sol Rimelace1\")");
+    if (!header)
+        throw ParamError("'" + path + "' is not a preset file (its first line is not \"Sol Rimelace1\")");
 }
 
-}  // namespace
+} // namespace
 
 int EffectIndexByName(const std::string& name) {
     const auto labels = EffectLabels();
@@ -36,7 +37,8 @@ int EffectIndexByName(const std::string& name) {
 
 std::string EffectNames() {
     std::string names;
-    for (const char* label : EffectLabels()) names += (names.empty() ? "\"" : ", \"") + std::string(label) + "\"";
+    for (const char* label : EffectLabels())
+        names += (names.empty() ? "\"" : ", \"") + std::string(label) + "\"";
     return names;
 }
 
@@ -46,7 +48,8 @@ RimelaceParams GatherParams(const ParamChoices& choices) {
     if (!choices.preset.empty()) ReadPresetFile(choices.preset, params);
     if (!choices.effect.empty()) {
         const int index = EffectIndexByName(choices.effect);
-        if (index < 0) throw ParamError("unknown effect \"" + choices.effect + "\"; the effects are " + EffectNames());
+        if (index < 0)
+            throw ParamError("unknown effect \"" + choices.effect + "\"; the effects are " + EffectNames());
         const EffectPair pair = EffectFromIndex(index);
         params.EffectKind = pair.effectKind;
         params.PatternKind = pair.patternKind;
@@ -64,23 +67,23 @@ std::vector<DescriptorItem> DescriptorFromParams(const RimelaceParams& params) {
         DescriptorItem item;
         item.key = entry.key;
         switch (entry.scriptType) {
-            case ScriptType::Boolean:
-                item.type = ItemType::Boolean;
-                item.boolean = (GetInteger(params, entry) & 0xFF) != 0;  // as the plug-in records it
-                break;
-            case ScriptType::Integer:
-                item.type = ItemType::Integer;
-                item.integer = GetInteger(params, entry);
-                break;
-            case ScriptType::UnitFloat:
-                item.type = ItemType::UnitFloat;
-                item.unit = FourCC("#Rlt");
-                item.number = GetFloat(params, entry);
-                break;
+        case ScriptType::Boolean:
+            item.type = ItemType::Boolean;
+            item.boolean = (GetInteger(params, entry) & 0xFF) != 0; // as the plug-in records it
+            break;
+        case ScriptType::Integer:
+            item.type = ItemType::Integer;
+            item.integer = GetInteger(params, entry);
+            break;
+        case ScriptType::UnitFloat:
+            item.type = ItemType::UnitFloat;
+            item.unit = FourCC("#Rlt");
+            item.number = GetFloat(params, entry);
+            break;
         }
         items.push_back(item);
     }
     return items;
 }
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

@@ -14,14 +14,14 @@ namespace rimelace_cli {
 
 // A preset, effect name or --set value that cannot be used. The message says which and why.
 class ParamError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 struct ParamChoices {
-    std::string preset;              // preset file, empty for none
-    std::string effect;              // effect list entry ("Single 4"), empty for none
-    std::vector<std::string> sets;   // "Field=Value", applied in order
+    std::string preset;            // preset file, empty for none
+    std::string effect;            // effect list entry ("Single 4"), empty for none
+    std::vector<std::string> sets; // "Field=Value", applied in order
 };
 
 // Defaults, then the preset (read with the plug-in's own preset reader), then the effect entry,
@@ -37,4 +37,4 @@ std::string EffectNames();
 // as: booleans, integers, and unit floats with the unit '#Rlt'.
 std::vector<DescriptorItem> DescriptorFromParams(const RimelaceParams& params);
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

@@ -27,8 +27,10 @@ struct PngJob {
     std::vector<png_bytep> rows;
 
     ~PngJob() {
-        if (writing) png_destroy_write_struct(&png, &info);
-        else png_destroy_read_struct(&png, &info, nullptr);
+        if (writing)
+            png_destroy_write_struct(&png, &info);
+        else
+            png_destroy_read_struct(&png, &info, nullptr);
         if (file) std::fclose(file);
     }
 };
@@ -71,8 +73,8 @@ bool ReadRows(PngJob* job) {
 bool WriteRows(PngJob* job) {
     if (setjmp(png_jmpbuf(job->png))) return false;
     png_init_io(job->png, job->file);
-    png_set_IHDR(job->png, job->info, job->width, job->height, job->bitDepth, job->colorType, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(job->png, job->info, job->width, job->height, job->bitDepth, job->colorType,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(job->png, job->info);
     png_write_image(job->png, job->rows.data());
     png_write_end(job->png, nullptr);
@@ -82,10 +84,11 @@ bool WriteRows(PngJob* job) {
 void PointRows(PngJob& job) {
     const std::size_t rowBytes = std::size_t(job.width) * job.channels * (job.bitDepth / 8);
     job.rows.resize(job.height);
-    for (png_uint_32 y = 0; y < job.height; ++y) job.rows[y] = job.pixels.data() + y * rowBytes;
+    for (png_uint_32 y = 0; y < job.height; ++y)
+        job.rows[y] = job.pixels.data() + y * rowBytes;
 }
 
-}  // namespace
+} // namespace
 
 Image ReadPng(const std::string& path) {
     PngJob job;
@@ -98,6 +101,7 @@ Image ReadPng(const std::string& path) {
     if (!ReadHeader(&job)) FailRead(path, std::string("not a valid PNG file (") + job.message + ")");
     if (job.bitDepth != 8 && job.bitDepth != 16) FailRead(path, "unsupported PNG sample depth");
     if (job.channels < 1 || job.channels > 4) FailRead(path, "unsupported PNG colour type");
+    CheckReadSize(path, job.width, job.height, job.channels);
 
     job.pixels.resize(std::size_t(job.width) * job.height * job.channels * (job.bitDepth / 8));
     PointRows(job);
@@ -111,7 +115,8 @@ Image ReadPng(const std::string& path) {
     image.alpha = job.channels == 2 || job.channels == 4;
     image.samples.resize(image.SampleCount());
     if (job.bitDepth == 8) {
-        for (std::size_t i = 0; i < image.samples.size(); ++i) image.samples[i] = job.pixels[i];
+        for (std::size_t i = 0; i < image.samples.size(); ++i)
+            image.samples[i] = job.pixels[i];
     } else {
         for (std::size_t i = 0; i < image.samples.size(); ++i)
             image.samples[i] = std::uint16_t(job.pixels[2 * i] << 8 | job.pixels[2 * i + 1]);
@@ -127,12 +132,14 @@ void WritePng(const std::string& path, const Image& image) {
     job.height = png_uint_32(image.height);
     job.channels = image.Channels();
     job.bitDepth = image.depth;
-    job.colorType = image.color == ColorModel::Gray ? (image.alpha ? PNG_COLOR_TYPE_GRAY_ALPHA : PNG_COLOR_TYPE_GRAY)
-                                                    : (image.alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB);
+    job.colorType = image.color == ColorModel::Gray
+                        ? (image.alpha ? PNG_COLOR_TYPE_GRAY_ALPHA : PNG_COLOR_TYPE_GRAY)
+                        : (image.alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB);
     if (image.color == ColorModel::CMYK) FailWrite(path, "PNG cannot hold CMYK images");
     job.pixels.resize(image.samples.size() * (image.depth / 8));
     if (image.depth == 8) {
-        for (std::size_t i = 0; i < image.samples.size(); ++i) job.pixels[i] = (unsigned char)image.samples[i];
+        for (std::size_t i = 0; i < image.samples.size(); ++i)
+            job.pixels[i] = (unsigned char)image.samples[i];
     } else {
         for (std::size_t i = 0; i < image.samples.size(); ++i) {
             job.pixels[2 * i] = (unsigned char)(image.samples[i] >> 8);
@@ -157,4 +164,4 @@ void WritePng(const std::string& path, const Image& image) {
     if (std::fclose(file) != 0) FailWrite(path, std::strerror(errno));
 }
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

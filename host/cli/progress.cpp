@@ -8,11 +8,16 @@
 
 namespace rimelace_cli {
 
-bool IsTerminal(std::FILE* out) { return isatty(fileno(out)) == 1; }
+bool IsTerminal(std::FILE* out) {
+    return isatty(fileno(out)) == 1;
+}
 
-ProgressBar::ProgressBar(std::FILE* out, bool enabled, int width) : out_(out), enabled_(enabled), width_(width) {}
+ProgressBar::ProgressBar(std::FILE* out, bool enabled, int width)
+    : out_(out), enabled_(enabled), width_(width) {}
 
-ProgressBar::~ProgressBar() { Finish(); }
+ProgressBar::~ProgressBar() {
+    Finish();
+}
 
 void ProgressBar::Update(long long done, long long total) {
     if (!enabled_ || total <= 0) return;
@@ -22,7 +27,8 @@ void ProgressBar::Update(long long done, long long total) {
     if (percent == shown_) return;
     shown_ = percent;
     const int filled = int(done * width_ / total);
-    std::string bar = "\r[" + std::string(std::size_t(filled), '#') + std::string(std::size_t(width_ - filled), '.') + "] ";
+    std::string bar =
+        "\r[" + std::string(std::size_t(filled), '#') + std::string(std::size_t(width_ - filled), '.') + "] ";
     std::fprintf(out_, "%s%3d%%", bar.c_str(), percent);
     std::fflush(out_);
 }
@@ -34,4 +40,4 @@ void ProgressBar::Finish() {
     shown_ = -1;
 }
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

@@ -10,4 +10,4 @@ namespace rimelace_cli {
 // "the plug-in reported error N".
 std::string ResultMessage(std::int16_t code);
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

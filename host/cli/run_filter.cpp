@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 #include <new>
@@ -30,7 +31,9 @@ struct Stop {
     std::string message;
 };
 
-[[noreturn]] void Fail(int status, std::string message) { throw Stop{status, std::move(message)}; }
+[[noreturn]] void Fail(int status, std::string message) {
+    throw Stop{status, std::move(message)};
+}
 
 standin::HostKind HostKindFor(const std::string& name) {
     if (name == "photoshop") return standin::HostKind::Photoshop;
@@ -41,9 +44,12 @@ standin::HostKind HostKindFor(const std::string& name) {
 
 std::int16_t PlayInfoCode(PlayInfo info) {
     switch (info) {
-        case PlayInfo::DontDisplay: return plugInDialogDontDisplay;
-        case PlayInfo::Display: return plugInDialogDisplay;
-        case PlayInfo::Silent: return plugInDialogSilent;
+    case PlayInfo::DontDisplay:
+        return plugInDialogDontDisplay;
+    case PlayInfo::Display:
+        return plugInDialogDisplay;
+    case PlayInfo::Silent:
+        return plugInDialogSilent;
     }
     return plugInDialogSilent;
 }
@@ -54,19 +60,19 @@ standin::Descriptor ToHostDescriptor(const std::vector<DescriptorItem>& items) {
         standin::DescriptorItem out;
         out.key = item.key;
         switch (item.type) {
-            case ItemType::Boolean:
-                out.type = typeBoolean;
-                out.number = item.boolean ? 1 : 0;
-                break;
-            case ItemType::Integer:
-                out.type = typeInteger;
-                out.number = item.integer;
-                break;
-            case ItemType::UnitFloat:
-                out.type = typeUnitFloat;
-                out.unit = item.unit;
-                out.number = item.number;
-                break;
+        case ItemType::Boolean:
+            out.type = typeBoolean;
+            out.number = item.boolean ? 1 : 0;
+            break;
+        case ItemType::Integer:
+            out.type = typeInteger;
+            out.number = item.integer;
+            break;
+        case ItemType::UnitFloat:
+            out.type = typeUnitFloat;
+            out.unit = item.unit;
+            out.number = item.number;
+            break;
         }
         descriptor.items.push_back(out);
     }
@@ -98,7 +104,8 @@ std::vector<DescriptorItem> FromHostDescriptor(const standin::Descriptor& descri
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb{};
     if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
@@ -137,9 +144,9 @@ Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Imag
     if (!job.selection.empty()) {
         const Image selection = ReadInput(job.selection, "selection");
         if (selection.width != source.width || selection.height != source.height)
-            Fail(kExitBadInput, "selection '" + job.selection + "' is " + std::to_string(selection.width) + " x " +
-                                    std::to_string(selection.height) + " pixels but the image is " + std::to_string(source.width) +
-                                    " x " + std::to_string(source.height));
+            Fail(kExitBadInput, "selection '" + job.selection + "' is " + std::to_string(selection.width) +
+                                    " x " + std::to_string(selection.height) + " pixels but the image is " +
+                                    std::to_string(source.width) + " x " + std::to_string(source.height));
         mask = MaskFromImage(selection);
     }
 
@@ -163,7 +170,16 @@ Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Imag
     ProgressBar bar(stderr, !job.quiet && IsTerminal(stderr));
     standin::HostOptions options;
     options.kind = kind;
-    if (job.maxSpace) options.maxSpace = std::int32_t(*job.maxSpace);
+    if (job.maxSpace) {
+        options.maxSpace = std::int32_t(*job.maxSpace);
+    } else {
+        // Enough for the whole image in one strip (the plug-in counts a mask byte and an input and
+        // an output byte per plane for each pixel), as a host with plenty of memory offers.
+        const std::int64_t perRow = std::int64_t(source.width) * (1 + 2 * source.Channels());
+        const std::int64_t whole = perRow * source.height + 1;
+        options.maxSpace = std::int32_t(
+            std::clamp<std::int64_t>(whole, options.maxSpace, std::numeric_limits<std::int32_t>::max()));
+    }
     options.progress = [&bar](std::int32_t done, std::int32_t total) { bar.Update(done, total); };
     options.abort = [] { return Interrupted(); };
     standin::Host host(options);
@@ -171,7 +187,8 @@ Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Imag
     std::string loadError;
     if (!host.Load(module, &loadError)) {
         // The host's text names the module already when it can.
-        if (loadError.find(module) == std::string::npos) loadError = "cannot load the plug-in module '" + module + "': " + loadError;
+        if (loadError.find(module) == std::string::npos)
+            loadError = "cannot load the plug-in module '" + module + "': " + loadError;
         Fail(kExitFailed, loadError + " (choose another with --module)");
     }
 
@@ -249,13 +266,13 @@ int Run(const FilterJob& job) {
     } catch (const ImageFileError& error) {
         Fail(kExitFailed, NameDestination(error.what(), output));
     }
-    if (!job.record.empty()) WriteActionFile(job.record, recorded);
     if (Interrupted()) Fail(kExitCancelled, "cancelled (Ctrl-C); nothing was written");
+    if (!job.record.empty()) WriteActionFile(job.record, recorded);
     output.Commit();
     return kExitOk;
 }
 
-}  // namespace
+} // namespace
 
 std::string DefaultModulePath() {
     char self[4096];
@@ -298,4 +315,4 @@ int RunFilterJob(const FilterJob& job) {
     }
 }
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

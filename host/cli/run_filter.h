@@ -15,18 +15,18 @@
 namespace rimelace_cli {
 
 struct FilterJob {
-    std::string input;         // image file; ignored when `picture` is set
-    const Image* picture = nullptr;  // an image already in memory (the demo's)
+    std::string input;              // image file; ignored when `picture` is set
+    const Image* picture = nullptr; // an image already in memory (the demo's)
     std::string output;
     ParamChoices params;
-    std::string selection;     // mask image, empty for none
-    std::string replay;        // action file to replay, empty for none
-    std::string record;        // action file to write, empty for none
-    std::string host = "photoshop";   // photoshop | premiere | no-advance-state
+    std::string selection;          // mask image, empty for none
+    std::string replay;             // action file to replay, empty for none
+    std::string record;             // action file to write, empty for none
+    std::string host = "photoshop"; // photoshop | premiere | no-advance-state
     std::optional<std::int64_t> maxSpace;
     bool quiet = false;
-    std::string module;        // plug-in module, empty for the one beside the program
-    std::string exportGeometry;  // .svg or .obj file for the grown scene, empty for none
+    std::string module; // plug-in module, empty for the one beside the program
+    std::string exportGeometry; // .svg or .obj file for the grown scene, empty for none
 };
 
 // Exit statuses.
@@ -45,4 +45,4 @@ int FilterInMemory(const FilterJob& job, const Image& source, Image* result);
 // The plug-in module beside this program: <folder of the executable>/liblorvex.so.
 std::string DefaultModulePath();
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

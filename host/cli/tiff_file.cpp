@@ -16,7 +16,7 @@ namespace rimelace_cli {
 namespace {
 
 struct TiffMessages {
-    std::string first;  // first error message of this file
+    std::string first; // first error message of this file
 };
 
 int OnError(TIFF*, void* user, const char*, const char* format, va_list args) {
@@ -29,11 +29,13 @@ int OnError(TIFF*, void* user, const char*, const char* format, va_list args) {
     return 1;
 }
 
-int OnWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+int OnWarning(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
 
 // An open TIFF file, closed on scope exit.
 class TiffFile {
-public:
+  public:
     TiffFile(const std::string& path, const char* mode) {
         TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
         TIFFOpenOptionsSetErrorHandlerExtR(options, OnError, &messages_);
@@ -48,7 +50,9 @@ public:
     TiffFile& operator=(const TiffFile&) = delete;
 
     TIFF* get() const { return tiff_; }
-    std::string Why(const char* fallback) const { return messages_.first.empty() ? fallback : messages_.first; }
+    std::string Why(const char* fallback) const {
+        return messages_.first.empty() ? fallback : messages_.first;
+    }
     // Flushes and closes; false when the data could not be written.
     bool Close() {
         const bool ok = TIFFFlush(tiff_) == 1 && messages_.first.empty();
@@ -57,13 +61,12 @@ public:
         return ok;
     }
 
-private:
+  private:
     TIFF* tiff_ = nullptr;
     TiffMessages messages_;
 };
 
-template <typename T>
-T Field(TIFF* tiff, ttag_t tag, T fallback) {
+template <typename T> T Field(TIFF* tiff, ttag_t tag, T fallback) {
     T value = fallback;
     if (TIFFGetFieldDefaulted(tiff, tag, &value) != 1) return fallback;
     return value;
@@ -72,7 +75,8 @@ T Field(TIFF* tiff, ttag_t tag, T fallback) {
 // Copies one decoded run of `count` pixels (one plane or all interleaved planes) into the image.
 void Store(Image& image, const unsigned char* data, std::size_t firstSample, std::size_t count, int stride) {
     if (image.depth == 8) {
-        for (std::size_t i = 0; i < count; ++i) image.samples[firstSample + i * stride] = data[i];
+        for (std::size_t i = 0; i < count; ++i)
+            image.samples[firstSample + i * stride] = data[i];
     } else {
         for (std::size_t i = 0; i < count; ++i) {
             std::uint16_t value;
@@ -116,10 +120,13 @@ void ReadTiles(const std::string& path, const TiffFile& file, Image& image, bool
             for (std::uint32_t tx = 0; tx < std::uint32_t(image.width); tx += tileWidth) {
                 if (TIFFReadTile(tiff, tile.data(), tx, ty, 0, std::uint16_t(plane)) < 0)
                     FailRead(path, "damaged or truncated TIFF file (" + file.Why("read error") + ")");
-                const std::uint32_t rows = std::min<std::uint32_t>(tileHeight, std::uint32_t(image.height) - ty);
-                const std::uint32_t cols = std::min<std::uint32_t>(tileWidth, std::uint32_t(image.width) - tx);
+                const std::uint32_t rows =
+                    std::min<std::uint32_t>(tileHeight, std::uint32_t(image.height) - ty);
+                const std::uint32_t cols =
+                    std::min<std::uint32_t>(tileWidth, std::uint32_t(image.width) - tx);
                 for (std::uint32_t r = 0; r < rows; ++r) {
-                    const unsigned char* src = tile.data() + std::size_t(r) * tileWidth * perPixel * bytesPerSample;
+                    const unsigned char* src =
+                        tile.data() + std::size_t(r) * tileWidth * perPixel * bytesPerSample;
                     const std::size_t first = (std::size_t(ty + r) * image.width + tx) * channels + plane;
                     Store(image, src, first, std::size_t(cols) * perPixel, separate ? channels : 1);
                 }
@@ -128,7 +135,7 @@ void ReadTiles(const std::string& path, const TiffFile& file, Image& image, bool
     }
 }
 
-}  // namespace
+} // namespace
 
 Image ReadTiff(const std::string& path) {
     TiffFile file(path, "r");
@@ -136,48 +143,60 @@ Image ReadTiff(const std::string& path) {
     if (!tiff) FailRead(path, "not a valid TIFF file (" + file.Why("cannot open") + ")");
 
     Image image;
-    image.width = int(Field<std::uint32_t>(tiff, TIFFTAG_IMAGEWIDTH, 0));
-    image.height = int(Field<std::uint32_t>(tiff, TIFFTAG_IMAGELENGTH, 0));
+    const auto width = Field<std::uint32_t>(tiff, TIFFTAG_IMAGEWIDTH, 0);
+    const auto height = Field<std::uint32_t>(tiff, TIFFTAG_IMAGELENGTH, 0);
+    CheckReadSize(path, width, height, 1);
+    image.width = int(width);
+    image.height = int(height);
     const auto bits = Field<std::uint16_t>(tiff, TIFFTAG_BITSPERSAMPLE, 1);
     const auto perPixel = Field<std::uint16_t>(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
     const auto format = Field<std::uint16_t>(tiff, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_UINT);
     const auto planar = Field<std::uint16_t>(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     std::uint16_t photometric = 0;
-    if (TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric) != 1) FailRead(path, "TIFF file without a colour model");
-    if (image.width <= 0 || image.height <= 0) FailRead(path, "TIFF image without pixels");
-    if (bits != 8 && bits != 16) FailRead(path, "unsupported TIFF sample depth " + std::to_string(bits) + " (8 or 16 bits are read)");
-    if (format != SAMPLEFORMAT_UINT) FailRead(path, "unsupported TIFF sample format (unsigned integers are read)");
+    if (TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric) != 1)
+        FailRead(path, "TIFF file without a colour model");
+    if (bits != 8 && bits != 16)
+        FailRead(path, "unsupported TIFF sample depth " + std::to_string(bits) + " (8 or 16 bits are read)");
+    if (format != SAMPLEFORMAT_UINT)
+        FailRead(path, "unsupported TIFF sample format (unsigned integers are read)");
     image.depth = bits;
 
     switch (photometric) {
-        case PHOTOMETRIC_MINISBLACK: image.color = ColorModel::Gray; break;
-        case PHOTOMETRIC_RGB: image.color = ColorModel::RGB; break;
-        case PHOTOMETRIC_SEPARATED:
-            if (Field<std::uint16_t>(tiff, TIFFTAG_INKSET, INKSET_CMYK) != INKSET_CMYK)
-                FailRead(path, "unsupported TIFF ink set (CMYK is read)");
-            image.color = ColorModel::CMYK;
-            break;
-        case PHOTOMETRIC_YCBCR:
-            if (Field<std::uint16_t>(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE) != COMPRESSION_JPEG)
-                FailRead(path, "unsupported TIFF colour model (YCbCr without JPEG compression)");
-            TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
-            image.color = ColorModel::RGB;
-            break;
-        default:
-            FailRead(path, "unsupported TIFF colour model " + std::to_string(photometric) + " (gray, RGB and CMYK are read)");
+    case PHOTOMETRIC_MINISBLACK:
+        image.color = ColorModel::Gray;
+        break;
+    case PHOTOMETRIC_RGB:
+        image.color = ColorModel::RGB;
+        break;
+    case PHOTOMETRIC_SEPARATED:
+        if (Field<std::uint16_t>(tiff, TIFFTAG_INKSET, INKSET_CMYK) != INKSET_CMYK)
+            FailRead(path, "unsupported TIFF ink set (CMYK is read)");
+        image.color = ColorModel::CMYK;
+        break;
+    case PHOTOMETRIC_YCBCR:
+        if (Field<std::uint16_t>(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE) != COMPRESSION_JPEG)
+            FailRead(path, "unsupported TIFF colour model (YCbCr without JPEG compression)");
+        TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+        image.color = ColorModel::RGB;
+        break;
+    default:
+        FailRead(path, "unsupported TIFF colour model " + std::to_string(photometric) +
+                           " (gray, RGB and CMYK are read)");
     }
     const int extra = int(perPixel) - image.ColorChannels();
     if (extra < 0) FailRead(path, "damaged TIFF file (too few samples per pixel)");
-    if (extra > 1) FailRead(path, "unsupported TIFF image with " + std::to_string(extra) + " extra channels (one alpha channel is read)");
+    if (extra > 1)
+        FailRead(path, "unsupported TIFF image with " + std::to_string(extra) +
+                           " extra channels (one alpha channel is read)");
     image.alpha = extra == 1;
 
-    const std::size_t count = image.SampleCount();
-    if (count / std::size_t(image.Channels()) / std::size_t(image.width) != std::size_t(image.height))
-        FailRead(path, "TIFF image too large");
-    image.samples.resize(count);
+    CheckReadSize(path, std::uint64_t(image.width), std::uint64_t(image.height), image.Channels());
+    image.samples.resize(image.SampleCount());
     const bool separate = planar == PLANARCONFIG_SEPARATE && image.Channels() > 1;
-    if (TIFFIsTiled(tiff)) ReadTiles(path, file, image, separate);
-    else ReadStrips(path, file, image, separate);
+    if (TIFFIsTiled(tiff))
+        ReadTiles(path, file, image, separate);
+    else
+        ReadStrips(path, file, image, separate);
     return image;
 }
 
@@ -198,12 +217,16 @@ void WriteTiff(const std::string& path, const Image& image) {
     TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
     TIFFSetField(tiff, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
     switch (image.color) {
-        case ColorModel::Gray: TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK); break;
-        case ColorModel::RGB: TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB); break;
-        case ColorModel::CMYK:
-            TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_SEPARATED);
-            TIFFSetField(tiff, TIFFTAG_INKSET, INKSET_CMYK);
-            break;
+    case ColorModel::Gray:
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+        break;
+    case ColorModel::RGB:
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+        break;
+    case ColorModel::CMYK:
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_SEPARATED);
+        TIFFSetField(tiff, TIFFTAG_INKSET, INKSET_CMYK);
+        break;
     }
     if (image.alpha) {
         const std::uint16_t kinds[1] = {EXTRASAMPLE_UNASSALPHA};
@@ -216,13 +239,15 @@ void WriteTiff(const std::string& path, const Image& image) {
     for (int y = 0; y < image.height; ++y) {
         const std::uint16_t* src = image.samples.data() + std::size_t(y) * perLine;
         if (image.depth == 8) {
-            for (std::size_t i = 0; i < perLine; ++i) line[i] = (unsigned char)src[i];
+            for (std::size_t i = 0; i < perLine; ++i)
+                line[i] = (unsigned char)src[i];
         } else {
             std::memcpy(line.data(), src, perLine * 2);
         }
-        if (TIFFWriteScanline(tiff, line.data(), std::uint32_t(y), 0) < 0) FailWrite(path, file.Why("write error"));
+        if (TIFFWriteScanline(tiff, line.data(), std::uint32_t(y), 0) < 0)
+            FailWrite(path, file.Why("write error"));
     }
     if (!file.Close()) FailWrite(path, file.Why("write error"));
 }
 
-}  // namespace rimelace_cli
+} // namespace rimelace_cli

@@ -34,7 +34,9 @@ std::string MachineName(std::uint16_t machine) {
 
 // A NUL-terminated string at `offset` within the string table section.
 std::string StringAt(const std::vector<std::uint8_t>& file, const Section& table, std::uint64_t offset) {
-    if (table.type == kNoBits || offset >= table.size || table.offset + table.size > file.size()) return {};
+    if (table.type == kNoBits || offset >= table.size || table.offset > file.size() ||
+        table.size > file.size() - table.offset)
+        return {};
     std::string text;
     for (std::uint64_t i = table.offset + offset; i < table.offset + table.size && file[i] != 0; ++i)
         text += static_cast<char>(file[i]);

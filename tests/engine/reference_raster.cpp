@@ -117,15 +117,27 @@ float Coverage(const Triangle& t, float px, float py) {
     return std::min(best, 1.0f);
 }
 
+// Cramer's rule, each weight written as a plane over the pixel position, then clamped to >= 0
+// and scaled to sum 1.
 void Weights(const float x[3], const float y[3], float det, float px, float py, float w[3]) {
-    w[0] = (px * (y[1] - y[2]) - x[1] * (py - y[2]) + x[2] * (py - y[1])) / det;
-    w[1] = (x[0] * (py - y[2]) - px * (y[0] - y[2]) + x[2] * (y[0] - py)) / det;
-    w[2] = (x[0] * (y[1] - py) - x[1] * (y[0] - py) + px * (y[0] - y[1])) / det;
-    for (int i = 0; i < 3; ++i) w[i] = w[i] >= 0 ? w[i] : 0;
-    float sum = std::fabs(w[0]) + std::fabs(w[1]) + std::fabs(w[2]);
-    if (sum > 0) {
-        for (int i = 0; i < 3; ++i) w[i] /= sum;
+    for (int i = 0; i < 3; ++i) {
+        int j = (i + 1) % 3, k = (i + 2) % 3;
+        float a = (y[j] - y[k]) / det, b = (x[k] - x[j]) / det, c = (x[j] * y[k] - x[k] * y[j]) / det;
+        w[i] = a * px + (b * py + c);
+        if (!(w[i] >= 0)) w[i] = 0;
     }
+    float sum = w[0] + w[1] + w[2];
+    if (sum > 0) {
+        float inverse = 1 / sum;
+        for (int i = 0; i < 3; ++i) w[i] *= inverse;
+    }
+}
+
+// The plane's depth at the pixel, as z = a * x + (b * y + c).
+float Depth(const Triangle& t, float px, float py) {
+    if (std::fabs(t.nz) < 0.01f) return t.v[0].z;
+    float a = -t.nx / t.nz, b = -t.ny / t.nz, c = -t.d / t.nz;
+    return a * px + (b * py + c);
 }
 
 template <typename S>
@@ -218,7 +230,7 @@ template <typename S>
 void DrawPixel(const Context& c, const Scene& scene, const Triangle& t, __Triangle3ds* source, bool flat, int px,
                int py, float coverage, bool isEdge, __PrevInfo& previous) {
     float fx = float(px), fy = float(py);
-    float z = std::fabs(t.nz) < 0.01f ? t.v[0].z : -(t.nx * fx + t.ny * fy + t.d) / t.nz;
+    float z = Depth(t, fx, fy);
     float* depth = c.depth != nullptr ? &(*c.depth)[std::size_t(py) * c.width + px] : nullptr;
     float saved = 0;
     if (depth != nullptr) {

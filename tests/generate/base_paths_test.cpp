@@ -1,4 +1,6 @@
 #include "generate/base_paths.h"
+#include "geometry/mesh_builder.h"
+#include "platform/platform.h"
 
 #include <gtest/gtest.h>
 
@@ -8,13 +10,14 @@
 namespace {
 
 struct PathRun {
-    std::int32_t first, last;  // point indices
+    std::int32_t first, last; // point indices
 };
 
 // Splits a path into its runs: a run starts at every point that ends no segment.
 std::vector<PathRun> Runs(const BasePath& path) {
     std::vector<bool> isEnd(static_cast<std::size_t>(path.pointCount), false);
-    for (std::int32_t j = 0; j < path.segmentCount; ++j) isEnd[static_cast<std::size_t>(path.segments[j].end)] = true;
+    for (std::int32_t j = 0; j < path.segmentCount; ++j)
+        isEnd[static_cast<std::size_t>(path.segments[j].end)] = true;
     std::vector<PathRun> runs;
     for (std::int32_t k = 0; k < path.pointCount; ++k) {
         if (!isEnd[static_cast<std::size_t>(k)]) runs.push_back({k, k});
@@ -38,13 +41,15 @@ TEST(PathRunTest, StepsGrowAwayFromTheReferenceAndStoreTheNextStep) {
         EXPECT_EQ(p.flag, 1);
         EXPECT_LE(p.x, W / 2);
         const float step = (W / 2) * (std::fabs(p.x) / W + 0.01f);
-        if (k + 1 < lists.points.size()) EXPECT_FLOAT_EQ(lists.points[k + 1].x - p.x, step);
-        else EXPECT_GT(p.x + step, W / 2);  // the next stop would pass the end
+        if (k + 1 < lists.points.size())
+            EXPECT_FLOAT_EQ(lists.points[k + 1].x - p.x, step);
+        else
+            EXPECT_GT(p.x + step, W / 2); // the next stop would pass the end
         if (k > 0) {
             const PathSegment& s = lists.segments[k - 1];
             EXPECT_EQ(s.start, static_cast<std::int32_t>(k) - 1);
             EXPECT_EQ(s.end, static_cast<std::int32_t>(k));
-            EXPECT_EQ(s.length, step);  // the step from this point on, not the one covered
+            EXPECT_EQ(s.length, step); // the step from this point on, not the one covered
             EXPECT_EQ(s.flag, 1);
         }
     }
@@ -59,9 +64,9 @@ TEST(PathRunTest, StepsGrowAwayFromTheReferenceAndStoreTheNextStep) {
 
 TEST(PathRunTest, RunsThatCannotAdvanceStop) {
     PathLists lists;
-    AddVerticalRun(lists, 0, 0, 100, 50, 0, 0, 1, 0, 0);       // zero base step
-    AddVerticalRun(lists, 0, 0, 100, 50, NAN, 0, 1, 0, 0);     // not a number
-    AddVerticalRun(lists, 0, 0, 100, 50, -10, 0, 1, 0, 0);     // backwards
+    AddVerticalRun(lists, 0, 0, 100, 50, 0, 0, 1, 0, 0);   // zero base step
+    AddVerticalRun(lists, 0, 0, 100, 50, NAN, 0, 1, 0, 0); // not a number
+    AddVerticalRun(lists, 0, 0, 100, 50, -10, 0, 1, 0, 0); // backwards
     EXPECT_EQ(lists.points.size(), 3u);
     EXPECT_TRUE(lists.segments.empty());
 }
@@ -75,7 +80,8 @@ TEST(LayoutTest, WindowHasSixteenRunsAndNoSegmentJoinsTwo) {
         const PathSegment& s = path.segments[j];
         EXPECT_EQ(s.end, s.start + 1);
         bool inOneRun = false;
-        for (const PathRun& run : runs) inOneRun |= s.start >= run.first && s.end <= run.last;
+        for (const PathRun& run : runs)
+            inOneRun |= s.start >= run.first && s.end <= run.last;
         EXPECT_TRUE(inOneRun) << j;
     }
     // Each pane: left, right, bottom, top, growing inwards; panes in the order of their corners.
@@ -102,7 +108,7 @@ TEST(LayoutTest, WindowHasSixteenRunsAndNoSegmentJoinsTwo) {
 TEST(LayoutTest, LayoutsHaveTheirRunsInOrder) {
     struct Expect {
         int kind;
-        std::vector<std::vector<float>> runs;  // first point x, y, direction x, y
+        std::vector<std::vector<float>> runs; // first point x, y, direction x, y
     };
     const float x0 = -150, y0 = -100, W = 300, H = 200;
     const std::vector<Expect> layouts = {
@@ -146,11 +152,11 @@ TEST(SelectionPathTest, SegmentsGetEdgeNormalsAndPointsAverageThem) {
     EXPECT_EQ(path.points[0].x, -5.0f);
     EXPECT_EQ(path.points[0].y, -7.0f);
     EXPECT_EQ(path.segments[0].length, 10.0f);
-    EXPECT_EQ(path.segments[0].dx, 0.0f);  // (0 - 0, 0 - 10) / 10: left of the travel, y up
+    EXPECT_EQ(path.segments[0].dx, 0.0f); // (0 - 0, 0 - 10) / 10: left of the travel, y up
     EXPECT_EQ(path.segments[0].dy, -1.0f);
     EXPECT_EQ(path.segments[1].dx, 1.0f);
     EXPECT_EQ(path.segments[1].dy, 0.0f);
-    EXPECT_EQ(path.segments[2].length, 0.0f);  // zero length: no direction
+    EXPECT_EQ(path.segments[2].length, 0.0f); // zero length: no direction
     EXPECT_EQ(path.segments[2].dx, 0.0f);
     EXPECT_EQ(path.segments[2].dy, 0.0f);
     // The corner point averages its two segments; an end point keeps its one.
@@ -178,4 +184,46 @@ TEST(SelectionPathTest, BadIndicesAreRefusedWithNothingAllocated) {
     EXPECT_EQ(path.pointCount, 0);
 }
 
-}  // namespace
+} // namespace
+
+namespace {
+
+TEST(SelectionPathTest, TracedOutlinesGrowAwayFromTheSelectionHolesIncluded) {
+    // A selected block with a hole, traced and turned into a path: every segment's growth
+    // direction leaves the selection, on the outer outline and on the hole's alike.
+    const int columns = 60, rows = 40;
+    std::vector<std::uint8_t> mask(static_cast<std::size_t>(columns * rows), 0);
+    auto selected = [&](int r, int c) {
+        return r >= 5 && r < 35 && c >= 5 && c < 55 && !(r >= 15 && r < 25 && c >= 20 && c < 40);
+    };
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c)
+            mask[static_cast<std::size_t>(r * columns + c)] = selected(r, c) ? 255 : 0;
+    CMeshBuilder builder;
+    std::int32_t n = 0, m = 0;
+    MeshPoint* points = nullptr;
+    MeshSegment* segments = nullptr;
+    ASSERT_TRUE(
+        builder.BuildBorderLines(columns, rows, columns, mask.data(), 1, 30, &n, &m, &points, &segments));
+    BasePath path;
+    ASSERT_TRUE(PathFromSelection(n, m, points, segments, 0, 0, path));
+    ASSERT_GT(path.segmentCount, 8);
+    for (std::int32_t j = 0; j < path.segmentCount; ++j) {
+        const PathSegment& s = path.segments[j];
+        const PathPoint& a = path.points[s.start];
+        const PathPoint& b = path.points[s.end];
+        if (s.length == 0) continue;
+        const float mx = (a.x + b.x) / 2, my = (a.y + b.y) / 2;
+        const int outC = static_cast<int>(std::floor(mx + s.dx * 0.5f)),
+                  outR = static_cast<int>(std::floor(my + s.dy * 0.5f));
+        const int inC = static_cast<int>(std::floor(mx - s.dx * 0.5f)),
+                  inR = static_cast<int>(std::floor(my - s.dy * 0.5f));
+        EXPECT_FALSE(selected(outR, outC)) << j;
+        EXPECT_TRUE(selected(inR, inC)) << j;
+    }
+    FreeBasePath(path);
+    platform::FreePages(points);
+    platform::FreePages(segments);
+}
+
+} // namespace

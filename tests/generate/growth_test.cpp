@@ -9,9 +9,12 @@
 
 namespace {
 
-std::vector<PatternTriangle> Contents(const TriangleList& list) { return {list.begin(), list.end()}; }
+std::vector<PatternTriangle> Contents(const TriangleList& list) {
+    return {list.begin(), list.end()};
+}
 
-bool SameTriangles(const std::vector<PatternTriangle>& a, const std::vector<PatternTriangle>& b, std::size_t count) {
+bool SameTriangles(const std::vector<PatternTriangle>& a, const std::vector<PatternTriangle>& b,
+                   std::size_t count) {
     if (a.size() < count || b.size() < count) return false;
     for (std::size_t k = 0; k < count; ++k)
         if (std::memcmp(&a[k], &b[k], sizeof(PatternTriangle)) != 0) return false;
@@ -24,7 +27,8 @@ std::vector<PatternTriangle> GrowFan(std::int32_t triangles, std::int32_t iterat
     TriangleList list(budget);
     TriangleCount = 0;
     SeedRandom(seed);
-    GrowGeometricBranch(list, 0, 2, 0, 10, 20, 0, {0, -1}, 0.4f, 12, 0.05f, 0.05f, 0.25f, 0.15f, triangles, iterations);
+    GrowGeometricBranch(list, 0, 2, 0, 10, 20, 0, {0, -1}, 0.4f, 12, 0.05f, 0.05f, 0.25f, 0.15f, triangles,
+                        iterations);
     EXPECT_EQ(TriangleCount, list.Size());
     if (reached) *reached = list.BudgetReached();
     return Contents(list);
@@ -38,7 +42,7 @@ TEST(GeometricGrowthTest, OneIterationGivesOneFanWithoutChildren) {
             ASSERT_EQ(fan.size(), size) << triangles;
             for (const PatternTriangle& t : fan) {
                 EXPECT_EQ(t.tag, 0);
-                EXPECT_EQ(t.corner[0].x, 10.0f);  // every fan triangle starts at the start point
+                EXPECT_EQ(t.corner[0].x, 10.0f); // every fan triangle starts at the start point
                 EXPECT_EQ(t.corner[0].y, 20.0f);
             }
         }
@@ -50,7 +54,8 @@ TEST(GeometricGrowthTest, ThreeTrianglesGiveOneAtDepthZeroAndFansOfTwoBelow) {
         const auto fan = GrowFan(3, 2, seed);
         ASSERT_EQ(fan.size(), 5u);
         EXPECT_EQ(fan[0].tag, 0);
-        for (std::size_t k = 1; k < 5; ++k) EXPECT_EQ(fan[k].tag, 1);
+        for (std::size_t k = 1; k < 5; ++k)
+            EXPECT_EQ(fan[k].tag, 1);
         // The two child fans start at the outer corners of the first triangle, at the parent's z.
         EXPECT_EQ(fan[1].corner[0].x, fan[0].corner[1].x);
         EXPECT_EQ(fan[1].corner[0].y, fan[0].corner[1].y);
@@ -108,7 +113,7 @@ TEST(TriangleBudgetTest, EveryGrowerStopsAtAFullList) {
     GrowFernBranch(list, 3, 0, 0, 0, 0, 1, 500, 1, 15, 15, 0.1f, 1, 0);
     EXPECT_EQ(list.Size(), 0);
     EXPECT_EQ(TriangleCount, 0);
-    EXPECT_EQ(RandomState(), 5u);  // nothing drawn either
+    EXPECT_EQ(RandomState(), 5u); // nothing drawn either
 }
 
 TEST(FloralGrowthTest, AnArcHasAtLeastEightTriangles) {
@@ -116,7 +121,8 @@ TEST(FloralGrowthTest, AnArcHasAtLeastEightTriangles) {
         TriangleList list;
         SeedRandom(1);
         PlanePoint end{};
-        ASSERT_TRUE(DrawArcBranch(list, 5, 5, 0, 0.5f, 1.2f, 60, count, 0.1f, 2, &end));  // level 2: no side arc
+        ASSERT_TRUE(
+            DrawArcBranch(list, 5, 5, 0, 0.5f, 1.2f, 60, count, 0.1f, 2, &end)); // level 2: no side arc
         EXPECT_EQ(list.Size(), 8);
     }
     TriangleList list;
@@ -130,7 +136,7 @@ TEST(FloralGrowthTest, AnArcHasAtLeastEightTriangles) {
         TriangleList chain;
         SeedRandom(seed);
         GrowFloralBranch(chain, 3, 0, 0, 20, 0, 0.8f, 80, 0.2f, false, -400);
-        EXPECT_GE(chain.Size(), 8 * 4);  // a side ornament and three arcs
+        EXPECT_GE(chain.Size(), 8 * 4); // a side ornament and three arcs
     }
 }
 
@@ -142,7 +148,7 @@ TEST(FloralGrowthTest, ArcRunsFromItsStartTowardsItsAngle) {
     DrawArcBranch(list, 100, 50, 0, 0, 0.001f, 40, 8, 0.1f, 2, &end);
     EXPECT_NEAR(list[0].corner[0].x, 100.0f, 1e-3);
     EXPECT_NEAR(list[0].corner[0].y, 50.0f, 1e-3);
-    EXPECT_NEAR(end.x, 80.0f, 0.01);  // off = -L (cos tau, sin tau): the arc points back along -x
+    EXPECT_NEAR(end.x, 80.0f, 0.01); // off = -L (cos tau, sin tau): the arc points back along -x
     EXPECT_NEAR(end.y, 50.0f, 0.05);
 }
 
@@ -168,8 +174,8 @@ TEST(FloralGrowthTest, ZeroTurnCurlWindsWithANegativeStepWithoutExchangingCorner
         const double a1 = std::atan2(t.corner[1].y, t.corner[1].x);
         const double a2 = std::atan2(t.corner[2].y, t.corner[2].x);
         EXPECT_NEAR(std::remainder(a2 - a1 - step, 2 * 3.141592653589793), 0.0, 1e-5) << i;
-        EXPECT_EQ(t.corner[1].z, 5.0f);   // corner 1 keeps z / 2
-        EXPECT_EQ(t.corner[2].z, 15.0f);  // corner 2 keeps z * 1.5
+        EXPECT_EQ(t.corner[1].z, 5.0f);  // corner 1 keeps z / 2
+        EXPECT_EQ(t.corner[2].z, 15.0f); // corner 2 keeps z * 1.5
     }
     // The first corner starts at theta - 2.1991144, at a third of the length.
     EXPECT_NEAR(std::atan2(list[0].corner[1].y, list[0].corner[1].x), -2.1991144, 1e-5);
@@ -186,7 +192,7 @@ TEST(FernGrowthTest, AShortFernDrawsNothingAndDrawsNoNumbers) {
     }
     TriangleList list;
     GrowFernBranch(list, 2, 0, 0, 0, 0, 0.5f, 13, 0.1f, 10, -400, 0.1f, 1, 0);
-    EXPECT_GE(list.Size(), 16);  // one pair of arcs
+    EXPECT_GE(list.Size(), 16); // one pair of arcs
 }
 
 TEST(FernGrowthTest, TypesTwoAndThreeDiffer) {
@@ -223,8 +229,9 @@ TEST(PathTriangleTest, WindingIsTheSameForEveryDirection) {
     ASSERT_EQ(list.Size(), 360);
     int positive = 0, negative = 0;
     for (const PatternTriangle& t : list) {
-        const double cross = (static_cast<double>(t.corner[1].x) - t.corner[0].x) * (t.corner[2].y - t.corner[0].y) -
-                             (static_cast<double>(t.corner[1].y) - t.corner[0].y) * (t.corner[2].x - t.corner[0].x);
+        const double cross =
+            (static_cast<double>(t.corner[1].x) - t.corner[0].x) * (t.corner[2].y - t.corner[0].y) -
+            (static_cast<double>(t.corner[1].y) - t.corner[0].y) * (t.corner[2].x - t.corner[0].x);
         if (cross > 1e-9) ++positive;
         if (cross < -1e-9) ++negative;
         EXPECT_EQ(t.corner[2].z, 0.0f);
@@ -235,7 +242,7 @@ TEST(PathTriangleTest, WindingIsTheSameForEveryDirection) {
 }
 
 TEST(PathTriangleTest, ApexLiesAheadAlongTheGrowthDirection) {
-    SeedRandom(1);  // first draw 41: q = 0.041
+    SeedRandom(1); // first draw 41: q = 0.041
     TriangleList list;
     AddPathTriangle(list, {0, 0}, {10, 0}, {0, -1}, 5, 1);
     const double q = 0.041, o = 5 * q, h = o + 2.5;
@@ -248,8 +255,9 @@ TEST(PathTriangleTest, ApexLiesAheadAlongTheGrowthDirection) {
     TriangleList stretched;
     AddPathTriangle(stretched, {0, 0}, {10, 0}, {0, -1}, 5, 4);
     float lowest = 0;
-    for (const PatternVertex& v : stretched[0].corner) lowest = std::fmin(lowest, v.y);
+    for (const PatternVertex& v : stretched[0].corner)
+        lowest = std::fmin(lowest, v.y);
     EXPECT_NEAR(lowest, -h * 1.5, 1e-5);
 }
 
-}  // namespace
+} // namespace

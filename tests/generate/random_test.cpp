@@ -7,7 +7,8 @@ namespace {
 TEST(RandomTest, SeedOneGivesTheClassicSequence) {
     SeedRandom(1);
     const int expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464};
-    for (int value : expected) EXPECT_EQ(DrawRandom(), value);
+    for (int value : expected)
+        EXPECT_EQ(DrawRandom(), value);
 }
 
 TEST(RandomTest, StateFollowsTheRecurrenceAndWraps) {
@@ -27,4 +28,4 @@ TEST(RandomTest, DrawsStayWithin15Bits) {
     }
 }
 
-}  // namespace
+} // namespace

@@ -6,7 +6,8 @@
 
 namespace {
 
-PatternTriangle Triangle(float x0, float y0, float z0, float x1, float y1, float z1, float x2, float y2, float z2) {
+PatternTriangle Triangle(float x0, float y0, float z0, float x1, float y1, float z1, float x2, float y2,
+                         float z2) {
     PatternTriangle t{};
     t.corner[0].x = x0, t.corner[0].y = y0, t.corner[0].z = z0;
     t.corner[1].x = x1, t.corner[1].y = y1, t.corner[1].z = z1;
@@ -23,7 +24,8 @@ TEST(TriangleListTest, KeepsAppendOrderAndReleasesFromTheHead) {
     }
     EXPECT_EQ(list.Size(), 1000);
     int expected = 0;
-    for (const PatternTriangle& t : list) EXPECT_EQ(t.tag, expected++);
+    for (const PatternTriangle& t : list)
+        EXPECT_EQ(t.tag, expected++);
     PatternTriangle head{};
     for (int k = 0; k < 1000; ++k) {
         ASSERT_TRUE(list.PopFront(&head));
@@ -81,4 +83,4 @@ TEST(ShadingNormalsTest, DegenerateTrianglesGiveZeroNormalsWithoutNaN) {
     EXPECT_FALSE(std::isnan(edge.corner[0].nz));
 }
 
-}  // namespace
+} // namespace

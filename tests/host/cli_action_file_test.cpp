@@ -32,7 +32,7 @@ Action Sample() {
     c.integer = -2147483647 - 1;
     DescriptorItem d = b;
     d.key = Code("Scle");
-    d.number = 0.1f;  // a float value widened: must come back bit for bit
+    d.number = 0.1f; // a float value widened: must come back bit for bit
     action.descriptor = {a, b, c, d};
     return action;
 }
@@ -65,7 +65,9 @@ TEST(ActionFile, FileRoundTripAndTheDocumentedShape) {
     WriteActionFile(path, Sample());
     const std::string text = testing::ReadBytes(path);
     EXPECT_NE(text.find("\"playInfo\": \"display\""), std::string::npos) << text;
-    EXPECT_NE(text.find("{\"key\":\"Dspr\",\"type\":\"UntF\",\"unit\":\"#Rlt\",\"value\":6.25}"), std::string::npos) << text;
+    EXPECT_NE(text.find("{\"key\":\"Dspr\",\"type\":\"UntF\",\"unit\":\"#Rlt\",\"value\":6.25}"),
+              std::string::npos)
+        << text;
     EXPECT_EQ(ReadActionFile(path).descriptor.size(), 4u);
     EXPECT_EQ(testing::CountFiles(folder.Path()), 1) << "no temporary file left behind";
 }
@@ -81,13 +83,15 @@ std::string ParseError(const std::string& text) {
 }
 
 TEST(ActionFile, SyntaxErrorsGiveLineAndColumn) {
-    const std::string message = ParseError("{\n  \"playInfo\": \"silent\",\n  \"descriptor\": [ {\"key\": \"AtUp\",, } ]\n}\n");
+    const std::string message =
+        ParseError("{\n  \"playInfo\": \"silent\",\n  \"descriptor\": [ {\"key\": \"AtUp\",, } ]\n}\n");
     EXPECT_EQ(message.rfind("act.json: line 3, column", 0), 0u) << message;
     EXPECT_NE(ParseError("").find("act.json: line 1"), std::string::npos);
 }
 
 TEST(ActionFile, BadMembersAreNamedByTheirPath) {
-    const std::string head = "{\"playInfo\":\"silent\",\"descriptor\":[{\"key\":\"AtUp\",\"type\":\"bool\",\"value\":true},";
+    const std::string head =
+        "{\"playInfo\":\"silent\",\"descriptor\":[{\"key\":\"AtUp\",\"type\":\"bool\",\"value\":true},";
     struct Case {
         std::string item;
         std::string where;
@@ -96,8 +100,10 @@ TEST(ActionFile, BadMembersAreNamedByTheirPath) {
         {"{\"key\":\"Wdth\",\"type\":\"UntF\",\"value\":\"wide\"}", "descriptor[1].value: expected a number"},
         {"{\"key\":\"Wd\",\"type\":\"UntF\",\"value\":1}", "descriptor[1].key"},
         {"{\"key\":\"Wdth\",\"type\":\"float\",\"value\":1}", "descriptor[1].type"},
-        {"{\"key\":\"RndS\",\"type\":\"long\",\"value\":1.5}", "descriptor[1].value: expected a whole number"},
-        {"{\"key\":\"RndS\",\"type\":\"long\",\"value\":4294967296}", "descriptor[1].value: the number does not fit"},
+        {"{\"key\":\"RndS\",\"type\":\"long\",\"value\":1.5}",
+         "descriptor[1].value: expected a whole number"},
+        {"{\"key\":\"RndS\",\"type\":\"long\",\"value\":4294967296}",
+         "descriptor[1].value: the number does not fit"},
         {"{\"key\":\"AtUp\",\"type\":\"bool\",\"value\":1}", "descriptor[1].value: expected true or false"},
         {"{\"key\":\"RndS\",\"type\":\"long\",\"unit\":\"#Rlt\",\"value\":1}", "descriptor[1].unit"},
         {"{\"key\":\"RndS\",\"type\":\"long\",\"vlaue\":1}", "descriptor[1]: unknown member \"vlaue\""},
@@ -124,5 +130,5 @@ TEST(ActionFile, MissingFileIsNamed) {
     }
 }
 
-}  // namespace
-}  // namespace rimelace_cli
+} // namespace
+} // namespace rimelace_cli

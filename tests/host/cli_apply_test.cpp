@@ -32,7 +32,9 @@ CliResult Apply(const std::string& in, const std::string& out, std::vector<std::
     return RunCli(args);
 }
 
-std::string Show(const CliResult& r) { return "status " + std::to_string(r.status) + ", stderr: " + r.err; }
+std::string Show(const CliResult& r) {
+    return "status " + std::to_string(r.status) + ", stderr: " + r.err;
+}
 
 // Gray and CMYK images pass through the filter unchanged: what goes in comes out, exactly at
 // 8 bits, within one level of 65535 at 16. (RGB images are frosted.)
@@ -52,12 +54,14 @@ TEST(CliApply, PassThroughGivesTheInputBackInEveryModeDepthAndHostBehaviour) {
                 modes.push_back({"tif", color, alpha, depth});
             }
     for (bool alpha : {false, true})
-        for (int depth : {8, 16}) modes.push_back({"tif", ColorModel::CMYK, alpha, depth});
+        for (int depth : {8, 16})
+            modes.push_back({"tif", ColorModel::CMYK, alpha, depth});
 
     for (const char* host : {"photoshop", "premiere", "no-advance-state"}) {
         for (const Mode& m : modes) {
             const std::string what = std::string(host) + " " + m.ext + " channels " +
-                                     std::to_string(int(m.color)) + (m.alpha ? "+alpha " : " ") + std::to_string(m.depth);
+                                     std::to_string(int(m.color)) + (m.alpha ? "+alpha " : " ") +
+                                     std::to_string(m.depth);
             const Image image = NoiseImage(29, 17, m.color, m.alpha, m.depth, 5);
             const std::string in = folder.File(std::string("in.") + m.ext);
             const std::string out = folder.File(std::string("out.") + m.ext);
@@ -79,7 +83,8 @@ TEST(CliApply, JpegInputAndOutputTypesFollowTheNames) {
     WriteImage(folder.File("in.jpg"), image);
     const Image decoded = ReadImage(folder.File("in.jpg"));
     ASSERT_EQ(Apply(folder.File("in.jpg"), folder.File("out.png")).status, 0);
-    EXPECT_EQ(MaxDifference(decoded, ReadImage(folder.File("out.png"))), 0) << "JPEG in, PNG out: the decoded pixels";
+    EXPECT_EQ(MaxDifference(decoded, ReadImage(folder.File("out.png"))), 0)
+        << "JPEG in, PNG out: the decoded pixels";
     ASSERT_EQ(Apply(folder.File("out.png"), folder.File("again.tiff")).status, 0);
     EXPECT_EQ(MaxDifference(decoded, ReadImage(folder.File("again.tiff"))), 0);
 }
@@ -88,11 +93,15 @@ TEST(CliApply, SelectionOfTheImagesSizeIsAcceptedAndAnotherSizeRefused) {
     TempFolder folder;
     WriteImage(folder.File("in.png"), NoiseImage(20, 10, ColorModel::RGB, false, 8));
     Image mask = NoiseImage(20, 10, ColorModel::Gray, false, 8);
-    for (std::size_t i = 0; i < mask.samples.size(); ++i) mask.samples[i] = i % 20 < 10 ? 255 : 0;
+    for (std::size_t i = 0; i < mask.samples.size(); ++i)
+        mask.samples[i] = i % 20 < 10 ? 255 : 0;
     WriteImage(folder.File("mask.png"), mask);
-    EXPECT_EQ(Apply(folder.File("in.png"), folder.File("out.png"), {"--selection", folder.File("mask.png")}).status, 0);
+    EXPECT_EQ(
+        Apply(folder.File("in.png"), folder.File("out.png"), {"--selection", folder.File("mask.png")}).status,
+        0);
     WriteImage(folder.File("small.png"), NoiseImage(5, 5, ColorModel::Gray, false, 8));
-    const CliResult r = Apply(folder.File("in.png"), folder.File("out2.png"), {"--selection", folder.File("small.png")});
+    const CliResult r =
+        Apply(folder.File("in.png"), folder.File("out2.png"), {"--selection", folder.File("small.png")});
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("5 x 5"), std::string::npos) << r.err;
     EXPECT_FALSE(FileExists(folder.File("out2.png")));
@@ -144,7 +153,7 @@ TEST(CliApply, BadInputIsRefusedWithOneClearLineAndNothingWritten) {
     ExpectRefused(folder, in, out, {"--module", folder.File("nomodule.so")}, "nomodule.so");
     ExpectRefused(folder, in, out, {"--max-space", "0"}, "--max-space");
     ExpectRefused(folder, in, in, {}, "is the input file");
-    if (geteuid() != 0) {  // permissions do not bind the superuser
+    if (geteuid() != 0) { // permissions do not bind the superuser
         const std::string locked = folder.File("locked");
         mkdir(locked.c_str(), 0555);
         ExpectRefused(folder, in, locked + "/out.png", {}, "not writable");
@@ -172,17 +181,20 @@ TEST(CliApply, RecordedActionReplaysToTheSameRecordAndTheSamePicture) {
     const std::string in = folder.File("in.png");
     WriteImage(in, NoiseImage(32, 24, ColorModel::RGB, true, 8));
     const CliResult first = Apply(in, folder.File("a.png"),
-                                  {"--effect", "Single 4", "--set", "Width=80", "--set", "RandomSeed=9", "--record", folder.File("a.json")});
+                                  {"--effect", "Single 4", "--set", "Width=80", "--set", "RandomSeed=9",
+                                   "--record", folder.File("a.json")});
     ASSERT_EQ(first.status, 0) << Show(first);
     const std::string recorded = ReadBytes(folder.File("a.json"));
-    EXPECT_EQ(Item(recorded, "Wdth"), "{\"key\":\"Wdth\",\"type\":\"UntF\",\"unit\":\"#Rlt\",\"value\":80.0}") << recorded;
+    EXPECT_EQ(Item(recorded, "Wdth"), "{\"key\":\"Wdth\",\"type\":\"UntF\",\"unit\":\"#Rlt\",\"value\":80.0}")
+        << recorded;
     EXPECT_EQ(Item(recorded, "EfKn"), "{\"key\":\"EfKn\",\"type\":\"long\",\"value\":3}");
     EXPECT_EQ(Item(recorded, "PtrK"), "{\"key\":\"PtrK\",\"type\":\"long\",\"value\":4}");
     EXPECT_EQ(Item(recorded, "RndS"), "{\"key\":\"RndS\",\"type\":\"long\",\"value\":9}");
     EXPECT_EQ(Item(recorded, "AtUp"), "{\"key\":\"AtUp\",\"type\":\"bool\",\"value\":true}");
     EXPECT_LT(recorded.find("\"AtUp\""), recorded.find("\"CtnX\"")) << "the plug-in's order";
 
-    const CliResult second = Apply(in, folder.File("b.png"), {"--replay", folder.File("a.json"), "--record", folder.File("b.json")});
+    const CliResult second = Apply(in, folder.File("b.png"),
+                                   {"--replay", folder.File("a.json"), "--record", folder.File("b.json")});
     ASSERT_EQ(second.status, 0) << Show(second);
     EXPECT_EQ(ReadBytes(folder.File("b.json")), recorded);
     EXPECT_EQ(ReadBytes(folder.File("b.png")), ReadBytes(folder.File("a.png")));
@@ -192,13 +204,20 @@ TEST(CliApply, BadActionFilesSayWhereAndReplayStandsAlone) {
     TempFolder folder;
     const std::string in = folder.File("in.png");
     WriteImage(in, NoiseImage(8, 8, ColorModel::RGB, false, 8));
-    WriteBytes(folder.File("syntax.json"), "{\"playInfo\": \"silent\",\n \"descriptor\": [\n  {\"key\": \"Wdth\" \"type\": \"UntF\"}]}\n");
-    ExpectRefused(folder, in, folder.File("out.png"), {"--replay", folder.File("syntax.json")}, "syntax.json: line 3, column");
-    WriteBytes(folder.File("type.json"), "{\"descriptor\": [{\"key\": \"Wdth\", \"type\": \"UntF\", \"value\": true}]}");
-    ExpectRefused(folder, in, folder.File("out.png"), {"--replay", folder.File("type.json")}, "descriptor[0].value");
+    WriteBytes(
+        folder.File("syntax.json"),
+        "{\"playInfo\": \"silent\",\n \"descriptor\": [\n  {\"key\": \"Wdth\" \"type\": \"UntF\"}]}\n");
+    ExpectRefused(folder, in, folder.File("out.png"), {"--replay", folder.File("syntax.json")},
+                  "syntax.json: line 3, column");
+    WriteBytes(folder.File("type.json"),
+               "{\"descriptor\": [{\"key\": \"Wdth\", \"type\": \"UntF\", \"value\": true}]}");
+    ExpectRefused(folder, in, folder.File("out.png"), {"--replay", folder.File("type.json")},
+                  "descriptor[0].value");
     WriteBytes(folder.File("ok.json"), "{\"playInfo\": \"silent\", \"descriptor\": []}");
-    ExpectRefused(folder, in, folder.File("out.png"), {"--replay", folder.File("ok.json"), "--set", "Width=3"}, "--replay");
-    EXPECT_EQ(Apply(in, folder.File("out.png"), {"--replay", folder.File("ok.json")}).status, 0) << "an empty action plays";
+    ExpectRefused(folder, in, folder.File("out.png"),
+                  {"--replay", folder.File("ok.json"), "--set", "Width=3"}, "--replay");
+    EXPECT_EQ(Apply(in, folder.File("out.png"), {"--replay", folder.File("ok.json")}).status, 0)
+        << "an empty action plays";
 }
 
 TEST(CliApply, CtrlCCancelsTheRunAndLeavesNoFile) {
@@ -227,5 +246,5 @@ TEST(CliDemo, WritesTheSamplePictureFilteredToDemoPngByDefault) {
     EXPECT_EQ(MaxDifference(image, ReadImage(folder.File("d.tif"))), 0);
 }
 
-}  // namespace
-}  // namespace rimelace_cli
+} // namespace
+} // namespace rimelace_cli

@@ -20,9 +20,10 @@ TEST(HostImage, ModesDepthsAndPlanesFollowTheHostConventions) {
         int planes;
     };
     const Case cases[] = {
-        {ColorModel::Gray, false, 8, 1, 1},  {ColorModel::Gray, true, 8, 1, 2},   {ColorModel::Gray, false, 16, 10, 1},
-        {ColorModel::RGB, false, 8, 3, 3},   {ColorModel::RGB, true, 8, 3, 4},    {ColorModel::RGB, true, 16, 11, 4},
-        {ColorModel::CMYK, false, 8, 4, 4},  {ColorModel::CMYK, true, 16, 13, 5},
+        {ColorModel::Gray, false, 8, 1, 1},   {ColorModel::Gray, true, 8, 1, 2},
+        {ColorModel::Gray, false, 16, 10, 1}, {ColorModel::RGB, false, 8, 3, 3},
+        {ColorModel::RGB, true, 8, 3, 4},     {ColorModel::RGB, true, 16, 11, 4},
+        {ColorModel::CMYK, false, 8, 4, 4},   {ColorModel::CMYK, true, 16, 13, 5},
     };
     for (const Case& c : cases) {
         const HostLayout layout = LayoutFor(testing::NoiseImage(2, 2, c.color, c.alpha, c.depth));
@@ -48,7 +49,8 @@ TEST(HostImage, SixteenBitScaleMapsEndsExactlyAndRoundTripsWithinOneLevel) {
         ASSERT_LE(std::abs(host * 65535.0 - v * 32768.0), 65535.0 / 2 + 1e-9) << v;
         ASSERT_LE(std::abs(int(HostToFile16(std::uint16_t(host))) - v), 1) << v;
     }
-    for (int h = 0; h <= 32768; ++h) ASSERT_EQ(FileToHost16(HostToFile16(std::uint16_t(h))), h) << "host values survive";
+    for (int h = 0; h <= 32768; ++h)
+        ASSERT_EQ(FileToHost16(HostToFile16(std::uint16_t(h))), h) << "host values survive";
 }
 
 TEST(HostImage, PixelsGoToTheHostAndBackUnchangedAtEightBitsAndWithinOneLevelAtSixteen) {
@@ -70,12 +72,12 @@ TEST(HostImage, PixelsGoToTheHostAndBackUnchangedAtEightBitsAndWithinOneLevelAtS
 
 TEST(HostImage, MaskSelectsEveryNonBlackPixelAndNoTransparentOne) {
     Image mask = testing::NoiseImage(3, 1, ColorModel::RGB, true, 8);
-    mask.samples = {0, 0, 0, 255,   0, 1, 0, 255,   9, 9, 9, 0};
+    mask.samples = {0, 0, 0, 255, 0, 1, 0, 255, 9, 9, 9, 0};
     EXPECT_EQ(MaskFromImage(mask), (std::vector<std::uint8_t>{0, 255, 0}));
     Image gray = testing::NoiseImage(4, 1, ColorModel::Gray, false, 16);
     gray.samples = {0, 1, 65535, 0};
     EXPECT_EQ(MaskFromImage(gray), (std::vector<std::uint8_t>{0, 255, 255, 0}));
 }
 
-}  // namespace
-}  // namespace rimelace_cli
+} // namespace
+} // namespace rimelace_cli

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 #include <tiffio.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
@@ -29,7 +30,9 @@ struct Mode {
 };
 
 std::string Describe(const Mode& m) {
-    return std::string(m.color == ColorModel::Gray ? "gray" : m.color == ColorModel::RGB ? "rgb" : "cmyk") +
+    return std::string(m.color == ColorModel::Gray  ? "gray"
+                       : m.color == ColorModel::RGB ? "rgb"
+                                                    : "cmyk") +
            (m.alpha ? "+alpha" : "") + " " + std::to_string(m.depth) + "-bit";
 }
 
@@ -80,14 +83,15 @@ TEST(ImageFile, JpegFromMemoryReadsTheSameAsFromTheFile) {
     const std::string path = folder.File("mem.jpeg");
     WriteImage(path, testing::SmoothImage(30, 20, ColorModel::RGB));
     const std::string bytes = ReadBytes(path);
-    const Image fromMemory = ReadJpegMemory(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), "memory");
+    const Image fromMemory =
+        ReadJpegMemory(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), "memory");
     EXPECT_EQ(MaxDifference(fromMemory, ReadImage(path)), 0);
 }
 
 TEST(ImageFile, FormatComesFromTheContentNotTheName) {
     TempFolder folder;
     const Image image = NoiseImage(8, 8, ColorModel::RGB, false, 8);
-    WriteImage(folder.File("a.png"), FileFormat::TIFF, image);  // a TIFF under a .png name
+    WriteImage(folder.File("a.png"), FileFormat::TIFF, image); // a TIFF under a .png name
     EXPECT_EQ(MaxDifference(image, ReadImage(folder.File("a.png"))), 0);
 }
 
@@ -99,8 +103,10 @@ TEST(ImageFile, FormatsRefuseModesTheyCannotHold) {
     EXPECT_NE(CannotHold(FileFormat::JPEG, NoiseImage(4, 4, ColorModel::CMYK, false, 8)), "");
     EXPECT_EQ(CannotHold(FileFormat::TIFF, NoiseImage(4, 4, ColorModel::CMYK, true, 16)), "");
     EXPECT_EQ(CannotHold(FileFormat::PNG, NoiseImage(4, 4, ColorModel::Gray, true, 16)), "");
-    EXPECT_THROW(WriteImage(folder.File("x.png"), NoiseImage(4, 4, ColorModel::CMYK, false, 8)), ImageFileError);
-    EXPECT_THROW(WriteImage(folder.File("x.jpg"), NoiseImage(4, 4, ColorModel::Gray, false, 16)), ImageFileError);
+    EXPECT_THROW(WriteImage(folder.File("x.png"), NoiseImage(4, 4, ColorModel::CMYK, false, 8)),
+                 ImageFileError);
+    EXPECT_THROW(WriteImage(folder.File("x.jpg"), NoiseImage(4, 4, ColorModel::Gray, false, 16)),
+                 ImageFileError);
 }
 
 TEST(ImageFile, OutputTypeFollowsTheExtension) {
@@ -136,7 +142,8 @@ TEST(ImageFile, DamagedTruncatedAndForeignFilesGiveAnErrorNamingTheFile) {
             const std::string cut = folder.File(std::string("cut-") + name);
             WriteBytes(cut, bytes.substr(0, keep));
             const std::string message = ReadError(cut);
-            EXPECT_NE(message.find(cut), std::string::npos) << name << " cut to " << keep << ": \"" << message << "\"";
+            EXPECT_NE(message.find(cut), std::string::npos)
+                << name << " cut to " << keep << ": \"" << message << "\"";
         }
     }
     WriteBytes(folder.File("text.png"), "this is not an image at all\n");
@@ -147,11 +154,43 @@ TEST(ImageFile, DamagedTruncatedAndForeignFilesGiveAnErrorNamingTheFile) {
     EXPECT_NE(ReadError(folder.Path()).find(folder.Path()), std::string::npos) << "a folder is not an image";
 }
 
+// A PNG signature, a header chunk claiming a picture of that size and an empty data chunk.
+std::string HugePngHeader(std::uint32_t width, std::uint32_t height) {
+    std::string chunk = "IHDR";
+    for (std::uint32_t v : {width, height})
+        for (int shift = 24; shift >= 0; shift -= 8)
+            chunk += char((v >> shift) & 0xFF);
+    chunk += std::string("\x08\x02\x00\x00\x00", 5); // 8-bit RGB
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(chunk.data()), uInt(chunk.size()));
+    std::string bytes = std::string("\x89PNG\r\n\x1a\n", 8) + std::string("\0\0\0\x0d", 4) + chunk;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        bytes += char((crc >> shift) & 0xFF);
+    const uLong dataCrc = crc32(0, reinterpret_cast<const Bytef*>("IDAT"), 4);
+    bytes += std::string("\0\0\0\0IDAT", 8);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        bytes += char((dataCrc >> shift) & 0xFF);
+    return bytes;
+}
+
+TEST(ImageFile, HugeClaimedSizesAreRefusedBeforeAnyAllocation) {
+    TempFolder folder;
+    WriteBytes(folder.File("huge.png"), HugePngHeader(400000, 400000));
+    EXPECT_NE(ReadError(folder.File("huge.png")).find("too large"), std::string::npos)
+        << ReadError(folder.File("huge.png"));
+    WriteBytes(folder.File("wide.png"), HugePngHeader(200000, 20000));
+    EXPECT_NE(ReadError(folder.File("wide.png")).find("too large"), std::string::npos)
+        << "2^31 samples at most";
+    WriteBytes(folder.File("fine.png"), HugePngHeader(64, 64));
+    EXPECT_NE(ReadError(folder.File("fine.png")).find("truncated"), std::string::npos)
+        << "a sane size reads on, then ends";
+}
+
 TEST(ImageFile, CorruptedPngDataIsAnErrorNotAnAbort) {
     TempFolder folder;
     WriteImage(folder.File("ok.png"), NoiseImage(64, 64, ColorModel::RGB, false, 8));
     std::string bytes = ReadBytes(folder.File("ok.png"));
-    for (std::size_t i = bytes.size() / 2; i < bytes.size() / 2 + 64; ++i) bytes[i] = char(bytes[i] ^ 0x5A);
+    for (std::size_t i = bytes.size() / 2; i < bytes.size() / 2 + 64; ++i)
+        bytes[i] = char(bytes[i] ^ 0x5A);
     WriteBytes(folder.File("bad.png"), bytes);
     EXPECT_NE(ReadError(folder.File("bad.png")), "");
 }
@@ -170,7 +209,8 @@ void WritePalettePng(const std::string& path) {
     png_set_tRNS(png, info, alpha, 1, nullptr);
     png_write_info(png, info);
     png_byte rows[2][4] = {{0, 1, 2, 1}, {2, 2, 0, 1}};
-    for (auto& row : rows) png_write_row(png, row);
+    for (auto& row : rows)
+        png_write_row(png, row);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     std::fclose(file);
@@ -183,7 +223,7 @@ TEST(ImageFile, PalettePngExpandsToRgbWithAlpha) {
     ASSERT_EQ(image.color, ColorModel::RGB);
     ASSERT_TRUE(image.alpha);
     ASSERT_EQ(image.depth, 8);
-    const std::vector<std::uint16_t> first = {255, 0, 0, 0, 0, 255, 0, 255};  // red transparent, green opaque
+    const std::vector<std::uint16_t> first = {255, 0, 0, 0, 0, 255, 0, 255}; // red transparent, green opaque
     EXPECT_EQ(std::vector<std::uint16_t>(image.samples.begin(), image.samples.begin() + 8), first);
 }
 
@@ -208,10 +248,14 @@ void WriteTiffLayout(const std::string& path, const Image& image, bool separate,
                 for (int y = ty; y < std::min(ty + 16, image.height); ++y)
                     for (int x = tx; x < std::min(tx + 16, image.width); ++x)
                         for (int c = 0; c < channels; ++c) {
-                            const std::uint16_t v = image.samples[(std::size_t(y) * image.width + x) * channels + c];
-                            const std::size_t at = ((std::size_t(y - ty) * 16 + (x - tx)) * channels + c) * bytes;
-                            if (bytes == 1) tile[at] = (unsigned char)v;
-                            else std::memcpy(&tile[at], &v, 2);
+                            const std::uint16_t v =
+                                image.samples[(std::size_t(y) * image.width + x) * channels + c];
+                            const std::size_t at =
+                                ((std::size_t(y - ty) * 16 + (x - tx)) * channels + c) * bytes;
+                            if (bytes == 1)
+                                tile[at] = (unsigned char)v;
+                            else
+                                std::memcpy(&tile[at], &v, 2);
                         }
                 TIFFWriteTile(tiff, tile.data(), std::uint32_t(tx), std::uint32_t(ty), 0, 0);
             }
@@ -223,10 +267,13 @@ void WriteTiffLayout(const std::string& path, const Image& image, bool separate,
                 const int perPixel = separate ? 1 : channels;
                 for (int x = 0; x < image.width; ++x)
                     for (int c = 0; c < perPixel; ++c) {
-                        const std::uint16_t v = image.samples[(std::size_t(y) * image.width + x) * channels + (separate ? p : c)];
+                        const std::uint16_t v =
+                            image.samples[(std::size_t(y) * image.width + x) * channels + (separate ? p : c)];
                         const std::size_t at = (std::size_t(x) * perPixel + c) * bytes;
-                        if (bytes == 1) line[at] = (unsigned char)v;
-                        else std::memcpy(&line[at], &v, 2);
+                        if (bytes == 1)
+                            line[at] = (unsigned char)v;
+                        else
+                            std::memcpy(&line[at], &v, 2);
                     }
                 TIFFWriteScanline(tiff, line.data(), std::uint32_t(y), std::uint16_t(p));
             }
@@ -275,5 +322,5 @@ TEST(ImageFile, WritingIntoAMissingFolderFailsWithTheName) {
     EXPECT_FALSE(FileExists(path));
 }
 
-}  // namespace
-}  // namespace rimelace_cli
+} // namespace
+} // namespace rimelace_cli

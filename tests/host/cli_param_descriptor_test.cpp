@@ -44,7 +44,8 @@ TEST(ParamDescriptor, DefaultsCoverEveryKeyOnceWithTheTypeThePluginReads) {
     }
     EXPECT_EQ(keys.size(), kParamCount);
     // The keys only a replay can set are there too.
-    for (const char* key : {"UsBk", "Alph", "Beta"}) EXPECT_NE(Find(items, key), nullptr) << key;
+    for (const char* key : {"UsBk", "Alph", "Beta"})
+        EXPECT_NE(Find(items, key), nullptr) << key;
     EXPECT_TRUE(Find(items, "AtUp")->boolean);
     EXPECT_EQ(Find(items, "Diff")->integer, 0xC0C0C0);
 }
@@ -113,5 +114,5 @@ TEST(ParamDescriptor, UnusablePresetsAndSetsAreRefusedWithTheReason) {
     EXPECT_NE(GatherError({"", "", {"Width"}}), "") << "no value";
 }
 
-}  // namespace
-}  // namespace rimelace_cli
+} // namespace
+} // namespace rimelace_cli

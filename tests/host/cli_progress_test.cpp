@@ -14,7 +14,8 @@ std::string Drawn(std::FILE* file) {
     std::fflush(file);
     std::rewind(file);
     std::string text;
-    for (int c; (c = std::fgetc(file)) != EOF;) text += char(c);
+    for (int c; (c = std::fgetc(file)) != EOF;)
+        text += char(c);
     return text;
 }
 
@@ -24,9 +25,9 @@ TEST(ProgressBar, DrawsPercentagesInPlaceAndEndsTheLine) {
         ProgressBar bar(file, true, 10);
         bar.Update(0, 4);
         bar.Update(1, 4);
-        bar.Update(1, 4);  // no change, no redraw
-        bar.Update(9, 4);  // clamped to 100 %
-        bar.Update(5, 0);  // no total: ignored
+        bar.Update(1, 4); // no change, no redraw
+        bar.Update(9, 4); // clamped to 100 %
+        bar.Update(5, 0); // no total: ignored
     }
     EXPECT_EQ(Drawn(file), "\r[..........]   0%\r[##........]  25%\r[##########] 100%\n");
     std::fclose(file);
@@ -43,5 +44,5 @@ TEST(ProgressBar, DisabledDrawsNothing) {
     std::fclose(file);
 }
 
-}  // namespace
-}  // namespace rimelace_cli
+} // namespace
+} // namespace rimelace_cli

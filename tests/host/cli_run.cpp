@@ -29,7 +29,8 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& folder
         static std::string program = RIMELACE_CLI;
         argv.push_back(program.data());
         std::vector<std::string> copy = args;
-        for (std::string& a : copy) argv.push_back(a.data());
+        for (std::string& a : copy)
+            argv.push_back(a.data());
         argv.push_back(nullptr);
         execv(program.c_str(), argv.data());
         _exit(127);
@@ -44,13 +45,15 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& folder
     while (open > 0) {
         int wait = -1;
         if (pending) {
-            const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+            const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - start);
             wait = std::max(0, interruptAfterMs - int(elapsed.count()));
             if (wait == 0) {
                 pending = false;
                 // Still running (not yet a zombie) when the signal goes out?
                 siginfo_t info{};
-                const bool running = waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+                const bool running =
+                    waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
                 result.interrupted = running && kill(pid, SIGINT) == 0;
                 continue;
             }
@@ -77,9 +80,10 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& folder
 
 int LineCount(const std::string& text) {
     int lines = 0;
-    for (char c : text) lines += c == '\n';
+    for (char c : text)
+        lines += c == '\n';
     if (!text.empty() && text.back() != '\n') ++lines;
     return lines;
 }
 
-}  // namespace rimelace_cli::testing
+} // namespace rimelace_cli::testing

@@ -7,17 +7,18 @@
 namespace rimelace_cli::testing {
 
 struct CliResult {
-    int status = -1;  // exit status; -1 when it did not exit normally
+    int status = -1; // exit status; -1 when it did not exit normally
     std::string out;
     std::string err;
-    bool interrupted = false;  // SIGINT was delivered while the program ran
+    bool interrupted = false; // SIGINT was delivered while the program ran
 };
 
 // Runs the program with these arguments in `folder` (the current folder when empty). With
 // `interruptAfterMs` >= 0 it sends SIGINT that long after the start, as Ctrl-C would.
-CliResult RunCli(const std::vector<std::string>& args, const std::string& folder = "", int interruptAfterMs = -1);
+CliResult RunCli(const std::vector<std::string>& args, const std::string& folder = "",
+                 int interruptAfterMs = -1);
 
 // Number of lines in a text (a last line without a line end counts).
 int LineCount(const std::string& text);
 
-}  // namespace rimelace_cli::testing
+} // namespace rimelace_cli::testing

@@ -48,11 +48,12 @@ Image SmoothImage(int width, int height, ColorModel color) {
 }
 
 int MaxDifference(const Image& a, const Image& b) {
-    if (a.width != b.width || a.height != b.height || a.color != b.color || a.alpha != b.alpha || a.depth != b.depth ||
-        a.samples.size() != b.samples.size())
+    if (a.width != b.width || a.height != b.height || a.color != b.color || a.alpha != b.alpha ||
+        a.depth != b.depth || a.samples.size() != b.samples.size())
         return -1;
     int worst = 0;
-    for (std::size_t i = 0; i < a.samples.size(); ++i) worst = std::max(worst, std::abs(int(a.samples[i]) - int(b.samples[i])));
+    for (std::size_t i = 0; i < a.samples.size(); ++i)
+        worst = std::max(worst, std::abs(int(a.samples[i]) - int(b.samples[i])));
     return worst;
 }
 
@@ -68,10 +69,12 @@ TempFolder::TempFolder() {
 TempFolder::~TempFolder() {
     std::error_code ignored;
     // Restore write permission where a test removed it, then remove everything.
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                 ignored);
     for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored))
         if (entry.is_directory(ignored))
-            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
+            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(path_, ignored);
 }
 
@@ -102,4 +105,4 @@ int CountFiles(const std::string& folder) {
     return count;
 }
 
-}  // namespace rimelace_cli::testing
+} // namespace rimelace_cli::testing

@@ -20,7 +20,7 @@ int MaxDifference(const Image& a, const Image& b);
 // A fresh empty folder under the system's temporary folder, removed with everything in it
 // when the object goes away.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -28,7 +28,7 @@ public:
     const std::string& Path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -38,4 +38,4 @@ void WriteBytes(const std::string& path, const std::string& bytes);
 // Names of the files in a folder (no "." and "..").
 int CountFiles(const std::string& folder);
 
-}  // namespace rimelace_cli::testing
+} // namespace rimelace_cli::testing

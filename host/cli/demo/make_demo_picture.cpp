@@ -20,10 +20,18 @@ namespace {
 struct Rgb {
     double r, g, b;
 };
-Rgb operator+(Rgb a, Rgb b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
-Rgb operator*(Rgb a, double k) { return {a.r * k, a.g * k, a.b * k}; }
-Rgb Mix(Rgb a, Rgb b, double t) { return a * (1.0 - t) + b * t; }
-double Clamp01(double v) { return std::min(1.0, std::max(0.0, v)); }
+Rgb operator+(Rgb a, Rgb b) {
+    return {a.r + b.r, a.g + b.g, a.b + b.b};
+}
+Rgb operator*(Rgb a, double k) {
+    return {a.r * k, a.g * k, a.b * k};
+}
+Rgb Mix(Rgb a, Rgb b, double t) {
+    return a * (1.0 - t) + b * t;
+}
+double Clamp01(double v) {
+    return std::min(1.0, std::max(0.0, v));
+}
 double Smooth(double e0, double e1, double x) {
     const double t = Clamp01((x - e0) / (e1 - e0));
     return t * t * (3.0 - 2.0 * t);
@@ -36,7 +44,9 @@ std::uint32_t Hash(std::int32_t x, std::int32_t y, std::uint32_t seed) {
     h ^= h >> 15;
     return h;
 }
-double Random01(std::int32_t x, std::int32_t y, std::uint32_t seed) { return Hash(x, y, seed) / 4294967295.0; }
+double Random01(std::int32_t x, std::int32_t y, std::uint32_t seed) {
+    return Hash(x, y, seed) / 4294967295.0;
+}
 
 // Value noise in 0..1 with smooth interpolation between lattice points.
 double Noise(double x, double y, std::uint32_t seed) {
@@ -79,7 +89,7 @@ struct Tree {
 };
 
 class Landscape {
-public:
+  public:
     Landscape(int width, int height) : w_(width), h_(height) {
         horizon_ = 0.56 * h_;
         water_ = 0.66 * h_;
@@ -98,14 +108,17 @@ public:
         return colour + Rgb{grain, grain, grain};
     }
 
-private:
+  private:
     double Far(double x) const {
         const double r = Ridged(x / w_ * 2.6 + 1.7, 6, 11);
         return horizon_ - h_ * (0.03 + 0.34 * r * r);
     }
-    double Near(double x) const { return horizon_ - h_ * (0.02 + 0.11 * Fbm(x / w_ * 2.5 + 9.1, 3.3, 5, 23)); }
+    double Near(double x) const {
+        return horizon_ - h_ * (0.02 + 0.11 * Fbm(x / w_ * 2.5 + 9.1, 3.3, 5, 23));
+    }
     double SnowBankTop(double x) const {
-        return shoreFront_ + h_ * 0.05 * (Fbm(x / w_ * 3.0, 8.8, 4, 41) - 0.5) - 0.04 * h_ * std::sin(x / w_ * 2.4);
+        return shoreFront_ + h_ * 0.05 * (Fbm(x / w_ * 3.0, 8.8, 4, 41) - 0.5) -
+               0.04 * h_ * std::sin(x / w_ * 2.4);
     }
 
     Rgb Sky(double x, double y) const {
@@ -119,7 +132,8 @@ private:
         const double c = Fbm(x / w_ * 4.0, y / h_ * 14.0, 6, 5);
         const double cover = Smooth(0.50, 0.72, c) * (1.0 - 0.6 * t);
         const double lit = Fbm(x / w_ * 4.0, (y + 6) / h_ * 14.0, 6, 5);
-        const Rgb cloud = Mix(Rgb{0.50, 0.50, 0.60}, Rgb{1.0, 0.86, 0.74}, Clamp01(0.4 + (c - lit) * 6.0 + sun));
+        const Rgb cloud =
+            Mix(Rgb{0.50, 0.50, 0.60}, Rgb{1.0, 0.86, 0.74}, Clamp01(0.4 + (c - lit) * 6.0 + sun));
         return Mix(sky, cloud, cover * 0.85);
     }
 
@@ -156,7 +170,8 @@ private:
     void FindPeaks() {
         const int window = std::max(8, w_ / 40);
         std::vector<double> crest(static_cast<std::size_t>(w_));
-        for (int x = 0; x < w_; ++x) crest[std::size_t(x)] = Far(x + 0.5);
+        for (int x = 0; x < w_; ++x)
+            crest[std::size_t(x)] = Far(x + 0.5);
         for (int x = 0; x < w_; ++x) {
             bool top = true;
             for (int d = -window; d <= window && top; ++d) {
@@ -191,7 +206,8 @@ private:
                 if (std::fabs(dx) <= half) {
                     const double side = Clamp01(0.5 - dx / (2 * half + 1e-9));
                     const bool snowy = tier < 0.18 && dx < 0;
-                    colour = snowy ? Rgb{0.80, 0.82, 0.90} : Mix(Rgb{0.03, 0.07, 0.06}, Rgb{0.10, 0.17, 0.14}, side);
+                    colour = snowy ? Rgb{0.80, 0.82, 0.90}
+                                   : Mix(Rgb{0.03, 0.07, 0.06}, Rgb{0.10, 0.17, 0.14}, side);
                     return true;
                 }
             }
@@ -251,7 +267,8 @@ private:
                 t.x = x;
                 const double hill = Near(x);
                 t.base = hill + (water_ - hill) * (0.25 + 0.75 * nearness) - 6.0 * Random01(n, 2, 91);
-                t.height = h_ * (0.02 + 0.05 * nearness + 0.04 * nearness * Random01(n, 3, 91)) * (0.7 + density);
+                t.height =
+                    h_ * (0.02 + 0.05 * nearness + 0.04 * nearness * Random01(n, 3, 91)) * (0.7 + density);
                 t.halfWidth = t.height * (0.20 + 0.07 * Random01(n, 4, 91));
                 buckets_[std::size_t(std::clamp(int(x / kBucket), 0, int(buckets_.size()) - 1))].push_back(t);
             }
@@ -269,7 +286,7 @@ std::uint16_t ToByte(double linear) {
     return std::uint16_t(std::lround(Clamp01(linear) * 255.0));
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2 && argc != 4) {

@@ -1,0 +1,141 @@
+// With the built-in shading installed, the rasteriser hands runs of depth-tested pixels to it in
+// batches. The result must be the one of calling it pixel by pixel: the same depths exactly, and
+// colours within the batches' rounding.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "engine/state_p.h"
+#include "scene_fixture.h"
+
+namespace {
+
+// The built-in shading behind another address, so the rasteriser calls it pixel by pixel.
+float OneByOne(float ox, float oy, BYTE* t, BYTE* b, float x, float y, float z, __Triangle3ds* tri, material3ds* m,
+               int mc, float& r, float& g, float& bl, __Point* n, BYTE mapped, float u, float v, __Texture* tex, int lc,
+               light3ds* l, __PrevInfo* p, GlassProp* gl, float a, float bb, float c, float d) {
+    return trivane::RenderOnePixelBuiltin(ox, oy, t, b, x, y, z, tri, m, mc, r, g, bl, n, mapped, u, v, tex, lc, l, p,
+                                          gl, a, bb, c, d);
+}
+
+struct Result {
+    fixture::Image image;
+    std::vector<float> depth;
+};
+
+Result Render(bool batched, int mode, bool deep, bool quality, unsigned seed, float opacity) {
+    fixture::ResetLibrary();
+    __SetDrawMode(static_cast<BYTE>(mode));
+    __SetDeep(deep);
+    __SetQuality(quality);
+    if (batched) {
+        __SetDefRenderOnePixel();
+    } else {
+        __SetNewRenderOnePixel(OneByOne);
+    }
+    const int w = 90, h = 70, full = deep ? 32768 : 255;
+    fixture::Image bg(w, h, deep, full / 4, full / 3, full / 2, full);
+    Result result{bg, std::vector<float>(w * h)};
+    std::memset(result.depth.data(), 0xFE, result.depth.size() * sizeof(float));
+    __SetZBuff(result.depth.data(), w, h);
+    fixture::Scene scene = fixture::RandomScene(seed, 60, w, h, 45.0f);
+    for (auto& t : scene.triangles) t.material = 0;
+    material3ds material{};
+    material.diffuse[0] = 0.8f, material.diffuse[1] = 0.5f, material.diffuse[2] = 0.3f;
+    for (float& s : material.specular) s = 1.0f;
+    material.shininess = 0.3f, material.shinStrength = 0.7f, material.selfIllum = 0.1f;
+    material.transparency = -(1.0f - opacity);
+    light3ds lights[2] = {};
+    lights[0].x = -100, lights[0].y = -80, lights[0].z = 300, lights[0].r = lights[0].g = lights[0].b = 1;
+    lights[0].multiplier = 1;
+    lights[1] = lights[0];
+    lights[1].x = 120, lights[1].g = 0.5f;
+    __RasterScene(result.image.data(), bg.data(), w, h, w * 4, 0, scene.Count(), scene.triangles.data(),
+                  scene.points.data(), w / 2, h / 2, 1, &material, nullptr, 2, lights, nullptr);
+    fixture::ResetLibrary();
+    return result;
+}
+
+TEST(RasterBatch, BatchedBuiltInShadingMatchesPixelByPixel) {
+    for (int mode : {3, 6}) {
+        for (bool deep : {false, true}) {
+            for (bool quality : {false, true}) {
+                for (float opacity : {1.0f, 0.7f}) {
+                    for (unsigned seed = 31; seed <= 33; ++seed) {
+                        Result batched = Render(true, mode, deep, quality, seed, opacity);
+                        Result single = Render(false, mode, deep, quality, seed, opacity);
+                        ASSERT_EQ(batched.depth, single.depth) << mode << deep << quality << seed;
+                        int largest = 0;
+                        for (int y = 0; y < batched.image.height; ++y) {
+                            for (int x = 0; x < batched.image.width; ++x) {
+                                for (int k = 0; k < 4; ++k) {
+                                    largest = std::max(largest, std::abs(batched.image.At(x, y, k) -
+                                                                         single.image.At(x, y, k)));
+                                }
+                            }
+                        }
+                        // One level of 255 in either depth.
+                        EXPECT_LE(largest, deep ? 129 : 1) << "mode " << mode << " deep " << deep << " quality "
+                                                           << quality << " opacity " << opacity << " seed " << seed;
+                    }
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+light3ds g_seen;
+bool g_sawLight = false;
+
+float RecordDefaultLight(float, float, BYTE*, BYTE*, float, float, float, __Triangle3ds*, material3ds*, int,
+                         float& r, float& g, float& b, __Point*, BYTE, float, float, __Texture*, int, light3ds*,
+                         __PrevInfo*, GlassProp*, float, float, float, float) {
+    g_sawLight = trivane::g_state.defaultLight != nullptr;
+    if (g_sawLight) g_seen = *trivane::g_state.defaultLight;
+    r = g = b = 0;
+    return 1.0f;
+}
+
+void RasterOneTriangle(int lightCount, light3ds* lights) {
+    std::vector<BYTE> target(16 * 16 * 4), background(16 * 16 * 4);
+    fixture::Scene scene;
+    scene.Add(-5, -5, 0, 5, -5, 0, 5, 5, 0);
+    __RasterScene(target.data(), background.data(), 16, 16, 64, 0, 1, scene.triangles.data(), scene.points.data(),
+                  8, 8, 0, nullptr, nullptr, lightCount, lights, nullptr);
+}
+
+TEST(DefaultLight, ACallWithoutLightsGetsAWhiteLightAt200_200_1000ForItsDuration) {
+    fixture::ResetLibrary();
+    __SetNewRenderOnePixel(RecordDefaultLight);
+    g_sawLight = false;
+    RasterOneTriangle(0, nullptr);
+    ASSERT_TRUE(g_sawLight);
+    EXPECT_FLOAT_EQ(g_seen.x, 200);
+    EXPECT_FLOAT_EQ(g_seen.y, 200);
+    EXPECT_FLOAT_EQ(g_seen.z, 1000);
+    EXPECT_FLOAT_EQ(g_seen.r, 1);
+    EXPECT_FLOAT_EQ(g_seen.g, 1);
+    EXPECT_FLOAT_EQ(g_seen.b, 1);
+    EXPECT_FLOAT_EQ(g_seen.multiplier, 1);
+    EXPECT_EQ(trivane::g_state.defaultLight, nullptr) << "the call's own light is gone afterwards";
+
+    // A light set with __SetLightDef is used as it is and stays set.
+    light3ds mine{};
+    mine.x = 7, mine.multiplier = 0.5f;
+    __SetLightDef(&mine);
+    g_sawLight = false;
+    RasterOneTriangle(0, nullptr);
+    ASSERT_TRUE(g_sawLight);
+    EXPECT_FLOAT_EQ(g_seen.x, 7);
+    EXPECT_EQ(trivane::g_state.defaultLight, &mine);
+    fixture::ResetLibrary();
+}
+
+}  // namespace

@@ -1,0 +1,105 @@
+// Batches of plain Phong pixels against the per-pixel callback.
+#include <cmath>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "tests/engine/shading_fixture.h"
+
+namespace shading_test {
+namespace {
+
+using trivane::shading::PixelBatch;
+using trivane::shading::ShadeBatchBuiltin;
+
+struct BatchData {
+    std::vector<float> x, y, z, nx, ny, nz, r, g, b;
+    explicit BatchData(int n) : x(n), y(n), z(n), nx(n), ny(n), nz(n), r(n, -1.0f), g(n, -1.0f), b(n, -1.0f) {}
+    PixelBatch View() {
+        PixelBatch batch;
+        batch.count = static_cast<int>(x.size());
+        batch.x = x.data(), batch.y = y.data(), batch.z = z.data();
+        batch.nx = nx.data(), batch.ny = ny.data(), batch.nz = nz.data();
+        batch.red = r.data(), batch.green = g.data(), batch.blue = b.data();
+        return batch;
+    }
+};
+
+float ShadeBatch(Scene& s, BatchData& d) {
+    trivane::shading::BeginShadingCall();
+    return ShadeBatchBuiltin(&s.triangle, &s.material, s.materialCount, s.textures, static_cast<int>(s.lights.size()),
+                             s.lights.empty() ? nullptr : s.lights.data(), s.withGlassArray ? &s.glass : nullptr,
+                             s.mapped != 0, d.View());
+}
+
+TEST_F(ShadingTest, BatchesMatchThePerPixelShadingForEveryLength) {
+    std::mt19937 random(7);
+    auto uniform = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(random); };
+    for (int round = 0; round < 200; ++round) {
+        const bool deep = round % 2 == 1;
+        UseFrame(64, 64, deep);
+        _DubleSide = round % 3 == 0;
+        _DrawBackFaces = _DrawBackFaces1 = round % 5 == 0;
+        const float tolerance = (deep ? 32768.0f : 255.0f) * 1e-4f;
+        Scene s;
+        for (int i = 0; i < 3; ++i) s.material.diffuse[i] = uniform(0, 1), s.material.specular[i] = uniform(0, 1);
+        s.material.shininess = uniform(0, 3);
+        s.material.shinStrength = uniform(0, 3);
+        s.material.selfIllum = uniform(0, 1);
+        s.material.transparency = uniform(-1, 0);
+        const int lights = 1 + round % 3;
+        for (int i = 0; i < lights; ++i) {
+            s.FrontLight();
+            s.lights.back().x = uniform(-300, 300), s.lights.back().y = uniform(-300, 300);
+            s.lights.back().z = uniform(-50, 800), s.lights.back().multiplier = uniform(0.3f, 1.5f);
+        }
+        const int n = round % 14;
+        BatchData d(n);
+        for (int i = 0; i < n; ++i) {
+            d.x[i] = uniform(-32, 32), d.y[i] = uniform(-32, 32), d.z[i] = uniform(-20, 100);
+            d.nx[i] = uniform(-1, 1), d.ny[i] = uniform(-1, 1), d.nz[i] = uniform(-0.5f, 1);
+        }
+        const float opacity = ShadeBatch(s, d);
+        for (int i = 0; i < n; ++i) {
+            s.x = d.x[i], s.y = d.y[i], s.z = d.z[i];
+            s.normal = {d.nx[i], d.ny[i], d.nz[i]};
+            const Shaded one = CallBuiltin(s);
+            EXPECT_NEAR(d.r[i], one.r, tolerance) << round << ":" << i;
+            EXPECT_NEAR(d.g[i], one.g, tolerance) << round << ":" << i;
+            EXPECT_NEAR(d.b[i], one.b, tolerance) << round << ":" << i;
+            EXPECT_FLOAT_EQ(opacity, one.a);
+        }
+    }
+}
+
+TEST_F(ShadingTest, BatchesDeclineMaterialsThatNeedThePixelByPixelPath) {
+    Image texture(2, 2, false);
+    Scene s;
+    s.FrontLight();
+    BatchData d(3);
+    s.withGlassArray = true;
+    s.glass.useGlass = 1;
+    EXPECT_LT(ShadeBatch(s, d), 0.0f);
+    s.glass.useGlass = 0;
+    s.textures[0] = {1, 2, 2, texture.data(), 0};
+    s.mapped = 1;
+    EXPECT_LT(ShadeBatch(s, d), 0.0f);
+    EXPECT_EQ(d.r[0], -1.0f);  // nothing written
+    s.mapped = 0;  // the texture needs mapped pixels: plain Phong again
+    EXPECT_GE(ShadeBatch(s, d), 0.0f);
+}
+
+TEST_F(ShadingTest, UnlitBatchesAreBlackAndNaNNormalsStayFinite) {
+    Scene s;
+    s.material.transparency = -0.5f;
+    BatchData d(5);
+    d.nz[2] = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_FLOAT_EQ(ShadeBatch(s, d), 0.5f);
+    for (float c : d.r) EXPECT_EQ(c, 0.0f);
+    s.FrontLight();
+    EXPECT_FLOAT_EQ(ShadeBatch(s, d), 0.5f);
+    for (int i = 0; i < 5; ++i) EXPECT_TRUE(d.r[i] >= 0.0f && d.r[i] <= 255.0f) << i;
+}
+
+}  // namespace
+}  // namespace shading_test
