@@ -10,16 +10,17 @@ expected=$(printf '%s\n' __GetDeep __RasterScene __SetDeep __SetDrawMode __SetDu
     __SetUseMultyRefract | sort)
 demangle() { c++filt | sed 's/(.*//' | sort -u; }
 
-if "$objdump" -p "$module" | grep -q 'DLL Name'; then
+headers=$("$objdump" -p "$module")
+if grep -q 'DLL Name' <<<"$headers"; then
     # The import table: the names listed under "DLL Name: Trivane.dll".
-    names=$("$objdump" -p "$module" | awk '
+    names=$(awk '
         /DLL Name:/ { inside = ($3 == "Trivane.dll"); found = found || inside; next }
         inside && NF >= 3 && $1 ~ /^[0-9a-f]+$/ && $2 ~ /^[0-9]+$/ { print $3 }
         inside && NF == 0 { inside = 0 }
-        END { if (!found) print "MISSING-Trivane.dll" }' | demangle)
+        END { if (!found) print "MISSING-Trivane.dll" }' <<<"$headers" | demangle)
 else
-    "$objdump" -p "$module" | grep -q 'NEEDED *libtrivane.so' || { echo "libtrivane.so is not needed"; exit 1; }
-    "$objdump" -p "$module" | grep -Eq '(RUNPATH|RPATH) *\$ORIGIN' || { echo "no \$ORIGIN run path"; exit 1; }
+    grep -q 'NEEDED *libtrivane.so' <<<"$headers" || { echo "libtrivane.so is not needed"; exit 1; }
+    grep -Eq '(RUNPATH|RPATH) *\$ORIGIN' <<<"$headers" || { echo "no \$ORIGIN run path"; exit 1; }
     defined=$("$objdump" -T "$library" | awk '$0 !~ /\*UND\*/ { print $NF }' | sort -u)
     undefined=$("$objdump" -T "$module" | awk '/\*UND\*/ { print $NF }' | sort -u)
     names=$(comm -12 <(echo "$defined") <(echo "$undefined") | demangle)
