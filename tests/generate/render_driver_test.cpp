@@ -63,6 +63,9 @@ TEST(RenderDriver, StripsGiveTheSameBytesAsTheWholeImage) {
 }
 
 TEST(RenderDriver, GrayscaleAndCmykPassThroughUnchangedAfterTheWarning) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the warning is a modal message box on Windows";
+#endif
     Image gray = Picture(64, 48, 1, 8, 1);
     gray.imageMode = plugInModeGrayScale;
     Image gray16 = Picture(64, 48, 1, 16, 2);

