@@ -1,14 +1,32 @@
 #pragma once
 // The render driver: the one routine through which every rendering of the effect passes (the
 // final filtering, the dialog's preview and the preset thumbnail). It moves the host's pixels
-// into the four-channel working image, calls the scene builder and writes the result back into
-// the host's output planes.
+// into the four-channel working image, computes the effect centre, calls the scene builder and
+// writes the result back into the host's output planes.
+//
+// Strips: a final render always draws the scene over the whole filter rectangle (the shell asks
+// the host for the whole input and mask with every strip) and writes the rows of the strip it
+// was given; the full-size result is kept between strips of one run, so a host that delivers
+// strips gets the same bytes as one that delivers the image whole.
 
 #include <cstdint>
 
 struct PluginGlobals;
+struct RimelaceParams;
 
-// Renders the effect for the current state of the host's filter record (outRect/outData,
-// inData, planes, imageMode, depth). showProgress is passed on to the scene builder (1 from
-// the filter shell, 0 from the dialog's preview). Failures are the scene builder's own.
+// Renders the effect for the current state of the host's filter record. showProgress is passed
+// on to the scene builder (1 from the filter shell, 0 from the dialog's preview). Writes
+// memFullErr through the result pointer when a working buffer cannot be allocated.
 void RenderEffect(PluginGlobals& globals, std::uint8_t showProgress);
+
+// The effect centre in working-area pixels from the top-left corner of a W x H area:
+// (W/2 + W*CenterX/2000 - panX, H/2 - H*CenterY/2000 - panY); CenterY > 0 moves it up.
+void EffectCentre(const RimelaceParams& params, std::int32_t W, std::int32_t H, float panX, float panY, float& cx,
+                  float& cy);
+
+// Releases the full-size result kept between strips (also done after a run's last strip).
+void ReleaseStripCache();
+
+// The warnings the driver shows (message box title "Sory" for the image mode).
+extern const char* const kUnsupportedModeText;   // "dont support this image mode"
+extern const char* const kBudgetReachedText;

@@ -16,7 +16,8 @@ struct EmbeddedResource {
     std::size_t size;
 };
 
-// Makes a table visible to FindResourceBytes. The table must outlive the module.
+// Makes a table visible to FindResourceBytes (several tables may be registered; registering the
+// same table again replaces its count). The table must outlive the module.
 void RegisterEmbeddedResources(const EmbeddedResource* table, std::size_t count);
 
 }  // namespace platform

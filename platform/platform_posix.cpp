@@ -121,38 +121,49 @@ const std::uint8_t* HostVersionInfo(std::size_t* size) {
 
 // ---- Resources ---------------------------------------------------------------------------
 namespace {
-const EmbeddedResource* gTable = nullptr;
-std::size_t gCount = 0;
+// Several tables may register (one per generated resource file of the module).
+struct Table {
+    const EmbeddedResource* entries;
+    std::size_t count;
+};
+constexpr std::size_t kMaxTables = 16;
+Table gTables[kMaxTables];
+std::size_t gTableCount = 0;
+
+template <typename Match>
+const std::uint8_t* FindIn(Match match, std::size_t* size) {
+    if (size) *size = 0;
+    for (std::size_t t = 0; t < gTableCount; ++t)
+        for (std::size_t i = 0; i < gTables[t].count; ++i) {
+            const EmbeddedResource& r = gTables[t].entries[i];
+            if (match(r)) {
+                if (size) *size = r.size;
+                return r.data;
+            }
+        }
+    return nullptr;
 }
+}  // namespace
 
 void RegisterEmbeddedResources(const EmbeddedResource* table, std::size_t count) {
-    gTable = table;
-    gCount = count;
+    for (std::size_t t = 0; t < gTableCount; ++t)
+        if (gTables[t].entries == table) {
+            gTables[t].count = count;
+            return;
+        }
+    if (gTableCount < kMaxTables) gTables[gTableCount++] = {table, count};
 }
 
 const std::uint8_t* FindResourceBytes(const char* typeName, int id, std::size_t* size) {
     if (size) *size = 0;
     if (!typeName) return nullptr;
-    for (std::size_t i = 0; i < gCount; ++i) {
-        const EmbeddedResource& r = gTable[i];
-        if (r.typeName && r.id == id && strcasecmp(r.typeName, typeName) == 0) {
-            if (size) *size = r.size;
-            return r.data;
-        }
-    }
-    return nullptr;
+    return FindIn([&](const EmbeddedResource& r) { return r.typeName && r.id == id && strcasecmp(r.typeName, typeName) == 0; },
+                  size);
 }
 
 const std::uint8_t* FindResourceBytes(int numericType, int id, std::size_t* size) {
-    if (size) *size = 0;
-    for (std::size_t i = 0; i < gCount; ++i) {
-        const EmbeddedResource& r = gTable[i];
-        if (!r.typeName && r.numericType == numericType && r.id == id) {
-            if (size) *size = r.size;
-            return r.data;
-        }
-    }
-    return nullptr;
+    return FindIn([&](const EmbeddedResource& r) { return !r.typeName && r.numericType == numericType && r.id == id; },
+                  size);
 }
 
 // ---- Registry and shell ------------------------------------------------------------------

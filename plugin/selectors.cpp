@@ -32,6 +32,16 @@ void RequestAllPlanes(FilterRecord& record) {
     record.inputRate = record.maskRate = kRateOne;
 }
 
+// A strip: the output rows [top, top + rows) of the filter rectangle, cut at its bottom, with the
+// whole filter rectangle as input and mask. The effect is drawn over the whole image (glass
+// refracts across strip borders, the selection outline is traced whole), so every strip needs
+// the whole input; the driver renders once and writes each strip's rows.
+void RequestStrip(FilterRecord& record, const Rect& filter, const Rect& strip) {
+    SetInRect(record, filter);
+    SetMaskRect(record, filter);
+    SetOutRect(record, strip);
+}
+
 // Rows [top, top + rows) of the filter rectangle, cut at its bottom.
 Rect Strip(const Rect& filter, int top, int rows) {
     const int bottom = std::min(top + std::max(rows, 1), int(filter.bottom));
@@ -49,7 +59,7 @@ void RunSinglePass(PluginGlobals& globals, RimelaceParams& params) {
             *globals.result = userCanceledErr;
             break;
         }
-        SetAllRects(record, Strip(filter, top, params.RowsPerChunk));
+        RequestStrip(record, filter, Strip(filter, top, params.RowsPerChunk));
         *globals.result = record.advanceState();
         if (*globals.result != noErr) break;
         RenderEffect(globals, 1);
@@ -63,7 +73,7 @@ void BeginStrips(PluginGlobals& globals, RimelaceParams& params) {
     RequestAllPlanes(record);
     record.inputPadding = record.outputPadding = record.maskPadding = 255;
     const Rect filter = GetFilterRect(record);
-    SetAllRects(record, Strip(filter, filter.top, params.RowsPerChunk));
+    RequestStrip(record, filter, Strip(filter, filter.top, params.RowsPerChunk));
 }
 
 }  // namespace
@@ -127,10 +137,10 @@ void DoContinue(PluginGlobals& globals) {
     if (params && !params->UseAdvanceState) {
         RenderEffect(globals, 1);
         const Rect filter = GetFilterRect(record);
-        const Rect done = GetInRect(record);
+        const Rect done = GetOutRect(record);
         const int next = done.top + std::max<int>(params->RowsPerChunk, 1);
         if (next < filter.bottom) {
-            SetAllRects(record, Strip(filter, next, params->RowsPerChunk));
+            RequestStrip(record, filter, Strip(filter, next, params->RowsPerChunk));
             return;
         }
     }

@@ -22,6 +22,9 @@ void AddApplyCommand(CLI::App& app) {
                      "Result, in the input's mode and depth; the type follows the extension")
         ->required();
     AddFilterOptions(*command, state->job, state->maxSpace);
+    command->add_option("--export-geometry", state->job.exportGeometry,
+                        "Also write the grown scene: base path and triangles (FILE.svg in image coordinates, "
+                        "FILE.obj in scene coordinates)");
     command->callback([state, command] {
         FilterJob job = state->job;
         if (command->count("--max-space")) job.maxSpace = state->maxSpace;

@@ -14,6 +14,7 @@ int& ExitStatus();
 
 void AddApplyCommand(CLI::App& app);    // rimelace apply INPUT OUTPUT [...]
 void AddDemoCommand(CLI::App& app);     // rimelace demo [OUTPUT]
+void AddGalleryCommand(CLI::App& app);  // rimelace gallery OUTPUT [INPUT]
 void AddPresetCommands(CLI::App& app);  // rimelace preset write FILE / preset show FILE
 void AddParamsCommand(CLI::App& app);   // rimelace params
 void AddInfoCommand(CLI::App& app);     // rimelace info MODULE

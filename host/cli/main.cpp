@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     rimelace_cli::AddApplyCommand(app);
     rimelace_cli::AddDemoCommand(app);
+    rimelace_cli::AddGalleryCommand(app);
     rimelace_cli::AddPresetCommands(app);
     rimelace_cli::AddParamsCommand(app);
     rimelace_cli::AddInfoCommand(app);

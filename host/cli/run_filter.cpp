@@ -16,7 +16,11 @@
 #include "host/cli/interrupt.h"
 #include "host/cli/progress.h"
 #include "host/cli/result_message.h"
+#include "host/cli/scene_export.h"
 #include "host/standin/standin.h"
+#include "params/params.h"
+
+#include <cstring>
 
 namespace rimelace_cli {
 namespace {
@@ -133,34 +137,9 @@ std::string NameDestination(std::string message, const AtomicOutput& output) {
     return message;
 }
 
-int Run(const FilterJob& job) {
-    InstallInterruptHandler();
-    // Everything that can be checked before the run is checked first.
-    const standin::HostKind kind = HostKindFor(job.host);
-    FileFormat format;
-    try {
-        format = FormatForName(job.output);
-    } catch (const ImageFileError& error) {
-        Fail(kExitBadInput, error.what());
-    }
-    if (job.maxSpace && (*job.maxSpace < 1 || *job.maxSpace > std::numeric_limits<std::int32_t>::max()))
-        Fail(kExitBadInput, "--max-space must lie between 1 and " +
-                                std::to_string(std::numeric_limits<std::int32_t>::max()));
-    const bool ownParams =
-        !job.params.preset.empty() || !job.params.effect.empty() || !job.params.sets.empty();
-    if (!job.replay.empty() && ownParams)
-        Fail(kExitBadInput, "--replay plays a recorded action as it stands; it cannot be combined with "
-                            "--preset, --effect or --set");
-
-    Image source = job.picture ? *job.picture : ReadInput(job.input, "");
-    if (!job.picture && SameFile(job.input, job.output))
-        Fail(kExitBadInput, "the output '" + job.output +
-                                "' is the input file; the input is never overwritten, choose another name");
-    if (const std::string why = CannotHold(format, source); !why.empty())
-        Fail(kExitBadInput, "cannot write '" + job.output + "': " + why);
-    CheckWritableFolder(job.output);
-    if (!job.record.empty()) CheckWritableFolder(job.record);
-
+// The run itself: parameters, host, module, the filter over `source`; the filtered image back.
+// Fills *recorded when the job records an action, and writes the grown scene when asked.
+Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Image& source, Action* recorded) {
     std::vector<std::uint8_t> mask;
     if (!job.selection.empty()) {
         const Image selection = ReadInput(job.selection, "selection");
@@ -233,17 +212,54 @@ int Run(const FilterJob& job) {
         Fail(kExitFailed, why + "; nothing was written");
     }
 
-    Action recorded;
     if (!job.record.empty()) {
-        if (!result.recorded)
-            Fail(kExitFailed, "the plug-in recorded no parameters, so '" + job.record + "' was not written");
-        recorded.playInfo = PlayInfo::Silent;
-        recorded.descriptor = FromHostDescriptor(*result.recorded);
+        if (!result.recorded) Fail(kExitFailed, "the plug-in recorded no parameters, so '" + job.record + "' was not written");
+        recorded->playInfo = PlayInfo::Silent;
+        recorded->descriptor = FromHostDescriptor(*result.recorded);
     }
 
-    // The result: written under a temporary name, renamed when all is done.
+    if (!job.exportGeometry.empty()) {
+        RimelaceParams params{};
+        const std::vector<std::uint8_t> bytes = host.ParameterBytes();
+        if (bytes.size() != sizeof params) Fail(kExitFailed, "the plug-in kept no parameters; no geometry to export");
+        std::memcpy(static_cast<void*>(&params), bytes.data(), sizeof params);
+        std::string why;
+        if (!ExportSceneGeometry(job.exportGeometry, params, source.width, source.height, image.mask, &why))
+            Fail(kExitFailed, why);
+    }
     Image filtered = source;
     FromHostPixels(image.data, filtered);
+    return filtered;
+}
+
+int Run(const FilterJob& job) {
+    InstallInterruptHandler();
+    // Everything that can be checked before the run is checked first.
+    const standin::HostKind kind = HostKindFor(job.host);
+    FileFormat format;
+    try {
+        format = FormatForName(job.output);
+    } catch (const ImageFileError& error) {
+        Fail(kExitBadInput, error.what());
+    }
+    if (job.maxSpace && (*job.maxSpace < 1 || *job.maxSpace > std::numeric_limits<std::int32_t>::max()))
+        Fail(kExitBadInput, "--max-space must lie between 1 and " + std::to_string(std::numeric_limits<std::int32_t>::max()));
+    const bool ownParams = !job.params.preset.empty() || !job.params.effect.empty() || !job.params.sets.empty();
+    if (!job.replay.empty() && ownParams)
+        Fail(kExitBadInput, "--replay plays a recorded action as it stands; it cannot be combined with --preset, --effect or --set");
+
+    Image source = job.picture ? *job.picture : ReadInput(job.input, "");
+    if (!job.picture && SameFile(job.input, job.output))
+        Fail(kExitBadInput, "the output '" + job.output + "' is the input file; the input is never overwritten, choose another name");
+    if (const std::string why = CannotHold(format, source); !why.empty())
+        Fail(kExitBadInput, "cannot write '" + job.output + "': " + why);
+    CheckWritableFolder(job.output);
+    if (!job.record.empty()) CheckWritableFolder(job.record);
+
+    Action recorded;
+    Image filtered = FilterThroughHost(job, kind, source, &recorded);
+
+    // The result: written under a temporary name, renamed when all is done.
     AtomicOutput output(job.output);
     try {
         WriteImage(output.TempPath(), format, filtered);
@@ -265,6 +281,17 @@ std::string DefaultModulePath() {
     std::string path(self, std::size_t(length));
     const auto slash = path.find_last_of('/');
     return (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) + "/liblorvex.so";
+}
+
+int FilterInMemory(const FilterJob& job, const Image& source, Image* result) {
+    try {
+        Action unused;
+        *result = FilterThroughHost(job, HostKindFor(job.host), source, &unused);
+        return kExitOk;
+    } catch (const Stop& stop) {
+        std::fprintf(stderr, "rimelace: %s\n", stop.message.c_str());
+        return stop.status;
+    }
 }
 
 int RunFilterJob(const FilterJob& job) {

@@ -26,6 +26,7 @@ struct FilterJob {
     std::optional<std::int64_t> maxSpace;
     bool quiet = false;
     std::string module; // plug-in module, empty for the one beside the program
+    std::string exportGeometry; // .svg or .obj file for the grown scene, empty for none
 };
 
 // Exit statuses.
@@ -36,6 +37,10 @@ constexpr int kExitCancelled = 130; // Ctrl-C
 
 // Runs the job; prints one line saying why on failure ("rimelace: ..."). Returns the exit status.
 int RunFilterJob(const FilterJob& job);
+
+// Runs the job's filter over an image in memory (no files read or written but a geometry export);
+// prints one line on failure. Returns the exit status; *result holds the filtered image on success.
+int FilterInMemory(const FilterJob& job, const Image& source, Image* result);
 
 // The plug-in module beside this program: <folder of the executable>/liblorvex.so.
 std::string DefaultModulePath();

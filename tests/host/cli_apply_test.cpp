@@ -36,8 +36,8 @@ std::string Show(const CliResult& r) {
     return "status " + std::to_string(r.status) + ", stderr: " + r.err;
 }
 
-// The render driver passes pixels through at this stage of the plug-in, so what goes in comes
-// out: exactly at 8 bits, within one level of 65535 at 16. CMYK stays a pass-through mode.
+// Gray and CMYK images pass through the filter unchanged: what goes in comes out, exactly at
+// 8 bits, within one level of 65535 at 16. (RGB images are frosted.)
 TEST(CliApply, PassThroughGivesTheInputBackInEveryModeDepthAndHostBehaviour) {
     TempFolder folder;
     struct Mode {
@@ -47,7 +47,7 @@ TEST(CliApply, PassThroughGivesTheInputBackInEveryModeDepthAndHostBehaviour) {
         int depth;
     };
     std::vector<Mode> modes;
-    for (ColorModel color : {ColorModel::Gray, ColorModel::RGB})
+    for (ColorModel color : {ColorModel::Gray})
         for (bool alpha : {false, true})
             for (int depth : {8, 16}) {
                 modes.push_back({"png", color, alpha, depth});

@@ -47,15 +47,35 @@ RimelaceParams ParamsOf(const Host& host) {
     return params;
 }
 
-// Rows covered by the served in rectangles, each exactly once and in order.
+// Gray images (1 and 2 planes) are passed through after a warning, which is a modal message box on
+// Windows; those runs are left to the Linux build.
+#ifdef _WIN32
+constexpr std::int16_t kFirstPlanes = 3;
+#else
+constexpr std::int16_t kFirstPlanes = 1;
+#endif
+
+// Every strip asks for the whole image as input (the effect is drawn over the whole image and
+// each strip's rows are written from it): one served in rectangle per strip, each the whole height.
 void ExpectStripsCover(const standin::RunTrace& trace, int height, int rowsPerStrip) {
-    int next = 0;
+    const std::size_t strips = std::size_t((height + rowsPerStrip - 1) / rowsPerStrip);
+    EXPECT_EQ(trace.inRects.size(), strips);
     for (const Rect& r : trace.inRects) {
-        EXPECT_EQ(r.top, next);
-        EXPECT_EQ(r.bottom, std::min(next + rowsPerStrip, height));
-        next = r.bottom;
+        EXPECT_EQ(r.top, 0);
+        EXPECT_EQ(r.bottom, height);
     }
-    EXPECT_EQ(next, height);
+}
+
+// What the filter makes of an image when a host hands it over whole, in one pass: the output
+// every other host path must match byte for byte (other image modes pass through unchanged).
+Image Reference(const Image& original) {
+    standin::Host host;
+    std::string error;
+    EXPECT_TRUE(host.Load(LORVEX_MODULE_PATH, &error)) << error;
+    Image image = original;
+    const standin::RunResult result = host.Run(image);
+    EXPECT_EQ(result.code, noErr) << result.error;
+    return image;
 }
 
 TEST(LifecycleTest, UnknownSelectorsGiveBadParametersAndLeaveTheParametersAlone) {
@@ -95,7 +115,8 @@ TEST(LifecycleTest, FirstStartWithoutAParametersCallCreatesTheDefaults) {
     EXPECT_EQ(params.RowsPerChunk, 10);
     EXPECT_EQ(params.UseAdvanceState, 1);
     EXPECT_EQ(params.HostIsPremiere, 0);  // no version resource to identify the host by
-    EXPECT_EQ(params.SceneDirty, 1);
+    EXPECT_EQ(params.SceneDirty, 0);  // the final render grew the scene and cached it
+    EXPECT_GT(params.SceneTriangleCount, 0);
 }
 
 TEST(LifecycleTest, TheParametersSelectorRequestsTheDialogAndStartClearsTheRequest) {
@@ -141,7 +162,7 @@ TEST(LifecycleTest, TinyMaxSpaceGivesOneRowStripsAndEveryStripIsWalked) {
             EXPECT_EQ(result.trace.advanceStateCalls, 0);
             EXPECT_EQ(result.trace.continueCalls, 9);
         }
-        EXPECT_EQ(image.data, original.data) << "every row must be written";
+        EXPECT_EQ(image.data, Reference(original).data) << "every row must be written";
     }
 }
 
@@ -160,14 +181,14 @@ TEST(LifecycleTest, StripsOfSeveralRowsEndAtTheFilterBottom) {
     EXPECT_EQ(ParamsOf(*host).RowsPerChunk, 3);
     ExpectStripsCover(result.trace, 8, 3);
     EXPECT_EQ(result.trace.continueCalls, 3);
-    EXPECT_EQ(image.data, original.data);
+    EXPECT_EQ(image.data, Reference(original).data);
 }
 
-TEST(LifecycleTest, EveryHostPathHandsTheImageBackUnchanged) {
+TEST(LifecycleTest, EveryHostPathGivesTheOnePassResult) {
     unsigned seed = 10;
     for (HostKind kind : {HostKind::Photoshop, HostKind::Premiere, HostKind::NoAdvanceState})
         for (std::int32_t depth : {8, 16})
-            for (std::int16_t planes = 1; planes <= 5; ++planes)
+            for (std::int16_t planes = kFirstPlanes; planes <= 5; ++planes)
                 for (bool mask : {false, true}) {
                     HostOptions options;
                     options.kind = kind;
@@ -178,7 +199,7 @@ TEST(LifecycleTest, EveryHostPathHandsTheImageBackUnchanged) {
                     Image image = original;
                     standin::RunResult result = host->Run(image);
                     ASSERT_EQ(result.code, noErr) << result.error;
-                    EXPECT_EQ(image.data, original.data)
+                    EXPECT_EQ(image.data, Reference(original).data)
                         << "kind " << int(kind) << " depth " << depth << " planes " << planes << " mask " << mask;
                     EXPECT_EQ(image.mask, original.mask);
                 }
@@ -198,7 +219,7 @@ TEST(LifecycleTest, HostsWithoutOptionalSuitesStillRun) {
         Image image = original;
         standin::RunResult result = host->Run(image);
         ASSERT_EQ(result.code, noErr) << variant << ": " << result.error;
-        EXPECT_EQ(image.data, original.data) << variant;
+        EXPECT_EQ(image.data, Reference(original).data) << variant;
         EXPECT_EQ(result.trace.continueCalls > 0, variant == 3) << variant;
     }
 }
@@ -221,7 +242,7 @@ TEST(LifecycleTest, HandlesFallBackToGlobalMemoryWhenTheHostSuiteIsUnusable) {
             Image image = original;
             standin::RunResult result = host->Run(image);
             ASSERT_EQ(result.code, noErr) << result.error;
-            EXPECT_EQ(image.data, original.data);
+            EXPECT_EQ(image.data, Reference(original).data);
         }
         EXPECT_TRUE(host->ParameterBytes().empty()) << "the parameters must not be a host handle";
     }

@@ -1,0 +1,66 @@
+// The grown triangles as Trivane's arrays, and their placement in the scene.
+#include "engine/trivane.h"
+#include "generate/scene_builder_p.h"
+#include "platform/platform.h"
+
+namespace {
+// Texture coordinates of the three corners of every pattern triangle.
+constexpr float kCornerUV[3][2] = {{0.5f, 0.98f}, {0.01f, 0.01f}, {0.98f, 0.01f}};
+}  // namespace
+
+bool ConvertTriangles(TriangleList& list, __Triangle3ds** triangles, __Point3ds** points,
+                      std::int32_t* triangleCount, std::int32_t* pointCount) {
+    *triangles = nullptr;
+    *points = nullptr;
+    *triangleCount = *pointCount = 0;
+    const std::int32_t n = list.Size();
+    if (n == 0) return true;
+    auto* tris = static_cast<__Triangle3ds*>(platform::AllocPages(std::size_t(n) * sizeof(__Triangle3ds)));
+    auto* pts = static_cast<__Point3ds*>(platform::AllocPages(std::size_t(n) * 3 * sizeof(__Point3ds)));
+    if (!tris || !pts) {
+        platform::FreePages(tris);
+        platform::FreePages(pts);
+        list.Clear();
+        return false;
+    }
+    PatternTriangle t;
+    for (std::int32_t j = 0; j < n && list.PopFront(&t); ++j) {
+        tris[j] = {3 * j, 3 * j + 1, 3 * j + 2, 0, 0};
+        for (int c = 0; c < 3; ++c) {
+            const PatternVertex& v = t.corner[c];
+            __Point3ds& p = pts[3 * j + c];
+            p.x = v.x;
+            p.y = v.y;
+            p.z = v.z;
+            p.mapped = 1;
+            p.u = kCornerUV[c][0];
+            p.v = kCornerUV[c][1];
+            p.tag = v.flag;
+            p.nx = v.nx;
+            p.ny = v.ny;
+            p.nz = v.nz;
+        }
+    }
+    *triangles = tris;
+    *points = pts;
+    *triangleCount = n;
+    *pointCount = 3 * n;
+    return true;
+}
+
+void PlaceScene(__Point3ds* points, std::int32_t pointCount, double scaleFactor, bool addOffset, float ox, float oy) {
+    if (scaleFactor != 1.0) {
+        const float s = float(scaleFactor);
+        for (std::int32_t i = 0; i < pointCount; ++i) {
+            points[i].x *= s;
+            points[i].y *= s;
+            points[i].z *= s;
+        }
+    }
+    if (addOffset && (ox != 0 || oy != 0)) {
+        for (std::int32_t i = 0; i < pointCount; ++i) {
+            points[i].x += ox;
+            points[i].y += oy;
+        }
+    }
+}

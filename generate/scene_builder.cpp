@@ -1,0 +1,185 @@
+// BuildScene: working quantities, rebuild or reuse of the cached scene, then rendering.
+#include "generate/scene_builder.h"
+
+#include "engine/trivane.h"
+#include "generate/random.h"
+#include "generate/scene_builder_p.h"
+#include "generate/scene_render.h"
+#include "geometry/mesh_builder.h"
+#include "params/params.h"
+#include "platform/platform.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr double kDegree = 3.141592 / 180.0;
+
+// The selection outline as a base path with the offset (-w/2, -h/2); empty on any failure.
+void SelectionPath(const SceneContext& ctx, float ratio, BasePath& path) {
+    const std::size_t bytes = std::size_t(ctx.w) * std::size_t(ctx.h);
+    auto* copy = static_cast<std::uint8_t*>(platform::AllocPages(bytes));
+    if (!copy) return;
+    for (std::int32_t y = 0; y < ctx.h; ++y) {
+        const std::uint8_t* row = ctx.mask + std::ptrdiff_t(y) * ctx.maskRowBytes;
+        for (std::int32_t x = 0; x < ctx.w; ++x) copy[std::size_t(y) * ctx.w + x] = row[x] ? 255 : 0;
+    }
+    std::int32_t pointCount = 0, segmentCount = 0;
+    MeshPoint* points = nullptr;
+    MeshSegment* segments = nullptr;
+    {
+        CMeshBuilder builder;
+        if (builder.BuildBorderLines(ctx.w, ctx.h, ctx.w, copy, 1.0f, std::int32_t(30.0 / ratio), &pointCount,
+                                     &segmentCount, &points, &segments))
+            PathFromSelection(pointCount, segmentCount, points, segments, -ctx.w / 2.0f, -ctx.h / 2.0f, path);
+    }
+    platform::FreePages(points);
+    platform::FreePages(segments);
+    platform::FreePages(copy);
+}
+
+}  // namespace
+
+SceneQuantities DeriveQuantities(const RimelaceParams& p, std::int32_t W) {
+    SceneQuantities q;
+    q.seed = p.RandomSeed;
+    q.scaleFactor = p.Scale / 100.0;
+    q.iterLimit = std::max(p.MaxIterations, 1);
+    q.triLimit = p.MaxTriangles;
+    q.triLimit5 = p.MaxTriangles * 5;
+    q.subLimit = p.MaxTriangles1 * 2;
+    q.dispersion = p.Dispers / 25.0;
+    q.lose = p.LoseInitDir / 100.0;
+    q.changeWidth = p.PWidth / 200.0;
+    q.changeLength = p.PLenght / 200.0;
+    q.width0 = p.Width / 100.0;
+    q.length0 = p.Lenght;
+    q.interval = p.MinInterval / 100.0 * W;
+    q.dep = p.IntervDepend / 1000.0;
+    q.dep4 = q.dep * 0.25;
+    q.turn = p.Turn * kDegree;
+    q.turn2 = p.Turn1 * kDegree;
+    q.rotate = (double(p.RotateX) + 90.0) * kDegree;
+    return q;
+}
+
+void AdjustForEffectKind(const RimelaceParams& p, std::int32_t W, SceneQuantities& q) {
+    switch (p.EffectKind) {
+        case 1:
+            q.length0 = W / 400.0 * p.Lenght;
+            break;
+        case 2:
+            q.width0 = 2.0 * p.Width / 100.0;
+            q.length0 = W / 100.0 * p.Lenght;
+            q.triLimit = p.MaxTriangles * 5;
+            break;
+        case 3:
+            q.length0 = p.Lenght;
+            q.width0 = p.Width;
+            q.triLimit = p.MaxTriangles * 5;
+            break;
+        default:
+            break;
+    }
+}
+
+void FreeSceneCache(RimelaceParams& params) {
+    platform::FreePages(params.ScenePoints);
+    platform::FreePages(params.SceneTriangles);
+    params.ScenePoints = nullptr;
+    params.SceneTriangles = nullptr;
+    params.SceneTriangleCount = params.ScenePointCount = 0;
+}
+
+SceneOutcome BuildScene(const SceneContext& ctx, std::uint8_t* output, std::uint8_t* input, float centreX,
+                        float centreY, float, float, std::int32_t rowBytes, bool showProgress) {
+    SceneOutcome outcome;
+    if (!ctx.params) return outcome;
+    RimelaceParams& params = *ctx.params;
+    auto progress = showProgress ? ctx.progress : nullptr;
+    const std::int32_t W = ctx.W, H = ctx.H;
+    float ratio = W != 0 ? float(ctx.w) / float(W) : 0.0f;
+    if (ratio == 0) ratio = 1;
+    SceneQuantities q = DeriveQuantities(params, W);
+
+    if (params.SceneDirty) {
+        outcome.rebuilt = true;
+        const bool single = params.EffectKind == 3;
+        const bool bySelection = !single && params.MaskKind == 7 && ctx.mask;
+
+        // Base path.
+        BasePath path;
+        if (!single) {
+            if (params.MaskKind == 7) {
+                if (bySelection) SelectionPath(ctx, ratio, path);
+            } else if (!BuildLayoutPath(params.MaskKind, path, -ctx.w / 2.0f, -ctx.h / 2.0f, float(W), float(H))) {
+                outcome.outOfMemory = true;
+            }
+        }
+        if (progress) progress(10, 100);
+
+        // Effect position.
+        float ox, oy;
+        if (single) {
+            ox = float(centreX - ctx.w / 2.0);
+            oy = float(centreY - ctx.h / 2.0);
+        } else if (bySelection) {
+            ox = float(W * double(params.CenterX) / 2000.0);
+            oy = float(H * double(params.CenterY) / -2000.0);
+        } else {
+            ox = float(centreX - W / 2.0);
+            oy = float(centreY - H / 2.0);
+        }
+
+        // Growth.
+        SeedRandom(std::uint32_t(q.seed + 1212));
+        TriangleCount = 0;
+        AdjustForEffectKind(params, W, q);
+        TriangleList list(ctx.triangleBudget);
+        if (single) {
+            if (progress) progress(25, 100);
+            GrowSingle(params, q, W, ox, oy, list);
+        } else {
+            WalkPath(path, params, q, W, list, progress);
+        }
+        outcome.budgetReached = list.BudgetReached();
+
+        // Trivane's arrays, cached in the record.
+        FreeSceneCache(params);
+        __Triangle3ds* triangles;
+        __Point3ds* points;
+        std::int32_t triangleCount, pointCount;
+        if (!ConvertTriangles(list, &triangles, &points, &triangleCount, &pointCount)) outcome.outOfMemory = true;
+        if (progress) progress(50, 100);
+        FreeBasePath(path);
+        params.SceneTriangles = triangles;
+        params.ScenePoints = points;
+        params.SceneTriangleCount = triangleCount;
+        params.ScenePointCount = pointCount;
+        params.SceneDirty = 0;
+        if (progress) progress(55, 100);
+        PlaceScene(points, pointCount, q.scaleFactor, !single, ox, oy);
+    }
+    if (!params.SceneTriangles || !params.ScenePoints) params.SceneTriangleCount = params.ScenePointCount = 0;
+    outcome.triangles = params.SceneTriangleCount;
+
+    SceneRenderInput render;
+    render.params = &params;
+    render.output = output;
+    render.input = input;
+    render.rowBytes = rowBytes;
+    render.w = ctx.w;
+    render.h = ctx.h;
+    render.ratio = ratio;
+    render.depth16 = ctx.depth16;
+    render.preview = ctx.preview;
+    render.triangleCount = params.SceneTriangleCount;
+    render.triangles = params.SceneTriangles;
+    render.pointCount = params.ScenePointCount;
+    render.points = params.ScenePoints;
+    render.progress = progress;
+    if (!RenderScene(render)) outcome.outOfMemory = true;
+    return outcome;
+}

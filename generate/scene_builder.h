@@ -1,0 +1,50 @@
+#pragma once
+// The scene builder: turns the effect parameters into a rendered picture.
+//
+// BuildScene derives its working quantities from RimelaceParams, regrows the pattern when the
+// cached scene is stale (base path from the mask kind or the traced selection, coverage plan,
+// segment walk with the growers, or one Single pattern), converts it into Trivane's triangle
+// and point arrays cached in the record, and renders it over the working image (scene_render.h).
+//
+// Scene plane: origin at the centre of the working area, x right, y down, z towards the
+// viewer; one unit per working-area pixel.
+
+#include "generate/triangle_list.h"
+
+#include <cstdint>
+
+struct RimelaceParams;
+
+// Everything BuildScene takes from the host and the driver.
+struct SceneContext {
+    RimelaceParams* params = nullptr;
+    std::int32_t w = 0, h = 0;       // size of the rectangle rendered (the working image)
+    std::int32_t W = 0, H = 0;       // filter size / PreviewZoom, rounded
+    bool depth16 = false;            // 16-bit samples (full scale 32768); never in a preview
+    bool preview = false;            // PreviewMode: quality 0, BumpImage kept
+    // Selection mask over the rendered rectangle (any non-zero byte is selected), or null.
+    const std::uint8_t* mask = nullptr;
+    std::int32_t maskRowBytes = 0;
+    // Progress (done of total); may be null.
+    void (*progress)(std::int32_t done, std::int32_t total) = nullptr;
+    // The most triangles a build may grow; the growth stops there and the scene is cut.
+    std::int32_t triangleBudget = kDefaultTriangleBudget;
+};
+
+// What became of a build.
+struct SceneOutcome {
+    bool rebuilt = false;         // the pattern was regrown (else the cache was reused)
+    bool budgetReached = false;   // the growth stopped at the triangle budget; the scene is cut
+    bool outOfMemory = false;     // a buffer could not be allocated; the output is incomplete
+    std::int32_t triangles = 0;   // triangles in the rendered scene
+};
+
+// Builds (or reuses) the scene and renders it. output and input: four samples per pixel
+// (coverage, red, green, blue), 8- or 16-bit as ctx.depth16 says, rows of rowBytes bytes, w x h
+// pixels; input is borrowed and left as it was. (centreX, centreY): the effect centre in
+// working-area pixels from the top-left corner. panX, panY are passed through and not read.
+SceneOutcome BuildScene(const SceneContext& ctx, std::uint8_t* output, std::uint8_t* input, float centreX,
+                        float centreY, float panX, float panY, std::int32_t rowBytes, bool showProgress);
+
+// Releases the cached scene arrays of the record (counts set to 0). Safe on an empty cache.
+void FreeSceneCache(RimelaceParams& params);

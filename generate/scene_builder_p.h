@@ -1,0 +1,51 @@
+#pragma once
+// Internals of the scene builder, shared by its files and its tests.
+
+#include "engine/trivane.h"
+#include "generate/base_paths.h"
+#include "generate/growth.h"
+#include "generate/scene_builder.h"
+#include "generate/triangle_list.h"
+
+#include <cstdint>
+
+// Values derived from RimelaceParams at the start of every build (angles in radians).
+struct SceneQuantities {
+    std::int32_t seed = 0;
+    double scaleFactor = 1;
+    std::int32_t iterLimit = 1, triLimit = 0, triLimit5 = 0, subLimit = 0;
+    double dispersion = 0, lose = 0, changeWidth = 0, changeLength = 0;
+    double width0 = 0, length0 = 0, interval = 0, dep = 0, dep4 = 0;
+    double turn = 0, turn2 = 0, rotate = 0;
+};
+SceneQuantities DeriveQuantities(const RimelaceParams& params, std::int32_t W);
+// The effect-kind adjustments of width0, length0 and triLimit.
+void AdjustForEffectKind(const RimelaceParams& params, std::int32_t W, SceneQuantities& q);
+
+// How much of a path of n segments gets a pattern.
+struct CoveragePlan {
+    std::int32_t full = 0;      // segments covered in full before the fading ones
+    double frac = 0;            // fractional part of the covered amount
+    std::int32_t covered = 0;
+    double lastPart = 1;        // fraction of segment count - 1 that is walked
+    std::int32_t fadeCount = 0;
+    std::int32_t count = 0;     // segments 0 .. count - 1 are walked
+};
+CoveragePlan PlanCoverage(std::int32_t n, float completance, float completanceDist);
+
+// The growth direction of segment `segment` under GrowDirect (8 cycles variants 0..6).
+PlanePoint GrowthDirection(PlanePoint g, std::int32_t growDirect, std::int32_t segment);
+
+// Walks the path's segments with the growers (Geometric and Floral); progress 10..50.
+void WalkPath(const BasePath& path, const RimelaceParams& params, const SceneQuantities& q, std::int32_t W,
+              TriangleList& list, void (*progress)(std::int32_t, std::int32_t));
+// Grows the one Single pattern from (ox, oy).
+void GrowSingle(const RimelaceParams& params, const SceneQuantities& q, std::int32_t W, float ox, float oy,
+                TriangleList& list);
+
+// Moves the list into page-allocated Trivane arrays (3 points per triangle), emptying the list.
+// False when memory runs out (arrays null, counts 0, the list emptied all the same).
+bool ConvertTriangles(TriangleList& list, __Triangle3ds** triangles, __Point3ds** points, std::int32_t* triangleCount,
+                      std::int32_t* pointCount);
+// Scale about the centre and the offset (ox, oy, 0), applied once when the scene is built.
+void PlaceScene(__Point3ds* points, std::int32_t pointCount, double scaleFactor, bool addOffset, float ox, float oy);

@@ -1,0 +1,128 @@
+#include "host/cli/scene_export.h"
+
+#include "engine/trivane.h"
+#include "generate/base_paths.h"
+#include "geometry/mesh_builder.h"
+#include "params/params.h"
+#include "platform/platform.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <memory>
+
+namespace rimelace_cli {
+namespace {
+
+struct Line {
+    float x0, y0, x1, y1;
+};
+
+// The base path as the scene builder makes it, placed as the triangles were (scale, then offset).
+std::vector<Line> BasePathLines(const RimelaceParams& p, int w, int h, const std::vector<std::uint8_t>& mask) {
+    std::vector<Line> lines;
+    if (p.EffectKind == 3) return lines;  // Single grows without a path
+    BasePath path;
+    if (p.MaskKind == 7) {
+        if (mask.empty()) return lines;
+        std::int32_t pointCount = 0, segmentCount = 0;
+        MeshPoint* points = nullptr;
+        MeshSegment* segments = nullptr;
+        CMeshBuilder builder;
+        if (builder.BuildBorderLines(w, h, w, mask.data(), 1.0f, 30, &pointCount, &segmentCount, &points, &segments))
+            PathFromSelection(pointCount, segmentCount, points, segments, -w / 2.0f, -h / 2.0f, path);
+        platform::FreePages(points);
+        platform::FreePages(segments);
+    } else if (!BuildLayoutPath(p.MaskKind, path, -w / 2.0f, -h / 2.0f, float(w), float(h))) {
+        return lines;
+    }
+    const float scale = p.Scale / 100.0f;
+    const float ox = float(w * double(p.CenterX) / 2000.0), oy = float(h * double(p.CenterY) / -2000.0);
+    for (std::int32_t i = 0; i < path.segmentCount; ++i) {
+        const PathSegment& s = path.segments[i];
+        if (s.start < 0 || s.end < 0 || s.start >= path.pointCount || s.end >= path.pointCount) continue;
+        const PathPoint& a = path.points[s.start];
+        const PathPoint& b = path.points[s.end];
+        lines.push_back({a.x * scale + ox, a.y * scale + oy, b.x * scale + ox, b.y * scale + oy});
+    }
+    FreeBasePath(path);
+    return lines;
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const {
+        if (f) std::fclose(f);
+    }
+};
+
+}  // namespace
+
+bool ExportSceneGeometry(const std::string& path, const RimelaceParams& p, int width, int height,
+                         const std::vector<std::uint8_t>& mask, std::string* why) {
+    const std::string name = Lower(path);
+    const bool svg = name.size() > 4 && name.compare(name.size() - 4, 4, ".svg") == 0;
+    const bool obj = name.size() > 4 && name.compare(name.size() - 4, 4, ".obj") == 0;
+    if (!svg && !obj) {
+        *why = "--export-geometry: '" + path + "' must end in .svg or .obj";
+        return false;
+    }
+    const std::vector<Line> lines = BasePathLines(p, width, height, mask);
+    const std::int32_t count = p.SceneTriangles && p.ScenePoints ? p.SceneTriangleCount : 0;
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "w"));
+    if (!file) {
+        *why = "cannot write '" + path + "'";
+        return false;
+    }
+    std::FILE* f = file.get();
+    const float cx = float(width / 2), cy = float(height / 2);  // where the render puts the scene origin
+    if (svg) {
+        std::fprintf(f, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+        std::fprintf(f, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" viewBox=\"0 0 %d %d\">\n",
+                     width, height, width, height);
+        std::fprintf(f, "<rect width=\"%d\" height=\"%d\" fill=\"#1b2430\"/>\n", width, height);
+        std::fprintf(f, "<g id=\"triangles\" fill=\"#dfe9f5\" fill-opacity=\"0.55\" stroke=\"#8fb3d9\" stroke-width=\"0.3\">\n");
+        for (std::int32_t t = 0; t < count; ++t) {
+            const __Triangle3ds& tri = p.SceneTriangles[t];
+            const __Point3ds& a = p.ScenePoints[tri.v0];
+            const __Point3ds& b = p.ScenePoints[tri.v1];
+            const __Point3ds& c = p.ScenePoints[tri.v2];
+            std::fprintf(f, "<polygon points=\"%.2f,%.2f %.2f,%.2f %.2f,%.2f\"/>\n", a.x + cx, a.y + cy, b.x + cx,
+                         b.y + cy, c.x + cx, c.y + cy);
+        }
+        std::fprintf(f, "</g>\n<g id=\"base-path\" stroke=\"#ff9a3c\" stroke-width=\"1.5\" fill=\"none\">\n");
+        for (const Line& l : lines)
+            std::fprintf(f, "<line x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\"/>\n", l.x0 + cx, l.y0 + cy, l.x1 + cx,
+                         l.y1 + cy);
+        std::fprintf(f, "</g>\n</svg>\n");
+    } else {
+        std::fprintf(f, "# Rimelace scene: scene coordinates (origin at the image centre, y down, z towards the viewer)\n");
+        std::fprintf(f, "# %d triangles, %zu base path segments, image %d x %d\n", count, lines.size(), width, height);
+        std::fprintf(f, "o base_path\n");
+        for (const Line& l : lines) std::fprintf(f, "v %.4f %.4f 0\nv %.4f %.4f 0\n", l.x0, l.y0, l.x1, l.y1);
+        for (std::size_t i = 0; i < lines.size(); ++i) std::fprintf(f, "l %zu %zu\n", 2 * i + 1, 2 * i + 2);
+        std::fprintf(f, "o triangles\n");
+        const std::size_t base = 2 * lines.size();
+        for (std::int32_t t = 0; t < count; ++t) {
+            const __Triangle3ds& tri = p.SceneTriangles[t];
+            for (std::int32_t v : {tri.v0, tri.v1, tri.v2}) {
+                const __Point3ds& q = p.ScenePoints[v];
+                std::fprintf(f, "v %.4f %.4f %.4f\n", q.x, q.y, q.z);
+            }
+        }
+        for (std::int32_t t = 0; t < count; ++t)
+            std::fprintf(f, "f %zu %zu %zu\n", base + 3 * std::size_t(t) + 1, base + 3 * std::size_t(t) + 2,
+                         base + 3 * std::size_t(t) + 3);
+    }
+    if (std::ferror(f) || std::fclose(file.release()) != 0) {
+        *why = "cannot write '" + path + "'";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace rimelace_cli

@@ -1,0 +1,20 @@
+#pragma once
+// `apply --export-geometry`: the grown scene written out beside the image. SVG in image
+// coordinates (pixels, y down), OBJ in scene coordinates (origin at the image centre, y down,
+// z towards the viewer). Both hold the base path (as lines) and the triangles.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct RimelaceParams;
+
+namespace rimelace_cli {
+
+// Writes the scene the plug-in cached in `params` (its arrays must still be alive, i.e. the
+// module loaded) for an image of width x height with the selection `mask` (empty for none).
+// The file type comes from the name (.svg or .obj). False with *why on failure.
+bool ExportSceneGeometry(const std::string& path, const RimelaceParams& params, int width, int height,
+                         const std::vector<std::uint8_t>& mask, std::string* why);
+
+}  // namespace rimelace_cli
