@@ -134,8 +134,12 @@ TEST(CurvedPatch, SilhouetteCoverageIsStrongestAtOneSixthOfTheRange) {
     EXPECT_NEAR(trivane::SilhouetteCoverage(0.3f), 0.0f, 1e-6f);
     for (float nz = 0.0f; nz < 0.3f; nz += 0.01f) {
         EXPECT_LE(trivane::SilhouetteCoverage(nz), 1.0f);
-        if (nz < 0.14f) EXPECT_LT(trivane::SilhouetteCoverage(nz), trivane::SilhouetteCoverage(nz + 0.01f)) << nz;
-        if (nz > 0.15f) EXPECT_GT(trivane::SilhouetteCoverage(nz), trivane::SilhouetteCoverage(nz + 0.01f)) << nz;
+        const float here = trivane::SilhouetteCoverage(nz), next = trivane::SilhouetteCoverage(nz + 0.01f);
+        if (nz < 0.14f) {
+            EXPECT_LT(here, next) << nz;
+        } else if (nz > 0.15f) {
+            EXPECT_GT(here, next) << nz;
+        }
     }
 }
 
