@@ -1,6 +1,68 @@
-// __DrawScenesLineColor: scene outlines in one colour.
-#include "engine/trivane.h"
+// __DrawScenesLineColor: the edges of the scene's front triangles in one colour, with the line walk
+// of mode 1 but unshaded. It keeps the stride, clip size and sample depth of the last drawing call.
+#include <algorithm>
+#include <cstdint>
 
-// The outline walk arrives with the line modes; until then the call draws nothing.
-void __DrawScenesLineColor(float, int, int, int, BYTE*, BYTE*, int, int, int, int, __Triangle3ds*, __Point3ds*,
-                           int, int) {}
+#include "engine/line_p.h"
+
+namespace trivane {
+namespace {
+
+template <typename S, bool kQuality>
+void OutlineTriangles(BYTE* target, float lineWidth, const float colour[3], int clipWidth, int clipHeight, int count,
+                      __Triangle3ds* triangles, __Point3ds* points, int cx, int cy) {
+    const float full = static_cast<float>(g_state.fullScale);
+    auto plot = [&](int px, int py, float coverage) {
+        BlendPixel<S>(reinterpret_cast<S*>(target + PixelOffset(px, py)), colour[0], colour[1], colour[2], coverage,
+                      full);
+    };
+    const float fx = static_cast<float>(cx), fy = static_cast<float>(cy);
+    for (int i = 0; i < count; ++i) {
+        const __Triangle3ds& t = triangles[i];
+        if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) continue;
+        float normalZ;
+        if (!FacesViewer(t, points, normalZ) && !_DubleSide) continue;
+        const __Point3ds* v[3] = {&points[t.v0], &points[t.v1], &points[t.v2]};
+        for (int e = 0; e < 3; ++e) {
+            const __Point3ds& a = *v[e];
+            const __Point3ds& b = *v[(e + 1) % 3];
+            WalkLine<kQuality>(fx + a.x, fy + a.y, fx + b.x, fy + b.y, lineWidth, clipWidth, clipHeight, plot);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace trivane
+
+using namespace trivane;
+
+void __DrawScenesLineColor(float lineWidth, int r, int g, int b, BYTE* target, BYTE* /*background*/, int width,
+                           int height, int /*unused*/, int count, __Triangle3ds* triangles, __Point3ds* points,
+                           int cx, int cy) {
+    if (target == nullptr || triangles == nullptr || points == nullptr || count <= 0) return;
+    // The clip rectangle of the last call, but never beyond the image handed to this one, nor
+    // beyond what the last call's stride can address.
+    const int clipWidth = std::min({static_cast<int>(Zwidth), width, g_state.stride / 4});
+    int clipHeight = std::min(static_cast<int>(Zheight), height);
+    if (clipWidth <= 0 || clipHeight <= 0) return;
+    // Rows addressed with the last call's stride must stay inside width x height packed pixels.
+    const long long rowBytes = static_cast<long long>(g_state.stride), imageBytes = 4LL * width * height;
+    if (rowBytes > 0) {
+        clipHeight = static_cast<int>(std::min<long long>(clipHeight, (imageBytes - 4LL * clipWidth) / rowBytes + 1));
+    }
+    if (clipHeight <= 0) return;
+    const float full = static_cast<float>(g_state.fullScale);
+    auto clamp = [full](int value) { return std::clamp(static_cast<float>(value), 0.0f, full); };
+    const float colour[3] = {clamp(r), clamp(g), clamp(b)};
+    if (g_state.pixelBytes == 8) {
+        _Quality ? OutlineTriangles<std::uint16_t, true>(target, lineWidth, colour, clipWidth, clipHeight, count,
+                                                         triangles, points, cx, cy)
+                 : OutlineTriangles<std::uint16_t, false>(target, lineWidth, colour, clipWidth, clipHeight, count,
+                                                          triangles, points, cx, cy);
+    } else {
+        _Quality ? OutlineTriangles<BYTE, true>(target, lineWidth, colour, clipWidth, clipHeight, count, triangles,
+                                                points, cx, cy)
+                 : OutlineTriangles<BYTE, false>(target, lineWidth, colour, clipWidth, clipHeight, count, triangles,
+                                                 points, cx, cy);
+    }
+}

@@ -57,26 +57,37 @@ struct QuadraticNormal {
     __Point At(const float w[3]) const { return normals.Quadratic(w); }
 };
 
-template <typename S, bool kQuality, typename NormalRule>
+template <typename S, bool kQuality, bool kLayered, typename NormalRule>
 void PhongTriangles(const SceneCall& call) {
-    DrawFilledTriangles<S, kQuality>(call, [&call](__Triangle3ds* t, const TriangleSetup& s) {
+    DrawFilledTriangles<S, kQuality, kLayered>(call, [&call](__Triangle3ds* t, const TriangleSetup& s) {
         return TriangleShader<NormalRule>(call, t, s);
     });
 }
 
-template <typename S, bool kQuality>
-struct PhongLoop {
-    static void Run(const SceneCall& call) {
-        if (kQuality && _UsePhong2) {
-            PhongTriangles<S, kQuality, QuadraticNormal>(call);
-        } else {
-            PhongTriangles<S, kQuality, LinearNormal>(call);
+template <bool kLayered>
+struct Layering {
+    template <typename S, bool kQuality>
+    struct PhongLoop {
+        static void Run(const SceneCall& call) {
+            if (kQuality && _UsePhong2) {
+                PhongTriangles<S, kQuality, kLayered || kQuality, QuadraticNormal>(call);
+            } else {
+                PhongTriangles<S, kQuality, kLayered || kQuality, LinearNormal>(call);
+            }
         }
-    }
+    };
 };
 
 }  // namespace
 
-void DrawPhong(const SceneCall& call) { DispatchFilled<PhongLoop>(call); }
+void DrawPhongTriangles(const SceneCall& call, bool layered) {
+    if (layered) {
+        DispatchFilled<Layering<true>::PhongLoop>(call);
+    } else {
+        DispatchFilled<Layering<false>::PhongLoop>(call);
+    }
+}
+
+void DrawPhong(const SceneCall& call) { DrawPhongTriangles(call, _Quality != 0); }
 
 }  // namespace trivane

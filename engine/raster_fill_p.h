@@ -230,9 +230,9 @@ void FillTriangle(const TriangleSetup& s, BYTE* image, Shade& shade, int boxX0, 
 namespace trivane {
 
 // The triangle loop of a filled mode: orientation test, set-up, then the triangle drawn straight
-// into the target, or with kQuality into the layer and composited. makeShade(triangle, setup)
-// gives the mode's shading functor for one triangle.
-template <typename S, bool kQuality, typename MakeShade>
+// into the target, or when kLayered (with kQuality unless asked otherwise) into the layer and
+// composited. makeShade(triangle, setup) gives the mode's shading functor for one triangle.
+template <typename S, bool kQuality, bool kLayered = kQuality, typename MakeShade>
 void DrawFilledTriangles(const SceneCall& call, MakeShade makeShade) {
     TriangleSetup s;
     for (int i = 0; i < call.triangleCount; ++i) {
@@ -240,12 +240,12 @@ void DrawFilledTriangles(const SceneCall& call, MakeShade makeShade) {
         if (!PassesOrientation(*t, call.points)) continue;
         if (!SetupTriangle(*t, call.points, call.cx, call.cy, s)) continue;
         auto shade = makeShade(t, s);
-        if (kQuality) {
+        if (kLayered) {
             int x0, y0, x1, y1;
             LayerBox(s, x0, y0, x1, y1);
             if (x1 <= x0 || y1 <= y0) continue;
             ClearLayer(call, x0, y0, x1, y1);
-            FillTriangle<S, true, true>(s, call.layer, shade, x0, y0, x1, y1);
+            FillTriangle<S, kQuality, true>(s, call.layer, shade, x0, y0, x1, y1);
             CompositeLayer<S>(call, x0, y0, x1, y1);
         } else {
             FillTriangle<S, false, true>(s, call.target, shade, 0, 0, Zwidth, Zheight);

@@ -13,6 +13,7 @@ namespace trivane {
 struct SceneCall {
     BYTE* target = nullptr;      // the caller's image
     BYTE* background = nullptr;  // what the shading sees as background (never null)
+    int width = 0, height = 0;   // the call's image size (mode 0 clips to it)
     int triangleCount = 0;
     __Triangle3ds* triangles = nullptr;
     __Point3ds* points = nullptr;
@@ -32,6 +33,16 @@ struct SceneCall {
 using TriangleLoop = void (*)(const SceneCall& call);
 void DrawFlat(const SceneCall& call);   // mode 3
 void DrawPhong(const SceneCall& call);  // mode 6
+void DrawRough(const SceneCall& call);  // mode 0
+void DrawLine(const SceneCall& call);   // mode 1
+void DrawWire(const SceneCall& call);   // mode 2
+void DrawPatchFill(const SceneCall& call);    // mode 8
+void DrawPatchPoints(const SceneCall& call);  // mode 9
+void DrawSilhouette(const SceneCall& call);   // mode 10
+
+// Mode 6's triangle loop over call's triangles, drawn through the layer when layered (mode 8 draws
+// its sub-triangles with it).
+void DrawPhongTriangles(const SceneCall& call, bool layered);
 
 // One vertex after set-up: image coordinates (origin added) and its attributes.
 struct SetupVertex {

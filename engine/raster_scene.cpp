@@ -12,8 +12,14 @@ namespace {
 // The triangle loop of a draw mode, or null for a mode that draws nothing (yet).
 TriangleLoop LoopOfMode(BYTE mode) {
     switch (mode) {
+        case 0: return DrawRough;
+        case 1: return DrawLine;
+        case 2: return DrawWire;
         case 3: return DrawFlat;
         case 6: return DrawPhong;
+        case 8: return DrawPatchFill;
+        case 9: return DrawPatchPoints;
+        case 10: return DrawSilhouette;
         default: return nullptr;
     }
 }
@@ -122,15 +128,28 @@ void __RasterScene(BYTE* target, BYTE* background, int width, int height, int st
     g_state.fullScale = _Deep ? 32768 : 255;
     g_state.pixelBytes = _Deep ? 8 : 4;
 
-    // 2. Mode 0 uses no buffers and runs a single pass.
+    // An image the call cannot address safely is left alone.
+    const bool addressable =
+        target != nullptr && width > 0 && height > 0 && width <= 0x7FFFFFFF / 4 && stride >= width * 4;
+    const int drawable = (triangles != nullptr && points != nullptr && triangleCount > 0) ? triangleCount : 0;
+
+    // 2. Mode 0 uses no buffers and no depth, and runs a single pass.
     if (_DrawMode == 0) {
         _DrawBackFaces = 0;
         _DrawBackFaces1 = 0;
-        return;  // the outline mode is drawn by its own path when present
+        if (!addressable) return;
+        SceneCall call;
+        call.target = target;
+        call.background = background;  // may be null: the outline is then drawn in full white
+        call.width = width, call.height = height;
+        call.triangleCount = drawable;
+        call.triangles = triangles;
+        call.points = points;
+        call.cx = cx, call.cy = cy;
+        DrawRough(call);
+        return;
     }
-
-    // An image the call cannot address safely is left alone.
-    if (target == nullptr || width <= 0 || height <= 0 || width > 0x7FFFFFFF / 4 || stride < width * 4) return;
+    if (!addressable) return;
     const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     const std::size_t imageBytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height) *
                                    (_Deep ? 2u : 1u);
@@ -177,7 +196,8 @@ void __RasterScene(BYTE* target, BYTE* background, int width, int height, int st
         if (buffers.blank == nullptr) return;
     }
     call.background = background != nullptr ? background : buffers.blank;
-    call.triangleCount = (triangles != nullptr && points != nullptr && triangleCount > 0) ? triangleCount : 0;
+    call.width = width, call.height = height;
+    call.triangleCount = drawable;
     call.triangles = triangles;
     call.points = points;
     call.cx = cx, call.cy = cy;

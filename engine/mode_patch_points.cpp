@@ -1,0 +1,79 @@
+// Mode 9: every triangle's curved patch drawn as dense points through the layer. Each sample has
+// its own orientation and depth test, fades out towards the silhouette, and hands the shading the
+// previous sample of the same patch.
+#include <algorithm>
+#include <cstdint>
+
+#include "engine/curved_patch_p.h"
+#include "engine/shading_p.h"
+
+namespace trivane {
+namespace {
+
+// The orientation test of a triangle, applied to a sample's normal z.
+bool SampleFacesPass(float nz) {
+    if (_DubleSide) return true;
+    if (_DrawBackFaces1) return nz < 0.0f;
+    return nz >= 0.0f || _UseMultyRefract == 2;
+}
+
+// 1 away from the silhouette, falling to 0 as |n.z| goes below 0.2.
+float SilhouetteFactor(float nz) {
+    if (std::fabs(nz) >= 0.2f) return 1.0f;
+    return std::min(1.0f, 25.0f * nz * nz);
+}
+
+template <typename S>
+void PointTriangles(const SceneCall& call) {
+    const float full = static_cast<float>(g_state.fullScale);
+    const float width = static_cast<float>(Zwidth), height = static_cast<float>(Zheight);
+    const float originX = static_cast<float>(call.cx), originY = static_cast<float>(call.cy);
+    CurvedPatch patch;
+    for (int i = 0; i < call.triangleCount; ++i) {
+        __Triangle3ds* t = &call.triangles[i];
+        if (!BuildPatch(*t, call.points, call.cx, call.cy, patch)) continue;
+        int x0 = std::max(0, static_cast<int>(patch.minX - 3.0f));
+        int y0 = std::max(0, static_cast<int>(patch.minY - 3.0f));
+        int x1 = std::min(static_cast<int>(Zwidth), static_cast<int>(patch.maxX + 3.0f));
+        int y1 = std::min(static_cast<int>(Zheight), static_cast<int>(patch.maxY + 3.0f));
+        if (x1 <= x0 || y1 <= y0) continue;
+        ClearLayer(call, x0, y0, x1, y1);
+
+        __PrevInfo previous{};
+        ForEachPatchSample(patch, Zwidth, Zheight, [&](const PatchSample& p) {
+            if (!(p.x >= 0.0f && p.x < width && p.y >= 0.0f && p.y < height)) return;
+            if (!SampleFacesPass(p.nz)) return;
+            const int px = static_cast<int>(p.x), py = static_cast<int>(p.y);
+            if (ZBuff != nullptr) {
+                float& depth = ZBuff[static_cast<std::size_t>(py) * static_cast<std::size_t>(Zwidth) + px];
+                if (!(depth < p.z)) return;
+                depth = p.z;
+            }
+            const float factor = SilhouetteFactor(p.nz);
+            __Point normal{p.nx, p.ny, p.nz};
+            float red = 0.0f, green = 0.0f, blue = 0.0f;
+            const float sceneX = p.x - originX, sceneY = p.y - originY;
+            const float u = patch.mapped ? p.u : 0.0f, v = patch.mapped ? p.v : 0.0f;
+            const float opacity = g_state.renderOnePixel(
+                originX, originY, call.target, call.background, sceneX, sceneY, p.z, t, call.materials,
+                call.materialCount, red, green, blue, &normal, patch.mapped, u, v, call.textures, call.lightCount,
+                call.lights, &previous, call.glass, p.nx, p.ny, p.nz, -(p.x * p.nx + p.y * p.ny + p.z * p.nz));
+            BlendPixel<S>(reinterpret_cast<S*>(call.layer + PixelOffset(px, py)), red, green, blue, opacity * factor,
+                          full);
+            previous.nx = p.nx, previous.ny = p.ny, previous.nz = p.nz;
+            previous.valid = 1;
+            previous.x = sceneX, previous.y = sceneY;
+            previous.u = u, previous.v = v;
+        });
+        CompositeLayer<S>(call, x0, y0, x1, y1);
+    }
+}
+
+}  // namespace
+
+void DrawPatchPoints(const SceneCall& call) {
+    if (call.layer == nullptr) return;
+    _Deep ? PointTriangles<std::uint16_t>(call) : PointTriangles<BYTE>(call);
+}
+
+}  // namespace trivane
