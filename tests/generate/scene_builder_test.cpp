@@ -166,8 +166,12 @@ TEST(SceneBuilder, EveryEffectMaskKindAndDirectionRendersWhereItShould) {
                 ASSERT_FALSE(s.outcome.outOfMemory) << at;
                 EXPECT_GT(s.params.SceneTriangleCount, 0) << at;
                 EXPECT_GT(s.ChangedPixels(), 0) << at;
-                if (effect < 6 && direction == 1 && kind == 1) EXPECT_GT(s.ChangedMeanRow(), s.h / 2.0) << at;
-                if (effect < 6 && direction == 1 && kind == 2) EXPECT_LT(s.ChangedMeanRow(), s.h / 2.0) << at;
+                if (effect < 6 && direction == 1 && kind == 1) {
+                    EXPECT_GT(s.ChangedMeanRow(), s.h / 2.0) << at;
+                }
+                if (effect < 6 && direction == 1 && kind == 2) {
+                    EXPECT_LT(s.ChangedMeanRow(), s.h / 2.0) << at;
+                }
             }
 }
 
