@@ -62,8 +62,13 @@ struct FileCloser {
 
 }  // namespace
 
+bool GeometryFileName(const std::string& path) {
+    const std::string name = Lower(path);
+    return name.size() > 4 && (name.compare(name.size() - 4, 4, ".svg") == 0 || name.compare(name.size() - 4, 4, ".obj") == 0);
+}
+
 bool ExportSceneGeometry(const std::string& path, const RimelaceParams& p, int width, int height,
-                         const std::vector<std::uint8_t>& mask, std::string* why) {
+                         const std::vector<std::uint8_t>& mask, std::string* why, const std::string& writeTo) {
     const std::string name = Lower(path);
     const bool svg = name.size() > 4 && name.compare(name.size() - 4, 4, ".svg") == 0;
     const bool obj = name.size() > 4 && name.compare(name.size() - 4, 4, ".obj") == 0;
@@ -73,7 +78,7 @@ bool ExportSceneGeometry(const std::string& path, const RimelaceParams& p, int w
     }
     const std::vector<Line> lines = BasePathLines(p, width, height, mask);
     const std::int32_t count = p.SceneTriangles && p.ScenePoints ? p.SceneTriangleCount : 0;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "w"));
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen((writeTo.empty() ? path : writeTo).c_str(), "w"));
     if (!file) {
         *why = "cannot write '" + path + "'";
         return false;
