@@ -89,8 +89,11 @@ bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int
 // Orientation of triangle t in its given vertex order: N.z of (V2 - V1) x (V0 - V1).
 bool FacesViewer(const __Triangle3ds& t, const __Point3ds* points, float& normalZ);
 
-// Whether the orientation test lets triangle t through in the current pass.
+// Whether the orientation test lets triangle t through in the current pass (the filled modes:
+// with _UseMultyRefract = 2 the front pass takes back faces too).
 bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points);
+// The same for the outline modes 0 and 1, which never take back faces in the front pass.
+bool PassesOutlineOrientation(const __Triangle3ds& t, const __Point3ds* points);
 
 // Depth of pixel (px, py) on the triangle's plane; rowTerm is zy * py + z0.
 inline float PlaneDepth(const TriangleSetup& s, float px, float rowTerm) {
