@@ -83,8 +83,13 @@ struct TriangleSetup {
 };
 
 // Builds the set-up of triangle t (vertex indices into points, origin cx, cy). Returns false for a
-// triangle that is not drawn: bad indices, non-finite or huge coordinates, degenerate shape.
+// triangle that is not drawn: bad indices, non-finite coordinates, degenerate shape, or (reaching
+// far beyond the image) nothing near the clip rectangle Zwidth x Zheight.
 bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int cy, TriangleSetup& out);
+
+// The set-up of a triangle with a vertex beyond the fixed-point range (raster_setup_far.cpp); v are
+// its vertices with the origin added.
+bool SetupFarTriangle(const SetupVertex v[3], TriangleSetup& out);
 
 // Orientation of triangle t in its given vertex order: N.z of (V2 - V1) x (V0 - V1).
 bool FacesViewer(const __Triangle3ds& t, const __Point3ds* points, float& normalZ);

@@ -9,6 +9,7 @@
 #include <limits>
 #include <vector>
 
+#include "platform/platform.h"
 #include "scene_fixture.h"
 
 namespace {
@@ -124,6 +125,112 @@ TEST_F(HostileInput, TinyShininessKeepsTheHighlight) {
             const double expected = 255.0 * std::pow(0.9, shininess * 100.0);
             EXPECT_NEAR(target.At(4, 4, 0), expected, 1.5) << "shininess " << shininess;
         }
+    }
+}
+
+// ---- Triangles and patches far larger than the image ---------------------------------------------
+
+// Pixels of a width x height image whose coverage is full.
+int Covered(const Image& image) {
+    int count = 0;
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) count += image.At(x, y, 3) == 255 ? 1 : 0;
+    }
+    return count;
+}
+
+// A flat equilateral triangle around the image centre with circumradius r, facing the viewer.
+Scene Equilateral(float r, float z = 0) {
+    Scene scene;
+    const float c = 0.8660254f * r;
+    scene.Add(0, -r, z, c, r / 2, z, -c, r / 2, z);
+    return scene;
+}
+
+TEST_F(HostileInput, CurvedModesCoverEveryPixelOfPatchesLargerThanTheImage) {
+    for (float radius : {150.0f, 600.0f, 5000.0f}) {
+        for (BYTE quality : {0, 1}) {
+            fixture::ResetLibrary();
+            __SetDrawMode(9);
+            __SetQuality(quality);
+            __SetNewRenderOnePixel(fixture::SolidShade);
+            Image bg(200, 200, false, 0, 0, 0, 0), target = bg;
+            Scene scene = Equilateral(radius);
+            fixture::Raster(target, bg, scene, 100, 100);
+            const int inside = radius == 150.0f ? 0 : 40000;  // the small one leaves the corners
+            if (inside > 0) EXPECT_EQ(Covered(target), inside) << "mode 9, radius " << radius;
+            if (inside == 0) EXPECT_GT(Covered(target), 20000) << "mode 9, radius " << radius;
+
+            // Mode 10 puts the background back wherever a flat patch faces the viewer.
+            fixture::ResetLibrary();
+            __SetDrawMode(10);
+            Image canvas(200, 200, false, 9, 9, 9, 9);
+            fixture::Raster(canvas, bg, scene, 100, 100);
+            int restored = 0;
+            for (int y = 0; y < 200; ++y) {
+                for (int x = 0; x < 200; ++x) restored += canvas.At(x, y, 3) == 0 ? 1 : 0;
+            }
+            if (inside > 0) EXPECT_EQ(restored, inside) << "mode 10, radius " << radius;
+        }
+    }
+}
+
+TEST_F(HostileInput, FilledModesClipTrianglesReachingFarBeyondTheImage) {
+    // A triangle over the whole 200 x 200 image with a vertex 3 million pixels away.
+    Scene scene;
+    scene.Add(-300, -300, 5, 3e6f, 0, 5, -300, 300, 5);
+    for (int mode : {3, 6, 8, 9}) {
+        for (BYTE quality : {0, 1}) {
+            fixture::ResetLibrary();
+            __SetDrawMode(static_cast<BYTE>(mode));
+            __SetQuality(quality);
+            __SetNewRenderOnePixel(fixture::SolidShade);
+            Image bg(200, 200, false, 0, 0, 0, 0), target = bg;
+            fixture::Raster(target, bg, scene, 100, 100);
+            EXPECT_EQ(Covered(target), 40000) << "mode " << mode << " quality " << int(quality);
+        }
+    }
+    for (BYTE quality : {0, 1}) {
+        fixture::ResetLibrary();
+        __SetQuality(quality);
+        Image target(200, 200, false, 0, 0, 0, 0);
+        __RasterSolid(target.data(), 200, 200, 800, 0, scene.Count(), scene.triangles.data(), scene.points.data(),
+                      100, 100, 10, 20, 30, 1);
+        EXPECT_EQ(Covered(target), 40000) << "solid, quality " << int(quality);
+    }
+    // Its depths near the image are those of its plane: a nearer triangle drawn before still hides it.
+    fixture::ResetLibrary();
+    __SetNewRenderOnePixel(fixture::SolidShade);
+    float* depth = static_cast<float*>(platform::AllocPages(200 * 200 * sizeof(float)));
+    ASSERT_NE(depth, nullptr);
+    std::memset(depth, 0xFE, 200 * 200 * sizeof(float));
+    __SetZBuff(depth, 200, 200);
+    Image bg(200, 200, false, 0, 0, 0, 0), target = bg;
+    Scene nearer;
+    nearer.Add(-50, -50, 6, 50, 0, 6, -50, 50, 6);
+    fixture::g_solid[0] = 200;
+    fixture::Raster(target, bg, nearer, 100, 100);
+    fixture::g_solid[0] = 50;
+    fixture::Raster(target, bg, scene, 100, 100);
+    fixture::g_solid[0] = 200;
+    EXPECT_EQ(target.At(100, 100, 0), 200);
+    EXPECT_EQ(target.At(10, 10, 0), 50);
+    __SetZBuff(nullptr, 0, 0);
+    platform::FreePages(depth);
+}
+
+TEST_F(HostileInput, CurvedModesDrawPatchesFarAlongTheDepthAxis) {
+    const float z = 3e6f;
+    for (int mode : {2, 9, 10}) {
+        fixture::ResetLibrary();
+        __SetDrawMode(static_cast<BYTE>(mode));
+        __SetNewRenderOnePixel(fixture::SolidShade);
+        Image bg(100, 100, false, 0, 0, 0, 0), target(100, 100, false, 9, 9, 9, 9);
+        Scene scene;
+        scene.Add(-30, -30, z, 30, -30, z, 30, 30, z);
+        fixture::Raster(target, bg, scene, 50, 50);
+        const int y = mode == 2 ? 20 : 30;  // on the edge y = -30 for the wire, inside for 9 and 10
+        EXPECT_NE(target.At(60, y, 3), 9) << "mode " << mode;
     }
 }
 
