@@ -15,9 +15,6 @@
 #include <algorithm>
 
 const char* const kUnsupportedModeText = "dont support this image mode";
-const char* const kBudgetReachedText =
-    "The pattern reached the triangle limit and was cut short. Raise \"Density\" or lower \"Max iterations\" "
-    "or \"Max triangles\" for a complete pattern.";
 
 namespace {
 
@@ -68,9 +65,10 @@ SceneContext ContextFor(RimelaceParams& params, const FilterRecord& record, std:
     return ctx;
 }
 
-void TellBudget(const FilterRecord& record, const SceneOutcome& outcome) {
-    if (outcome.budgetReached && !PreviewMode && !ThumbnailMode)
-        platform::MessageBoxOk(ParentWindow(record), kBudgetReachedText, "Rimelace");
+void TellBudget(const FilterRecord& record, const SceneContext& ctx, const SceneOutcome& outcome) {
+    if (PreviewMode || ThumbnailMode) return;
+    const std::string text = BudgetWarning(outcome, ctx.triangleBudget);
+    if (!text.empty()) platform::MessageBoxOk(ParentWindow(record), text.c_str(), "Rimelace");
 }
 
 // The final render of the whole filter rectangle into a full-size result (gStrips.result).
@@ -107,14 +105,17 @@ bool RenderWhole(PluginGlobals& globals, RimelaceParams& params, FilterRecord& r
         } else if (Contains(filter, m) && !RectIsEmpty(m)) {
             // A partial mask: placed into a whole-size copy, unselected elsewhere.
             maskCopy = static_cast<std::uint8_t*>(platform::AllocPages(std::size_t(w) * std::size_t(h)));
-            if (maskCopy) {
-                for (std::int32_t y = m.top; y < m.bottom; ++y)
-                    for (std::int32_t x = m.left; x < m.right; ++x)
-                        maskCopy[std::size_t(y - filter.top) * std::size_t(w) + std::size_t(x - filter.left)] =
-                            static_cast<const std::uint8_t*>(record.maskData)[HostOffset(m, record.maskRowBytes, x, y, 1)];
-                ctx.mask = maskCopy;
-                ctx.maskRowBytes = w;
+            if (!maskCopy) {  // without it the pattern would silently ignore the selection
+                platform::FreePages(source);
+                platform::FreePages(result);
+                return false;
             }
+            for (std::int32_t y = m.top; y < m.bottom; ++y)
+                for (std::int32_t x = m.left; x < m.right; ++x)
+                    maskCopy[std::size_t(y - filter.top) * std::size_t(w) + std::size_t(x - filter.left)] =
+                        static_cast<const std::uint8_t*>(record.maskData)[HostOffset(m, record.maskRowBytes, x, y, 1)];
+            ctx.mask = maskCopy;
+            ctx.maskRowBytes = w;
         }
     }
     float cx, cy;
@@ -127,7 +128,7 @@ bool RenderWhole(PluginGlobals& globals, RimelaceParams& params, FilterRecord& r
         return false;
     }
     (void)globals;
-    TellBudget(record, outcome);
+    TellBudget(record, ctx, outcome);
     gStrips.result = result;
     gStrips.filter = filter;
     gStrips.wide = wide;

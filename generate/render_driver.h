@@ -31,4 +31,3 @@ bool StripCacheHeld();
 
 // The warnings the driver shows (message box title "Sory" for the image mode).
 extern const char* const kUnsupportedModeText;   // "dont support this image mode"
-extern const char* const kBudgetReachedText;
