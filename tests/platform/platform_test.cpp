@@ -84,7 +84,10 @@ TEST(MessageTest, AWarningShowsTheWarningIcon) {
         std::atomic<int> seen{-1};  // -1: no box found, else whether it showed an icon
         std::thread closer([&seen] {
             for (int tries = 0; tries < 1200; ++tries) {  // up to two minutes under an emulator
-                if (HWND box = FindWindowA("#32770", "Rimelace icon test")) {
+                // The box is looked at once it shows (its controls are set up before that).
+                HWND box = FindWindowA("#32770", "Rimelace icon test");
+                if (box && IsWindowVisible(box)) {
+                    Sleep(200);
                     bool found = false;
                     EnumChildWindows(box, FindShownIcon, reinterpret_cast<LPARAM>(&found));
                     seen = found ? 1 : 0;
