@@ -27,12 +27,17 @@ struct FilterJob {
     bool quiet = false;
     std::string module; // plug-in module, empty for the one beside the program
     std::string exportGeometry; // .svg or .obj file for the grown scene, empty for none
+    // Ask the plug-in for its dialog, as a host does when the user picks the filter from the menu
+    // with an ellipsis: the parameters selector, then start with the values to show and
+    // playInfo "display". The plug-in applies what its dialog returns.
+    bool dialog = false;
 };
 
 // Exit statuses.
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;      // the run or the output failed
 constexpr int kExitBadInput = 2;    // unusable input, options, preset or action file
+constexpr int kExitDialogCancelled = 3; // the plug-in's dialog was cancelled
 constexpr int kExitCancelled = 130; // Ctrl-C
 
 // Runs the job; prints one line saying why on failure ("rimelace: ..."). Returns the exit status.
@@ -42,7 +47,7 @@ int RunFilterJob(const FilterJob& job);
 // prints one line on failure. Returns the exit status; *result holds the filtered image on success.
 int FilterInMemory(const FilterJob& job, const Image& source, Image* result);
 
-// The plug-in module beside this program: <folder of the executable>/liblorvex.so.
+// The plug-in module beside this program: <folder of the executable>/liblorvex.so (Lorvex.8bf).
 std::string DefaultModulePath();
 
 } // namespace rimelace_cli
