@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Renders the help document's pictures (resources/help/rimelacedoc_files/*.jpg) with the filter
 # itself: the built-in sample picture at half size, frosted at a few values of one control each,
-# three pictures to a strip, each shown at an eighth of the sample's size or, for the material
+# three pictures to a strip, each shown at a tenth of the sample's size or, for the material
 # values, as a part at half size.
 # Needs build/linux (bash scripts/build.sh); the next build copies the pictures beside the module.
 set -euo pipefail
@@ -35,8 +35,8 @@ strip() {
     "$cli" apply "$tmp/$name.png" "$out/$name.jpg" --set MaskKind=7 --quiet
 }
 
-whole=4
-part=crop=20,380,200,150
+whole=5
+part=crop=30,410,160,120
 strip effects $whole EffectKind=1,PatternKind=2 default EffectKind=3,PatternKind=2,Scale=150,Width=120
 strip rendermode $whole RenderMode=3 RenderMode=4 RenderMode=5
 strip width $whole Width=20 default Width=120

@@ -28,7 +28,7 @@ AtomicOutput::~AtomicOutput() {
 
 void AtomicOutput::Commit() {
     std::string why;
-    if (!sys::ReplaceFile(temp_, destination_, &why))
+    if (!sys::RenameOver(temp_, destination_, &why))
         throw OutputFileError("cannot write '" + destination_ + "': " + why);
     committed_ = true;
     RemovePendingTempFile(pendingSlot_);

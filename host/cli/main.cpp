@@ -7,6 +7,8 @@
 int main(int argc, char** argv) {
     CLI::App app{"rimelace: frost patterns over image files, through the plug-in module"};
     app.require_subcommand(1);
+    // Paths such as /tmp/a.png are arguments on every system, not Windows-style "/option"s.
+    app.allow_windows_style_options(false);
     rimelace_cli::AddApplyCommand(app);
     rimelace_cli::AddDemoCommand(app);
     rimelace_cli::AddGalleryCommand(app);

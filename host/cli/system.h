@@ -32,7 +32,7 @@ std::string ProgramFolder();
 // an empty string with *error set. The file gets the permissions a new file normally gets.
 std::string CreateUniqueFile(const std::string& prefix, std::string* error);
 // Puts `from` in the place of `to`, replacing `to` if it exists. False with *error on failure.
-bool ReplaceFile(const std::string& from, const std::string& to, std::string* error);
+bool RenameOver(const std::string& from, const std::string& to, std::string* error);
 
 // True when the stream writes to a terminal (a console window on Windows).
 bool IsTerminal(std::FILE* stream);

@@ -72,7 +72,7 @@ std::string CreateUniqueFile(const std::string& prefix, std::string* error) {
     return name.data();
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to, std::string* error) {
+bool RenameOver(const std::string& from, const std::string& to, std::string* error) {
     if (std::rename(from.c_str(), to.c_str()) == 0) return true;
     *error = std::strerror(errno);
     return false;

@@ -106,7 +106,7 @@ std::string CreateUniqueFile(const std::string& prefix, std::string* error) {
     return "";
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to, std::string* error) {
+bool RenameOver(const std::string& from, const std::string& to, std::string* error) {
     if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
     *error = LastErrorText();
     return false;

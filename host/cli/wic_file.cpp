@@ -7,8 +7,10 @@
 
 #include <wincodec.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "host/cli/image_file_p.h"
@@ -138,27 +140,34 @@ Image Decode(FileFormat format, const std::string& path) {
     return DecodeFrame(factory, decoder.get(), format, PngIsGray(head, sizeof head), path);
 }
 
-// JPEG quality as the Linux build writes it; TIFF compressed with deflate, as there too.
+// The options the Linux build writes with: JPEG at quality 92 without chroma subsampling, TIFF
+// compressed with deflate. A writer without an option keeps its default.
 void SetEncoderOptions(IPropertyBag2* options, FileFormat format) {
     if (!options || format == FileFormat::PNG) return;
-    PROPBAG2 option{};
-    VARIANT value;
-    VariantInit(&value);
+    auto set = [options](const wchar_t* name, VARTYPE type, float real, BYTE byte) {
+        PROPBAG2 option{};
+        option.pstrName = const_cast<LPOLESTR>(name);
+        VARIANT value;
+        VariantInit(&value);
+        value.vt = type;
+        if (type == VT_R4)
+            value.fltVal = real;
+        else
+            value.bVal = byte;
+        options->Write(1, &option, &value);
+    };
     if (format == FileFormat::JPEG) {
-        option.pstrName = const_cast<LPOLESTR>(L"ImageQuality");
-        value.vt = VT_R4;
-        value.fltVal = 0.92f;
+        set(L"ImageQuality", VT_R4, 0.92f, 0);
+        set(L"JpegYCrCbSubsampling", VT_UI1, 0, WICJpegYCrCbSubsampling444);
     } else {
-        option.pstrName = const_cast<LPOLESTR>(L"TiffCompressionMethod");
-        value.vt = VT_UI1;
-        value.bVal = WICTiffCompressionZIP;
+        set(L"TiffCompressionMethod", VT_UI1, 0, WICTiffCompressionZIP);
     }
-    options->Write(1, &option, &value); // a writer without the option keeps its default
 }
 
-// Writes `image` to `stream` through the encoder of `format`. Returns "" or why not.
-std::string Encode(IWICImagingFactory* factory, IStream* stream, FileFormat format, const Image& image,
-                   bool probeOnly) {
+// Writes `image` to `stream` through the encoder of `format`, 16-bit samples byte-swapped when
+// `swap16`. Returns "" or why not. With `probeOnly` it stops once the encoder took the format.
+std::string EncodeAs(IWICImagingFactory* factory, IStream* stream, FileFormat format, const Image& image,
+                     bool probeOnly, bool swap16) {
     const PixelLayout* layout = LayoutForImage(image);
     if (!layout) return "cannot hold " + ModeText(image) + " images";
     Com<IWICBitmapEncoder> encoder;
@@ -177,7 +186,10 @@ std::string Encode(IWICImagingFactory* factory, IStream* stream, FileFormat form
     if (!IsEqualGUID(asked, layout->wic)) return "cannot hold " + ModeText(image) + " images";
     if (probeOnly) return "";
 
-    const std::vector<std::uint8_t> pixels = ToPixels(*layout, image);
+    std::vector<std::uint8_t> pixels = ToPixels(*layout, image);
+    if (swap16 && layout->depth == 16)
+        for (std::size_t i = 0; i + 1 < pixels.size(); i += 2)
+            std::swap(pixels[i], pixels[i + 1]);
     const std::size_t stride = pixels.size() / std::size_t(image.height);
     hr = frame->WritePixels(UINT(image.height), UINT(stride), UINT(pixels.size()),
                             const_cast<BYTE*>(pixels.data()));
@@ -185,6 +197,43 @@ std::string Encode(IWICImagingFactory* factory, IStream* stream, FileFormat form
     if (SUCCEEDED(hr)) hr = encoder->Commit();
     if (FAILED(hr)) return "write error (" + HexCode(hr) + ")";
     return "";
+}
+
+// Whether the writer of `format` stores 16-bit samples in the other byte order than the readers
+// deliver them (Wine's PNG writer does): found out once per format by writing a one-pixel picture
+// into memory and reading it back.
+bool WriterSwaps16(IWICImagingFactory* factory, FileFormat format) {
+    static int known[3] = {-1, -1, -1};
+    int& swaps = known[int(format)];
+    if (swaps >= 0) return swaps == 1;
+    swaps = 0;
+    Image probe;
+    probe.width = probe.height = 1;
+    probe.color = ColorModel::RGB;
+    probe.depth = 16;
+    probe.samples = {0x0102, 0x0304, 0x0506};
+    Com<IStream> stream;
+    Com<IWICBitmapDecoder> decoder;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.out())) ||
+        !EncodeAs(factory, stream.get(), format, probe, false, false).empty())
+        return false;
+    const LARGE_INTEGER start{};
+    if (FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr)) ||
+        FAILED(factory->CreateDecoder(Container(format), nullptr, decoder.out())) ||
+        FAILED(decoder->Initialize(stream.get(), WICDecodeMetadataCacheOnDemand)))
+        return false;
+    try {
+        const Image back = DecodeFrame(factory, decoder.get(), format, false, "a test picture");
+        swaps = back.samples.size() >= 3 && back.samples[0] == 0x0201 && back.samples[2] == 0x0605;
+    } catch (const ImageFileError&) {
+    }
+    return swaps == 1;
+}
+
+std::string Encode(IWICImagingFactory* factory, IStream* stream, FileFormat format, const Image& image,
+                   bool probeOnly) {
+    const bool swap16 = !probeOnly && image.depth == 16 && WriterSwaps16(factory, format);
+    return EncodeAs(factory, stream, format, image, probeOnly, swap16);
 }
 
 void EncodeFile(FileFormat format, const std::string& path, const Image& image) {

@@ -95,13 +95,29 @@ TEST_F(CliWindows, ApplyGivesTheLinuxBuildsPicturesAtEightAndSixteenBits) {
     EXPECT_EQ(written.depth, 16);
     EXPECT_TRUE(written.alpha);
 
-    // JPEG: the two builds' encoders differ, so the files differ a little; both read alike.
-    ASSERT_EQ(Windows({"apply", rgb8, folder.File("w.jpg"), "--quiet"}).status, 0);
-    ASSERT_EQ(RunCli({"apply", rgb8, folder.File("l.jpg"), "--quiet", "--module", kLinuxModule}).status, 0);
-    const int difference = MaxDifference(ReadImage(folder.File("l.jpg")), ReadImage(folder.File("w.jpg")));
-    EXPECT_GE(difference, 0);
-    EXPECT_LE(difference, 16);
-    ExpectSameApply(folder.File("l.jpg"), folder.File("l4.png"), folder.File("w4.png"), {});
+    // JPEG: each build writes with its own encoder; both stay close to the picture ("By
+    // selection" without a selection passes it through). A JPEG input decodes alike on both, but
+    // for a rare sample one level apart (the two decoders round a few extreme values differently).
+    const std::string smooth = folder.File("smooth.png");
+    const Image picture = testing::SmoothImage(160, 120, ColorModel::RGB);
+    WriteImage(smooth, picture);
+    ASSERT_EQ(Windows({"apply", smooth, folder.File("w.jpg"), "--quiet", "--set", "MaskKind=7"}).status, 0);
+    ASSERT_EQ(RunCli({"apply", smooth, folder.File("l.jpg"), "--quiet", "--set", "MaskKind=7", "--module",
+                      kLinuxModule})
+                  .status,
+              0);
+    for (const char* name : {"w.jpg", "l.jpg"}) {
+        const int difference = MaxDifference(ReadImage(folder.File(name)), picture);
+        EXPECT_GE(difference, 0) << name;
+        EXPECT_LE(difference, 12) << name;
+    }
+    const std::string noisy = folder.File("noisy.jpg");
+    WriteImage(noisy, NoiseImage(120, 90, ColorModel::RGB, false, 8, 5));
+    ASSERT_EQ(RunCli({"apply", noisy, folder.File("l4.png"), "--quiet", "--module", kLinuxModule}).status, 0);
+    ASSERT_EQ(Windows({"apply", noisy, folder.File("w4.png"), "--quiet"}).status, 0);
+    const int decoded = MaxDifference(ReadImage(folder.File("l4.png")), ReadImage(folder.File("w4.png")));
+    EXPECT_GE(decoded, 0);
+    EXPECT_LE(decoded, 1);
 }
 
 TEST_F(CliWindows, DemoGivesTheLinuxBuildsPicture) {
@@ -112,7 +128,7 @@ TEST_F(CliWindows, DemoGivesTheLinuxBuildsPicture) {
 }
 
 TEST_F(CliWindows, PresetsParamsAndInfoSayTheSame) {
-    const std::vector<std::string> values = {"--effect", "Floral 1", "--set", "Width=80", "--set",
+    const std::vector<std::string> values = {"--set", "EffectKind=1", "--set", "Width=80", "--set",
                                              "Diffuse=0x336699"};
     std::vector<std::string> linuxArgs = {"preset", "write", folder.File("linux.ipt")};
     std::vector<std::string> windowsArgs = {"preset", "write", folder.File("windows.ipt")};
@@ -196,8 +212,13 @@ TEST_F(CliWindows, FormatsAndDepthsTheWindowsBuildReadsAndWrites) {
         WriteImage(in, image);
         const CliResult r = Windows({"apply", in, out, "--quiet", "--module", probe});
         if (c.written) {
+            // 16-bit samples pass through the host's scale (0..32768) and may move by one level.
             EXPECT_EQ(r.status, 0) << name << " " << Show(r);
-            if (r.status == 0) EXPECT_EQ(MaxDifference(ReadImage(out), image), 0) << name << " ." << c.out;
+            if (r.status == 0) {
+                const int difference = MaxDifference(ReadImage(out), image);
+                EXPECT_GE(difference, 0) << name << " ." << c.out << ": another mode or size";
+                EXPECT_LE(difference, c.depth == 16 ? 1 : 0) << name << " ." << c.out;
+            }
         } else {
             EXPECT_EQ(r.status, 2) << name << " " << Show(r);
             EXPECT_NE(r.err.find("cannot hold"), std::string::npos) << name << " " << r.err;
