@@ -227,6 +227,19 @@ TEST_F(CliWindows, FormatsAndDepthsTheWindowsBuildReadsAndWrites) {
     }
 }
 
+// Wine turns SIGINT into the console's Ctrl-C event, as a person pressing Ctrl-C would send.
+TEST_F(CliWindows, CtrlCInTheConsoleCancelsTheRunAndLeavesNoFile) {
+    const std::string in = folder.File("big.png"), out = folder.File("out.png");
+    WriteImage(in, testing::SmoothImage(1600, 1200, ColorModel::RGB));
+    const CliResult r = RunProgram({"/bin/bash", RIMELACE_WINE_RUN, WindowsBuild() + "/rimelace.exe", "apply", in,
+                                    out, "--quiet", "--set", "Width=8", "--set", "MinInterval=1"},
+                                   "", 6000);
+    if (!r.interrupted) GTEST_SKIP() << "the run ended before the signal";
+    EXPECT_EQ(r.status, 130) << Show(r);
+    EXPECT_EQ(Unix(r.err), "rimelace: cancelled (Ctrl-C); nothing was written\n");
+    EXPECT_EQ(CountFiles(folder.Path()), 1);
+}
+
 TEST_F(CliWindows, DialogCancelledInThePlugInWritesNothing) {
     const std::string probe = WindowsBuild() + "/dialog_probe.8bf";
     const std::string in = folder.File("in.png"), out = folder.File("out.png");
