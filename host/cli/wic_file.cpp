@@ -169,7 +169,7 @@ void SetEncoderOptions(IPropertyBag2* options, FileFormat format) {
 std::string EncodeAs(IWICImagingFactory* factory, IStream* stream, FileFormat format, const Image& image,
                      bool probeOnly, bool swap16) {
     const PixelLayout* layout = LayoutForImage(image);
-    if (!layout) return "cannot hold " + ModeText(image) + " images";
+    if (!layout) return "cannot hold " + ModeText(image);
     Com<IWICBitmapEncoder> encoder;
     Com<IWICBitmapFrameEncode> frame;
     Com<IPropertyBag2> options;
@@ -183,7 +183,7 @@ std::string EncodeAs(IWICImagingFactory* factory, IStream* stream, FileFormat fo
     if (SUCCEEDED(hr)) hr = frame->SetSize(UINT(image.width), UINT(image.height));
     if (SUCCEEDED(hr)) hr = frame->SetPixelFormat(&asked);
     if (FAILED(hr)) return "the writer refused the image (" + HexCode(hr) + ")";
-    if (!IsEqualGUID(asked, layout->wic)) return "cannot hold " + ModeText(image) + " images";
+    if (!IsEqualGUID(asked, layout->wic)) return "cannot hold " + ModeText(image);
     if (probeOnly) return "";
 
     std::vector<std::uint8_t> pixels = ToPixels(*layout, image);

@@ -66,7 +66,7 @@ std::vector<std::uint8_t> ToPixels(const PixelLayout& layout, const Image& image
 // Turns an RGB(A) image whose three colour channels are equal into gray(+alpha), keeping the first.
 void KeepFirstChannelAsGray(Image& image);
 
-// "8-bit gray with transparency" and the like.
+// "8-bit gray images with transparency" and the like.
 std::string ModeText(const Image& image);
 
 } // namespace rimelace_cli

@@ -137,7 +137,7 @@ void KeepFirstChannelAsGray(Image& image) {
 
 std::string ModeText(const Image& image) {
     const char* color = image.color == CM::Gray ? "gray" : image.color == CM::RGB ? "RGB" : "CMYK";
-    return std::to_string(image.depth) + "-bit " + color + (image.alpha ? " with transparency" : "");
+    return std::to_string(image.depth) + "-bit " + color + " images" + (image.alpha ? " with transparency" : "");
 }
 
 } // namespace rimelace_cli

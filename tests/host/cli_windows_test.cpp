@@ -143,6 +143,10 @@ TEST_F(CliWindows, PresetsParamsAndInfoSayTheSame) {
     ASSERT_EQ(show.status, 0) << Show(show);
     EXPECT_EQ(Unix(show.out), RunCli({"preset", "show", folder.File("linux.ipt")}).out);
 
+    const CliResult help = Windows({"preset", "write", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(Unix(help.out), RunCli({"preset", "write", "--help"}).out);
+
     const CliResult params = Windows({"params"});
     ASSERT_EQ(params.status, 0) << Show(params);
     EXPECT_EQ(Unix(params.out), RunCli({"params"}).out);
@@ -163,9 +167,7 @@ TEST_F(CliWindows, BadInputGivesTheLinuxBuildsMessagesAndStatus) {
         {"apply", in, folder.File("o.bmp")},
         {"apply", in, in},
         {"apply", in, folder.File("o.png"), "--set", "Bogus=1"},
-        {"apply", in, folder.File("o.png"), "--set", "Width=lots"},
         {"apply", in, folder.File("no/such/folder/o.png")},
-        {"preset", "show", text},
     };
     for (const auto& args : cases) {
         std::vector<std::string> linuxArgs = args;
@@ -195,14 +197,11 @@ TEST_F(CliWindows, FormatsAndDepthsTheWindowsBuildReadsAndWrites) {
     };
     const ColorModel gray = ColorModel::Gray, rgb = ColorModel::RGB, cmyk = ColorModel::CMYK;
     const Case cases[] = {
-        {"png", "png", gray, false, 8, true},   {"png", "png", gray, false, 16, true},
-        {"png", "png", rgb, false, 8, true},    {"png", "png", rgb, false, 16, true},
-        {"png", "png", rgb, true, 8, true},     {"png", "png", rgb, true, 16, true},
-        {"png", "png", gray, true, 8, false},   {"tif", "tif", gray, false, 8, true},
-        {"tif", "tif", rgb, false, 8, true},    {"tif", "tif", rgb, false, 16, true},
-        {"tif", "tif", rgb, true, 8, true},     {"tif", "tif", rgb, true, 16, true},
-        {"tif", "png", gray, false, 16, true},  {"tif", "tif", gray, false, 16, false},
-        {"tif", "tif", cmyk, false, 8, false},
+        {"png", "png", gray, false, 16, true}, {"png", "png", rgb, false, 8, true},
+        {"png", "png", rgb, true, 16, true},   {"png", "png", gray, true, 8, false},
+        {"tif", "tif", gray, false, 8, true},  {"tif", "tif", rgb, false, 16, true},
+        {"tif", "tif", rgb, true, 8, true},    {"tif", "png", gray, false, 16, true},
+        {"tif", "tif", gray, false, 16, false}, {"tif", "tif", cmyk, false, 8, false},
     };
     for (const Case& c : cases) {
         const Image image = NoiseImage(23, 17, c.color, c.alpha, c.depth, 9);
