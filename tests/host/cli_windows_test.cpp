@@ -33,11 +33,16 @@ std::string WindowsBuild() {
     return build ? build : "";
 }
 
-// The Windows program with these arguments, through the project's Wine wrapper.
+// The Windows program with these arguments, through the project's Wine wrapper. Wine itself
+// now and then fails to start when two programs start it at once; rimelace never ends in failure
+// without a line saying why, so a silent failure is Wine's and the run is tried again.
 CliResult Windows(const std::vector<std::string>& args) {
     std::vector<std::string> command = {"/bin/bash", RIMELACE_WINE_RUN, WindowsBuild() + "/rimelace.exe"};
     command.insert(command.end(), args.begin(), args.end());
-    return RunProgram(command);
+    CliResult result = RunProgram(command);
+    for (int retry = 0; retry < 2 && result.status != 0 && result.out.empty() && result.err.empty(); ++retry)
+        result = RunProgram(command);
+    return result;
 }
 
 std::string Unix(std::string text) {
