@@ -12,6 +12,7 @@
 #include "generate/triangle_list.h"
 
 #include <cstdint>
+#include <vector>
 
 struct RimelaceParams;
 
@@ -29,6 +30,18 @@ struct SceneContext {
     void (*progress)(std::int32_t done, std::int32_t total) = nullptr;
     // The most triangles a build may grow; the growth stops there and the scene is cut.
     std::int32_t triangleBudget = kDefaultTriangleBudget;
+    // When set, a rebuild also hands out its base path here, placed as the triangles are.
+    struct SceneGeometry* geometry = nullptr;
+};
+
+// The base path a build walked, as line segments in stored scene coordinates (scaled and moved
+// like the triangles; origin at the working area's (w/2, h/2)). The triangles stay in the record's
+// cache (SceneTriangles, ScenePoints).
+struct SceneGeometry {
+    struct Line {
+        float x0, y0, x1, y1;
+    };
+    std::vector<Line> pathLines;
 };
 
 // What became of a build.
@@ -41,7 +54,8 @@ struct SceneOutcome {
 
 // Builds (or reuses) the scene and renders it. output and input: four samples per pixel
 // (coverage, red, green, blue), 8- or 16-bit as ctx.depth16 says, rows of rowBytes bytes, w x h
-// pixels; input is borrowed and left as it was. (centreX, centreY): the effect centre in
+// pixels; input is borrowed and left as it was. A null output grows (or reuses) the scene
+// without rendering it. (centreX, centreY): the effect centre in
 // working-area pixels from the top-left corner. panX, panY are passed through and not read.
 SceneOutcome BuildScene(const SceneContext& ctx, std::uint8_t* output, std::uint8_t* input, float centreX,
                         float centreY, float panX, float panY, std::int32_t rowBytes, bool showProgress);
