@@ -381,14 +381,14 @@ bool RunDialog(gint32 drawable, RimelaceParams& values) {
     gtk_notebook_append_page(GTK_NOTEBOOK(notebook), Page(d, DialogPage::Geometry), gtk_label_new("Geometry"));
     gtk_notebook_append_page(GTK_NOTEBOOK(notebook), Page(d, DialogPage::Material), gtk_label_new("Material"));
     gtk_box_pack_start(GTK_BOX(side), notebook, TRUE, TRUE, 0);
-    if (const char* page = std::getenv("RIMELACE_GIMP_PAGE")) // screenshots of the second page
-        gtk_notebook_set_current_page(GTK_NOTEBOOK(notebook), std::atoi(page));
 
     g_signal_connect(d.window, "response", G_CALLBACK(OnResponse), &d);
     g_signal_connect(preview, "invalidated", G_CALLBACK(OnInvalidated), &d);
     g_signal_connect(preview, "notify::update", G_CALLBACK(OnPreviewUpdate), &d);
     Refresh(d);
     gtk_widget_show_all(d.window);
+    if (const char* page = std::getenv("RIMELACE_GIMP_PAGE")) // screenshots of the second page
+        gtk_notebook_set_current_page(GTK_NOTEBOOK(notebook), std::atoi(page));
 
     gint response;
     do {

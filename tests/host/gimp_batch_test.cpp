@@ -221,13 +221,14 @@ TEST_F(GimpBatch, WithASelectionTheResultEqualsTheCommandLineWithThatSelection) 
         ASSERT_FALSE(cli.empty()) << c.mask;
         ASSERT_TRUE(FileExists(f + c.gimp)) << log_;
         const Image gimp = ReadImage(f + c.gimp);
-        EXPECT_EQ(MaxDifference(gimp, ReadImage(cli)), 0) << c.mask;
-        // Outside the selection the picture is as it was.
+        // The command line's result inside the (hard-edged) selection, the photograph outside: what
+        // a host that masks the output by the selection shows, once.
         const Image mask = ReadImage(f + c.mask);
-        int changedOutside = 0;
-        for (std::size_t i = 0; i < gimp.samples.size(); ++i)
-            if (mask.samples[i] == 0 && gimp.samples[i] != photo_.samples[i]) ++changedOutside;
-        EXPECT_EQ(changedOutside, 0) << c.mask;
+        Image expected = ReadImage(cli);
+        ASSERT_EQ(expected.samples.size(), photo_.samples.size());
+        for (std::size_t i = 0; i < expected.samples.size(); ++i)
+            if (mask.samples[i] == 0) expected.samples[i] = photo_.samples[i];
+        EXPECT_EQ(MaxDifference(gimp, expected), 0) << c.mask;
         EXPECT_GT(MaxDifference(gimp, photo_), 0) << c.mask;
     }
 }
