@@ -129,9 +129,10 @@ void OnPreviewUpdate(GObject* preview, GParamSpec*, Dialog* d) {
     if (!d->loading) d->values->AutoUpdate = gimp_preview_get_update(GIMP_PREVIEW(preview)) ? 1 : 0;
 }
 
-// A right click in the preview puts the pattern's centre there.
+// A double click in the preview puts the pattern's centre there (a single click pans the preview,
+// a right click opens its menu).
 gboolean OnPreviewClick(GtkWidget*, GdkEventButton* event, Dialog* d) {
-    if (event->type != GDK_BUTTON_PRESS || event->button != 3) return FALSE;
+    if (event->type != GDK_2BUTTON_PRESS || event->button != 1) return FALSE;
     int x = 0, y = 0;
     d->renderer->DrawablePoint(int(event->x), int(event->y), &x, &y);
     float cx = 0, cy = 0;
@@ -372,7 +373,7 @@ bool RunDialog(gint32 drawable, RimelaceParams& values) {
     GtkWidget* area = gimp_preview_get_area(d.preview);
     gtk_widget_add_events(area, GDK_BUTTON_PRESS_MASK);
     g_signal_connect(area, "button-press-event", G_CALLBACK(OnPreviewClick), &d);
-    gimp_help_set_help_data(area, "Right-click to put the pattern's centre there", nullptr);
+    gimp_help_set_help_data(area, "Double-click to put the pattern's centre there", nullptr);
 
     GtkWidget* side = gtk_vbox_new(FALSE, 8);
     gtk_box_pack_start(GTK_BOX(hbox), side, FALSE, FALSE, 0);
