@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -153,6 +155,14 @@ class GimpBatch : public ::testing::Test {
             Case(photo, Filter(a1) + Save(f + "gimp-plain.png")),
             Case(photo, SelectMask(f + "rect.png") + Filter(a1) + Save(f + "gimp-rect.png")),
             Case(photo, SelectMask(f + "ellipse.png") + Filter(a2) + Save(f + "gimp-ellipse.png")),
+            // A feathered selection, saved as a picture too (GIMP's selection copied into a new image).
+            Case(photo, "(gimp-context-set-feather TRUE) (gimp-context-set-feather-radius 40 40)"
+                        " (gimp-image-select-ellipse img CHANNEL-OP-REPLACE 90 50 260 190)" +
+                            Filter(a1) + Save(f + "gimp-feathered.png") +
+                            " (gimp-edit-copy (car (gimp-image-get-selection img)))"
+                            " (let ((s (car (gimp-edit-paste-as-new-image))))"
+                            " (gimp-file-save RUN-NONINTERACTIVE s (car (gimp-image-get-active-drawable s)) \"" +
+                            f + "feather-mask.png\" \"" + f + "feather-mask.png\"))"),
             Case(photo, "(gimp-image-convert-grayscale img)" + Filter(a0)),
             Case(photo, "(gimp-image-convert-indexed img CONVERT-DITHER-NONE CONVERT-PALETTE-GENERATE 16 FALSE FALSE \"\")" +
                             Filter(a0)),
@@ -231,6 +241,45 @@ TEST_F(GimpBatch, WithASelectionTheResultEqualsTheCommandLineWithThatSelection) 
         EXPECT_EQ(MaxDifference(gimp, expected), 0) << c.mask;
         EXPECT_GT(MaxDifference(gimp, photo_), 0) << c.mask;
     }
+}
+
+// GIMP merges the result through the selection; the stand-in host must not blend by it as well.
+// GIMP mixes in linear light: with a feathered edge of strength m, one merge gives
+// lin(photo) + (lin(filtered) - lin(photo)) * m; a second blend would make that m squared.
+TEST_F(GimpBatch, AFeatheredSelectionIsAppliedOnce) {
+    ASSERT_EQ(gimpStatus_, 0) << log_;
+    const std::string f = folder_->Path() + "/";
+    ASSERT_TRUE(FileExists(f + "gimp-feathered.png") && FileExists(f + "feather-mask.png")) << log_;
+    const Image gimp = ReadImage(f + "gimp-feathered.png");
+    const Image plain = ReadImage(f + "gimp-plain.png"); // the same values without a selection
+    const Image mask = ReadImage(f + "feather-mask.png");
+    ASSERT_EQ(mask.width, photo_.width);
+    ASSERT_EQ(mask.height, photo_.height);
+    const int maskChannels = mask.Channels();
+    auto lin = [](double v) {
+        v /= 255;
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    auto gam = [](double v) { return 255 * (v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1 / 2.4) - 0.055); };
+    double worstOnce = 0;
+    int feathered = 0, farFromTwice = 0;
+    for (std::size_t p = 0; p < std::size_t(photo_.width) * photo_.height; ++p) {
+        const double m = mask.samples[p * maskChannels] / 255.0;
+        for (int c = 0; c < 3; ++c) {
+            const double in = photo_.samples[p * 3 + c], out = plain.samples[p * 3 + c];
+            const double got = gimp.samples[p * 3 + c];
+            const double once = gam(lin(in) + (lin(out) - lin(in)) * m);
+            const double twice = gam(lin(in) + (lin(out) - lin(in)) * m * m);
+            worstOnce = std::max(worstOnce, std::abs(got - once));
+            if (m > 0.2 && m < 0.8 && std::abs(out - in) > 40) {
+                ++feathered;
+                if (std::abs(got - twice) > std::abs(got - once) + 2) ++farFromTwice;
+            }
+        }
+    }
+    EXPECT_LE(worstOnce, 2.0);
+    ASSERT_GT(feathered, 1000); // the feather crosses the pattern
+    EXPECT_GT(farFromTwice, feathered * 9 / 10);
 }
 
 TEST_F(GimpBatch, ACancelledRenderLeavesTheImageAsItWas) {
