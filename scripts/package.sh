@@ -19,6 +19,8 @@ for p in $packages; do
         *) echo "package.sh: unknown package '$p'" >&2; exit 2 ;;
     esac
 done
+# The zips' install note names the menu from the module's own resources, read by build/linux/rimelace.
+case " $targets " in *" linux "*) ;; *) [ -x build/linux/rimelace ] || targets="linux $targets" ;; esac
 RIMELACE_TARGETS="$targets" bash scripts/build.sh
 
 version=$(sed -n 's/^project(Rimelace VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -42,6 +44,8 @@ for p in $packages; do
     [ -n "$help" ] && cp "$help" "$dir/"
     for preset in "${presets[@]}"; do cp "$preset" "$dir/RimelaceSaves/"; done
     bits=$([ "$p" = win32 ] && echo 32 || echo 64)
+    menu=$(build/linux/rimelace info "build/$p/Lorvex.8bf" | sed -n 's/^  category  //p')
+    title=$(build/linux/rimelace info "build/$p/Lorvex.8bf" | sed -n 's/^  name      //p')
     {
         echo "Rimelace $version for $bits-bit Windows hosts of the Photoshop filter plug-in interface"
         echo
@@ -56,7 +60,7 @@ for p in $packages; do
         echo "                  not load when Trivane.dll is only there."
         echo
         echo "The $bits-bit files work in $bits-bit hosts only."
-        echo "Then start the host: the filter is in the Filter menu under Decor, \"Rimelace...\"."
+        echo "Then start the host: the filter is in the Filter menu under \"$menu\", \"$title\"."
     } | sed 's/$/\r/' >"$dir/INSTALL.txt"
     zip="$out/Rimelace-$version-$p.zip"
     rm -f "$zip"
