@@ -20,6 +20,8 @@ std::string FolderOf(const std::string& path);
 std::string NameOf(const std::string& path);
 
 bool IsFolder(const std::string& path);
+// True for an existing file that is not a folder.
+bool IsFile(const std::string& path);
 // Empty when a new file can be created in `folder`, else why not ("does not exist", ...).
 std::string FolderProblem(const std::string& folder);
 // True when both paths name one existing file (links and other spellings included).

@@ -34,6 +34,11 @@ bool IsFolder(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool IsFile(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
 std::string FolderProblem(const std::string& folder) {
     if (!IsFolder(folder)) return "does not exist";
     if (access(folder.c_str(), W_OK | X_OK) != 0) return "is not writable";

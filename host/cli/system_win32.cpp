@@ -59,6 +59,11 @@ bool IsFolder(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool IsFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 std::string FolderProblem(const std::string& folder) {
     // Access rights are settled by creating the file itself, which reports a refusal by name.
     return IsFolder(folder) ? "" : "does not exist";
