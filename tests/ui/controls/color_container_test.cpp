@@ -46,7 +46,7 @@ TEST_F(ColorContainerTest, WithoutCancelRestoreACancelSendsNothing) {
     WhenWindowAppears("Color", [&](HWND chooser) { Click(GetDlgItem(chooser, IDCANCEL), 5, 5, chooser); });
     Click(swatch.window, 5, 5, dialog.window);
     ASSERT_TRUE(Fired());
-    EXPECT_EQ(dialog.notifications.size(), 0u);
+    EXPECT_EQ(dialog.NotificationsFrom(kDiffuseItem), 0);
     EXPECT_EQ(swatch.color, RGB(200, 120, 40));
 }
 

@@ -124,12 +124,12 @@ struct DialWalk {
 TEST(RotorMath, TwoClockwiseTurnsFromTheTopEndNearSevenHundredTwenty) {
     DialWalk walk;
     float total = walk.Step(0, -40);
-    for (int step = 1; step <= 48; ++step) {  // 7.5 degrees a step
+    for (int step = 1; step <= 96; ++step) {  // 7.5 degrees a step
         const double t = step * 7.5 * kRotorPi / 180.0;
         total = walk.Step(int(std::lround(std::sin(t) * 40)), int(std::lround(-std::cos(t) * 40)));
     }
     EXPECT_NEAR(total, 720.0f, 1.0f);
-    for (int step = 47; step >= -4; --step) {  // back, past the top
+    for (int step = 95; step >= -4; --step) {  // back, past the top
         const double t = step * 7.5 * kRotorPi / 180.0;
         total = walk.Step(int(std::lround(std::sin(t) * 40)), int(std::lround(-std::cos(t) * 40)));
     }
@@ -155,17 +155,20 @@ TEST(RotorMath, DialPointerStartsAtTheTopAndTurnsClockwise) {
     EXPECT_EQ(bottom.y, 89);
 }
 
-// The brightest pixel of a sphere of radius 30 under a light.
+// The middle of the brightest pixels of a sphere of radius 30 under a light (the highlight is
+// a plateau of full intensity).
 RotorPoint Highlight(float angle, float elevation) {
     const SphereLight light = SphereLightFrom(angle, elevation);
-    RotorPoint best{0, 0};
-    int bestShade = -1;
+    int brightest = -1;
+    long sumX = 0, sumY = 0, count = 0;
     for (int y = -30; y <= 30; ++y)
         for (int x = -30; x <= 30; ++x) {
             const SpherePixel p = ShadeSpherePixel(x, y, 30, light);
-            if (p.blend > 0 && p.intensity > bestShade) bestShade = p.intensity, best = {x, y};
+            if (p.blend <= 0) continue;
+            if (p.intensity > brightest) brightest = p.intensity, sumX = sumY = count = 0;
+            if (p.intensity == brightest) sumX += x, sumY += y, ++count;
         }
-    return best;
+    return {int(std::lround(double(sumX) / count)), int(std::lround(double(sumY) / count))};
 }
 
 TEST(RotorMath, SphereHighlightFollowsTheLight) {

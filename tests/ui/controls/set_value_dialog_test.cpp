@@ -110,7 +110,7 @@ TEST_F(SetValueDialogTest, EscapeInAFieldRestoresThePendingNumberAndKeepsTheDial
         SetFocus(Item(box, IDCANCEL));
         PumpUntilIdle(box);
         PressKey(box, VK_ESCAPE);  // now it closes
-        EXPECT_FALSE(IsWindow(box));
+        EXPECT_FALSE(IsWindowVisible(box));
     });
     OpenFromStrip(dialog, *dialog.length);
     ASSERT_TRUE(Fired());

@@ -2,6 +2,8 @@
 // Enter, the integer mode and a disabled field.
 #include "toolkit_fixture.h"
 
+#include "ui/controls/slider_math.h"
+
 #include <commctrl.h>
 
 namespace {
@@ -33,7 +35,9 @@ TEST_F(SpinEditTest, ConfigurationReachesTheFieldTheArrowsAndTheStrip) {
     EXPECT_EQ(spin.slider->forwardRightClick, 1);
     EXPECT_EQ(FindControl(spin.strip, kMacSliderClassName), spin.slider);
     EXPECT_EQ(FindControl(spin.strip, kSpinEditClassName), nullptr);
-    EXPECT_EQ(spin.width, spin.slider->width);
+    RECT strip{};
+    GetWindowRect(spin.strip, &strip);
+    EXPECT_EQ(strip.right - strip.left, spin.width);  // the full width, under the field
 }
 
 TEST_F(SpinEditTest, ArrowClickGoesToTheNextWholeNumberWithOneNotification) {
@@ -53,8 +57,7 @@ TEST_F(SpinEditTest, ArrowClickGoesToTheNextWholeNumberWithOneNotification) {
 TEST_F(SpinEditTest, TypedTextIsParsedAndClampedWhenTheFieldLosesFocus) {
     SpinEdit& spin = *dialog.length;
     spin.SetRange(10, 150);
-    SetFocus(spin.window);  // the field takes the focus, all selected
-    Pump();
+    FocusFrom(spin.window);  // the field takes the focus, all selected
     ASSERT_EQ(GetFocus(), spin.edit);
     TypeText(dialog.window, "abc");
     EXPECT_EQ(dialog.notifications.size(), 0u);
@@ -65,8 +68,7 @@ TEST_F(SpinEditTest, TypedTextIsParsedAndClampedWhenTheFieldLosesFocus) {
     ASSERT_EQ(dialog.NotificationsFrom(kLengthItem), 1);
     EXPECT_EQ(dialog.notifications[0].lParam, LPARAM(spin.edit));
 
-    SetFocus(spin.window);
-    Pump();
+    FocusFrom(spin.window);
     TypeText(dialog.window, "  500.5xyz");
     PressKey(dialog.window, VK_TAB);
     EXPECT_FLOAT_EQ(spin.value, 150.0f);
@@ -74,8 +76,7 @@ TEST_F(SpinEditTest, TypedTextIsParsedAndClampedWhenTheFieldLosesFocus) {
 }
 
 TEST_F(SpinEditTest, TabMovesThroughTheFieldsInOrder) {
-    SetFocus(dialog.length->window);
-    Pump();
+    FocusFrom(dialog.length->window);
     EXPECT_EQ(GetFocus(), dialog.length->edit);
     PressKey(dialog.window, VK_TAB);
     EXPECT_EQ(GetFocus(), dialog.iterations->edit);
@@ -88,8 +89,7 @@ TEST_F(SpinEditTest, TabMovesThroughTheFieldsInOrder) {
 
 TEST_F(SpinEditTest, EscapeInTheFieldRestoresItsTextAndKeepsTheDialogOpen) {
     SpinEdit& spin = *dialog.length;
-    SetFocus(spin.window);
-    Pump();
+    FocusFrom(spin.window);
     TypeText(dialog.window, "55");
     EXPECT_EQ(Text(spin.edit), "55");
     PressKey(dialog.window, VK_ESCAPE);
@@ -108,8 +108,7 @@ TEST_F(SpinEditTest, EscapeInTheFieldRestoresItsTextAndKeepsTheDialogOpen) {
 
 TEST_F(SpinEditTest, EnterInTheFieldCommitsAndMovesOnWithoutClosing) {
     SpinEdit& spin = *dialog.length;
-    SetFocus(spin.window);
-    Pump();
+    FocusFrom(spin.window);
     TypeText(dialog.window, "-12.5");
     PressKey(dialog.window, VK_RETURN);
     EXPECT_FLOAT_EQ(spin.value, -12.5f);
@@ -162,16 +161,20 @@ TEST_F(SpinEditTest, MovesWithOtherButtonsHeldAreIgnored) {
 TEST_F(SpinEditTest, IntegerModeStripShowsAndStoresTheTruncatedValue) {
     SpinEdit& spin = *dialog.iterations;  // 2 ... 6
     const int y = spin.slider->height / 2;
-    // Track: 5 .. width - 5; pick the pixel whose value lies at a fraction above 4.
+    // The first pixel whose value lies at a fraction above 4.3.
     int x = 5;
-    while (spin.minimum + (x - 5) * (spin.maximum - spin.minimum) / (spin.slider->width - 10) < 4.3f) ++x;
+    while (SliderValueAt(x, spin.slider->width, 2, 6) < 4.3f) ++x;
+    ASSERT_LT(SliderValueAt(x, spin.slider->width, 2, 6), 5.0f);
     PostLeftDown(spin.strip, x, y);
     PostMove(spin.strip, x, y, MK_LBUTTON);
-    PostLeftUp(spin.strip, x, y);
     Pump();
-    EXPECT_GT(spin.slider->value, 4.0f);
     EXPECT_FLOAT_EQ(spin.value, 4.0f);
     EXPECT_EQ(Text(spin.edit), "4");
+    EXPECT_FLOAT_EQ(spin.slider->value, 4.0f);  // the thumb snaps to the whole number
+    PostLeftUp(spin.strip, x, y);
+    Pump();
+    EXPECT_FLOAT_EQ(spin.value, 4.0f);
+    EXPECT_EQ(dialog.NotificationsFrom(kIterationsItem), 3);
 }
 
 TEST_F(SpinEditTest, DisabledSpinEditDisablesItsParts) {

@@ -24,6 +24,15 @@ protected:
     }
 
     void Pump() { PumpUntilIdle(dialog.window); }
+    // Gives a control the focus as Tab does, coming from a button, and forgets what the field
+    // that had the focus before reported as it lost it.
+    void FocusFrom(HWND control) {
+        SetFocus(GetDlgItem(dialog.window, IDCANCEL));
+        Pump();
+        dialog.notifications.clear();
+        SetFocus(control);
+        Pump();
+    }
     // The text of a window as it is now.
     static std::string Text(HWND window) { return WindowText(window); }
 

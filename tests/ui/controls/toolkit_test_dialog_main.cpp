@@ -26,10 +26,10 @@ int main(int argc, char** argv) {
     }
 
     PumpUntilIdle(dialog.window, 300);
-    bool ok = SaveBmp(CaptureWindow(dialog.window, true), std::string(shots) + "/toolkit-dialog.bmp");
+    bool ok = SaveBmp(CaptureWindow(dialog.window), std::string(shots) + "/toolkit-dialog.bmp");
     WhenWindowAppears("Set value", [&](HWND box) {
         PumpUntilIdle(box, 300);
-        ok = SaveBmp(CaptureWindow(box, true), std::string(shots) + "/set-value.bmp") && ok;
+        ok = SaveBmp(CaptureWindow(box), std::string(shots) + "/set-value.bmp") && ok;
         EndDialog(box, IDCANCEL);
     });
     SetFocus(GetDlgItem(dialog.window, IDCANCEL));

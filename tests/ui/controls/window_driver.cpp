@@ -4,6 +4,12 @@
 
 namespace {
 
+// Test output reaches the log line by line, so a test stuck in a modal loop shows where it is.
+const bool gUnbuffered = [] {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    return true;
+}();
+
 std::function<void(HWND)> gScript;
 std::string gCaption;
 bool gFired = false;
@@ -44,7 +50,8 @@ void PumpUntilIdle(HWND dialog, int quietMs) {
                 TranslateMessage(&msg);
                 DispatchMessageA(&msg);
             }
-            quietSince = GetTickCount();
+            // Timers (a caret's blink, the watch for modal windows) tick on while nothing happens.
+            if (msg.message != WM_TIMER && msg.message != 0x0118 /* WM_SYSTIMER */) quietSince = GetTickCount();
             continue;
         }
         if (GetTickCount() - quietSince >= DWORD(quietMs)) return;

@@ -42,7 +42,11 @@ std::string WindowText(HWND window);
 struct Capture {
     int width = 0, height = 0;
     std::vector<std::uint32_t> pixels;
-    std::uint32_t At(int x, int y) const { return pixels[std::size_t(y) * width + x]; }
+    // The pixel at (x, y); 0xFFFFFFFF (no colour) outside the capture.
+    std::uint32_t At(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width || y >= height) return 0xFFFFFFFF;
+        return pixels[std::size_t(y) * width + x];
+    }
 };
 Capture CaptureWindow(HWND window, bool wholeWindow = false);
 bool SaveBmp(const Capture& capture, const std::string& path);
