@@ -2,7 +2,9 @@
 #include "generate/base_paths.h"
 #include "generate/growth.h"
 #include "generate/random.h"
+#include "generate/scene_builder_p.h"
 #include "geometry/mesh_builder.h"
+#include "params/params.h"
 #include "platform/platform.h"
 
 #include <benchmark/benchmark.h>
@@ -110,8 +112,53 @@ void BM_TraceSelection6000x4000(benchmark::State& state) {
     state.counters["points"] = points;
 }
 
+// A scene past the budget: "Geometric 1" along "U-like" with (width, iterations, triangles) from
+// state.range, grown to fit the default budget (GrowWithinBudget), against one growth cut at the
+// budget (what a single pass costs; the pattern of that pass would cover only the start of the
+// path).
+void GrowPastTheBudget(benchmark::State& state, bool whole) {
+    RimelaceParams p{};
+    ResetParams(p);
+    p.EffectKind = 1;
+    p.PatternKind = 1;
+    p.MaxIterations = static_cast<std::int32_t>(state.range(1));
+    p.MaxTriangles = static_cast<std::int32_t>(state.range(2));
+    const std::int32_t W = static_cast<std::int32_t>(state.range(0)), H = W * 3 / 4;
+    BasePath path;
+    BuildLayoutPath(p.MaskKind, path, -W / 2.0f, -H / 2.0f, float(W), float(H));
+    std::int32_t triangles = 0, iterations = 0, fanTriangles = 0;
+    for (auto _ : state) {
+        TriangleList list;
+        if (whole) {
+            SceneOutcome outcome;
+            GrowWithinBudget(p, W, path, false, 0, 0, kDefaultTriangleBudget, list, outcome, nullptr);
+            iterations = outcome.reduction.iterations[1];
+            fanTriangles = outcome.reduction.triangles[1];
+        } else {
+            SceneQuantities q = DeriveQuantities(p, W);
+            AdjustForEffectKind(p, W, q);
+            SeedRandom(std::uint32_t(q.seed) + 1212u);
+            TriangleCount = 0;
+            list.Reset(kDefaultTriangleBudget);
+            WalkPath(path, p, q, W, list, nullptr);
+        }
+        triangles = list.Size();
+    }
+    FreeBasePath(path);
+    state.counters["triangles"] = triangles;
+    if (whole) {
+        state.counters["iterations"] = iterations;
+        state.counters["fan_triangles"] = fanTriangles;
+    }
+}
+
+void BM_GrowWithinBudget(benchmark::State& state) { GrowPastTheBudget(state, true); }
+void BM_GrowOnceCutAtTheBudget(benchmark::State& state) { GrowPastTheBudget(state, false); }
+
 } // namespace
 
+BENCHMARK(BM_GrowWithinBudget)->Args({400, 6, 15})->Args({1600, 4, 8})->Args({1600, 6, 15})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GrowOnceCutAtTheBudget)->Args({400, 6, 15})->Args({1600, 4, 8})->Args({1600, 6, 15})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PathTriangles);
 BENCHMARK(BM_GeometricBranch);
 BENCHMARK(BM_GeometricToTheBudget)->Unit(benchmark::kMillisecond);

@@ -9,6 +9,17 @@ if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
     set(CMAKE_BUILD_TYPE RelWithDebInfo CACHE STRING "Build type" FORCE)
 endif()
 
+# Compiler cache: checkouts of the tree in different folders share one cache, since paths inside
+# the tree are hashed relative to it.
+option(RIMELACE_CCACHE "Compile through ccache when it is installed" ON)
+find_program(RIMELACE_CCACHE_PROGRAM ccache)
+if(RIMELACE_CCACHE AND RIMELACE_CCACHE_PROGRAM)
+    set(rimelace_launcher ${CMAKE_COMMAND} -E env CCACHE_BASEDIR=${PROJECT_SOURCE_DIR}
+        CCACHE_NOHASHDIR=1 ${RIMELACE_CCACHE_PROGRAM})
+    set(CMAKE_C_COMPILER_LAUNCHER ${rimelace_launcher})
+    set(CMAKE_CXX_COMPILER_LAUNCHER ${rimelace_launcher})
+endif()
+
 # The three builds must compute alike: no fused multiply-add, SSE maths on i686.
 add_compile_options(-ffp-contract=off)
 if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/raster_p.h"
+#include "generate/portable_math.h"
 
 namespace trivane {
 namespace {
@@ -15,9 +16,13 @@ constexpr float kCoordinateLimit = 2097152.0f;
 
 bool Finite(float value) { return std::isfinite(value); }
 
-// Direction angle in [0, 2pi) of (dx, dy), measured from +x towards +y.
+// Direction angle in [0, 2pi) of (dx, dy), measured from +x towards +y. The arc cosine is the
+// portable one, rounded to float: the C runtimes' acosf differ in the last bit (glibc's is not
+// correctly rounded), and for a thin triangle one bit decides its winding or whether it is drawn.
 float DirectionAngle(float dx, float dy, float length) {
-    auto arc = [length](float side) { return std::acos(std::min(std::fabs(side) / length, 1.0f)); };
+    auto arc = [length](float side) {
+        return static_cast<float>(PortableAcos(static_cast<double>(std::min(std::fabs(side) / length, 1.0f))));
+    };
     if (dx >= 0.0f && dy > 0.0f) return arc(dx);
     if (dx < 0.0f && dy > 0.0f) return kPi / 2 + arc(dy);
     if (dx < 0.0f) return kPi + arc(dx);

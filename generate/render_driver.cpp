@@ -15,9 +15,6 @@
 #include <algorithm>
 
 const char* const kUnsupportedModeText = "dont support this image mode";
-const char* const kBudgetReachedText =
-    "The pattern reached the triangle limit and was cut short. Raise \"Density\" or lower \"Max iterations\" "
-    "or \"Max triangles\" for a complete pattern.";
 
 namespace {
 
@@ -74,9 +71,10 @@ SceneContext ContextFor(RimelaceParams& params, const FilterRecord& record, std:
     return ctx;
 }
 
-void TellBudget(const FilterRecord& record, const SceneOutcome& outcome) {
-    if (outcome.budgetReached && !PreviewMode && !ThumbnailMode)
-        platform::MessageBoxOk(ParentWindow(record), kBudgetReachedText, "Rimelace");
+void TellBudget(const FilterRecord& record, const SceneContext& ctx, const SceneOutcome& outcome) {
+    if (PreviewMode || ThumbnailMode) return;
+    const std::string text = BudgetWarning(outcome, ctx.triangleBudget);
+    if (!text.empty()) platform::MessageBoxOk(ParentWindow(record), text.c_str(), "Rimelace");
 }
 
 // The final render of the whole filter rectangle into a full-size result (gStrips.result).
@@ -114,16 +112,19 @@ bool RenderWhole(PluginGlobals& globals, RimelaceParams& params, FilterRecord& r
         } else if (Contains(filter, m) && !RectIsEmpty(m)) {
             // A partial mask: placed into a whole-size copy, unselected elsewhere.
             maskCopy = static_cast<std::uint8_t*>(platform::AllocPages(std::size_t(w) * std::size_t(h)));
-            if (maskCopy) {
-                for (int y = m.top; y < m.bottom; ++y)
-                    for (int x = m.left; x < m.right; ++x)
-                        maskCopy[std::size_t(y - filter.top) * w + std::size_t(x - filter.left)] =
-                            static_cast<const std::uint8_t*>(record.maskData)[std::ptrdiff_t(y - m.top) *
-                                                                                  record.maskRowBytes +
-                                                                              (x - m.left)];
-                ctx.mask = maskCopy;
-                ctx.maskRowBytes = w;
+            if (!maskCopy) {  // without it the pattern would silently ignore the selection
+                platform::FreePages(source);
+                platform::FreePages(result);
+                return false;
             }
+            for (int y = m.top; y < m.bottom; ++y)
+                for (int x = m.left; x < m.right; ++x)
+                    maskCopy[std::size_t(y - filter.top) * w + std::size_t(x - filter.left)] =
+                        static_cast<const std::uint8_t*>(record.maskData)[std::ptrdiff_t(y - m.top) *
+                                                                              record.maskRowBytes +
+                                                                          (x - m.left)];
+            ctx.mask = maskCopy;
+            ctx.maskRowBytes = w;
         }
     }
     float cx, cy;
@@ -136,7 +137,7 @@ bool RenderWhole(PluginGlobals& globals, RimelaceParams& params, FilterRecord& r
         return false;
     }
     (void)globals;
-    TellBudget(record, outcome);
+    TellBudget(record, ctx, outcome);
     gStrips.result = result;
     gStrips.filter = filter;
     gStrips.wide = wide;

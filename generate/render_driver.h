@@ -29,4 +29,3 @@ void ReleaseStripCache();
 
 // The warnings the driver shows (message box title "Sory" for the image mode).
 extern const char* const kUnsupportedModeText;   // "dont support this image mode"
-extern const char* const kBudgetReachedText;

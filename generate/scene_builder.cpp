@@ -17,11 +17,19 @@ namespace {
 
 constexpr double kDegree = 3.141592 / 180.0;
 
-// The selection outline as a base path with the offset (-w/2, -h/2); empty on any failure.
-void SelectionPath(const SceneContext& ctx, float ratio, BasePath& path) {
+// count x factor for counts that scripts and presets may set to anything: computed in 64 bits,
+// then clamped to the 32-bit range.
+std::int32_t ScaledCount(std::int32_t count, std::int32_t factor) {
+    const std::int64_t wide = std::int64_t(count) * factor;
+    return std::int32_t(std::clamp<std::int64_t>(wide, INT32_MIN, INT32_MAX));
+}
+
+// The selection outline as a base path with the offset (-w/2, -h/2). A failed trace leaves the
+// path empty; false only when memory ran out (the copy of the mask, or the tracer's own).
+bool SelectionPath(const SceneContext& ctx, float ratio, BasePath& path) {
     const std::size_t bytes = std::size_t(ctx.w) * std::size_t(ctx.h);
     auto* copy = static_cast<std::uint8_t*>(platform::AllocPages(bytes));
-    if (!copy) return;
+    if (!copy) return false;
     for (std::int32_t y = 0; y < ctx.h; ++y) {
         const std::uint8_t* row = ctx.mask + std::ptrdiff_t(y) * ctx.maskRowBytes;
         for (std::int32_t x = 0; x < ctx.w; ++x) copy[std::size_t(y) * ctx.w + x] = row[x] ? 255 : 0;
@@ -29,15 +37,20 @@ void SelectionPath(const SceneContext& ctx, float ratio, BasePath& path) {
     std::int32_t pointCount = 0, segmentCount = 0;
     MeshPoint* points = nullptr;
     MeshSegment* segments = nullptr;
+    bool enoughMemory = true;
     {
         CMeshBuilder builder;
         if (builder.BuildBorderLines(ctx.w, ctx.h, ctx.w, copy, 1.0f, std::int32_t(30.0 / ratio), &pointCount,
                                      &segmentCount, &points, &segments))
-            PathFromSelection(pointCount, segmentCount, points, segments, -ctx.w / 2.0f, -ctx.h / 2.0f, path);
+            enoughMemory = PathFromSelection(pointCount, segmentCount, points, segments, -ctx.w / 2.0f,
+                                             -ctx.h / 2.0f, path);
+        else
+            enoughMemory = !builder.OutOfMemory();
     }
     platform::FreePages(points);
     platform::FreePages(segments);
     platform::FreePages(copy);
+    return enoughMemory;
 }
 
 }  // namespace
@@ -48,8 +61,8 @@ SceneQuantities DeriveQuantities(const RimelaceParams& p, std::int32_t W) {
     q.scaleFactor = p.Scale / 100.0;
     q.iterLimit = std::max(p.MaxIterations, 1);
     q.triLimit = p.MaxTriangles;
-    q.triLimit5 = p.MaxTriangles * 5;
-    q.subLimit = p.MaxTriangles1 * 2;
+    q.triLimit5 = ScaledCount(p.MaxTriangles, 5);
+    q.subLimit = ScaledCount(p.MaxTriangles1, 2);
     q.dispersion = p.Dispers / 25.0;
     q.lose = p.LoseInitDir / 100.0;
     q.changeWidth = p.PWidth / 200.0;
@@ -73,12 +86,12 @@ void AdjustForEffectKind(const RimelaceParams& p, std::int32_t W, SceneQuantitie
         case 2:
             q.width0 = 2.0 * p.Width / 100.0;
             q.length0 = W / 100.0 * p.Lenght;
-            q.triLimit = p.MaxTriangles * 5;
+            q.triLimit = ScaledCount(p.MaxTriangles, 5);
             break;
         case 3:
             q.length0 = p.Lenght;
             q.width0 = p.Width;
-            q.triLimit = p.MaxTriangles * 5;
+            q.triLimit = ScaledCount(p.MaxTriangles, 5);
             break;
         default:
             break;
@@ -113,7 +126,7 @@ SceneOutcome BuildScene(const SceneContext& ctx, std::uint8_t* output, std::uint
         BasePath path;
         if (!single) {
             if (params.MaskKind == 7) {
-                if (bySelection) SelectionPath(ctx, ratio, path);
+                if (bySelection && !SelectionPath(ctx, ratio, path)) outcome.outOfMemory = true;
             } else if (!BuildLayoutPath(params.MaskKind, path, -ctx.w / 2.0f, -ctx.h / 2.0f, float(W), float(H))) {
                 outcome.outOfMemory = true;
             }
@@ -133,18 +146,9 @@ SceneOutcome BuildScene(const SceneContext& ctx, std::uint8_t* output, std::uint
             oy = float(centreY - H / 2.0);
         }
 
-        // Growth.
-        SeedRandom(std::uint32_t(q.seed + 1212));
-        TriangleCount = 0;
-        AdjustForEffectKind(params, W, q);
-        TriangleList list(ctx.triangleBudget);
-        if (single) {
-            if (progress) progress(25, 100);
-            GrowSingle(params, q, W, ox, oy, list);
-        } else {
-            WalkPath(path, params, q, W, list, progress);
-        }
-        outcome.budgetReached = list.BudgetReached();
+        // Growth, within the triangle budget.
+        TriangleList list;
+        if (!outcome.outOfMemory) GrowWithinBudget(params, W, path, single, ox, oy, ctx.triangleBudget, list, outcome, progress);
 
         // Trivane's arrays, cached in the record.
         FreeSceneCache(params);
@@ -158,7 +162,8 @@ SceneOutcome BuildScene(const SceneContext& ctx, std::uint8_t* output, std::uint
         params.ScenePoints = points;
         params.SceneTriangleCount = triangleCount;
         params.ScenePointCount = pointCount;
-        params.SceneDirty = 0;
+        // A scene that could not be built whole is not kept: the next render builds it again.
+        params.SceneDirty = outcome.outOfMemory ? 1 : 0;
         if (progress) progress(55, 100);
         PlaceScene(points, pointCount, q.scaleFactor, !single, ox, oy);
     }

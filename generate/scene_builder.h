@@ -12,6 +12,7 @@
 #include "generate/triangle_list.h"
 
 #include <cstdint>
+#include <string>
 
 struct RimelaceParams;
 
@@ -27,14 +28,25 @@ struct SceneContext {
     std::int32_t maskRowBytes = 0;
     // Progress (done of total); may be null.
     void (*progress)(std::int32_t done, std::int32_t total) = nullptr;
-    // The most triangles a build may grow; the growth stops there and the scene is cut.
+    // The most triangles a scene may hold (GrowWithinBudget).
     std::int32_t triangleBudget = kDefaultTriangleBudget;
+};
+
+// The geometry values a pattern was grown with when the one asked for would have passed the
+// triangle budget: (asked, used) pairs, equal where nothing was changed.
+struct BudgetReduction {
+    std::int32_t iterations[2] = {0, 0};   // "Max iterations"
+    std::int32_t triangles[2] = {0, 0};    // "N triangles 1"
+    std::int32_t triangles2[2] = {0, 0};   // "N triangles 2"
+    float density[2] = {0, 0};             // "Density"
 };
 
 // What became of a build.
 struct SceneOutcome {
     bool rebuilt = false;         // the pattern was regrown (else the cache was reused)
-    bool budgetReached = false;   // the growth stopped at the triangle budget; the scene is cut
+    bool reduced = false;         // grown with smaller values to fit the budget (see reduction)
+    BudgetReduction reduction;
+    bool budgetReached = false;   // even the smallest values passed the budget: the scene is cut
     bool outOfMemory = false;     // a buffer could not be allocated; the output is incomplete
     std::int32_t triangles = 0;   // triangles in the rendered scene
 };
@@ -45,6 +57,9 @@ struct SceneOutcome {
 // working-area pixels from the top-left corner. panX, panY are passed through and not read.
 SceneOutcome BuildScene(const SceneContext& ctx, std::uint8_t* output, std::uint8_t* input, float centreX,
                         float centreY, float panX, float panY, std::int32_t rowBytes, bool showProgress);
+
+// The warning for a build that had to be reduced or cut (empty when it was neither).
+std::string BudgetWarning(const SceneOutcome& outcome, std::int32_t budget);
 
 // Releases the cached scene arrays of the record (counts set to 0). Safe on an empty cache.
 void FreeSceneCache(RimelaceParams& params);

@@ -43,6 +43,14 @@ void WalkPath(const BasePath& path, const RimelaceParams& params, const SceneQua
 void GrowSingle(const RimelaceParams& params, const SceneQuantities& q, std::int32_t W, float ox, float oy,
                 TriangleList& list);
 
+// Grows the pattern (the path walk, or the Single pattern from (ox, oy)) into `list`. When it
+// would pass `budget` triangles it is grown again with fewer iterations, then fewer triangles,
+// then a wider spacing along the path, until it fits, so that it still covers the whole path;
+// outcome.reduced tells what was changed. A pattern under the budget is grown once, unchanged.
+void GrowWithinBudget(const RimelaceParams& params, std::int32_t W, const BasePath& path, bool single, float ox,
+                      float oy, std::int32_t budget, TriangleList& list, SceneOutcome& outcome,
+                      void (*progress)(std::int32_t, std::int32_t));
+
 // Moves the list into page-allocated Trivane arrays (3 points per triangle), emptying the list.
 // False when memory runs out (arrays null, counts 0, the list emptied all the same).
 bool ConvertTriangles(TriangleList& list, __Triangle3ds** triangles, __Point3ds** points, std::int32_t* triangleCount,

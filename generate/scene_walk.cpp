@@ -1,4 +1,5 @@
 // The segment walk along the base path and the Single pattern.
+#include "generate/growth_p.h"
 #include "generate/random.h"
 #include "generate/render_state.h"
 #include "generate/scene_builder_p.h"
@@ -10,7 +11,7 @@
 CoveragePlan PlanCoverage(std::int32_t n, float completance, float completanceDist) {
     CoveragePlan plan;
     const double amount = double(n) * double(completance) / 100.0;
-    plan.full = std::int32_t(amount);
+    plan.full = TruncCount(amount);  // any Completance from a script: no overflowing conversion
     plan.frac = amount - plan.full;
     if (plan.frac > 0) {
         plan.covered = plan.full + 1;
@@ -19,7 +20,7 @@ CoveragePlan PlanCoverage(std::int32_t n, float completance, float completanceDi
         plan.covered = plan.full;
         plan.lastPart = 1;
     }
-    plan.fadeCount = std::int32_t(double(n) * double(completanceDist) / 100.0);
+    plan.fadeCount = TruncCount(double(n) * double(completanceDist) / 100.0);
     plan.count = std::max(0, std::min(plan.covered + plan.fadeCount, n));
     return plan;
 }
@@ -44,7 +45,7 @@ void FloralSample(const RimelaceParams& params, const SceneQuantities& q, std::i
                   PlanePoint p, PlanePoint g, double segTurn, double width, double length, int& previous,
                   TriangleList& list) {
     const double a = BranchAngle(-g.x, -g.y, 0, 0) * 0.017453292519943295 - 1.5707963267948966;
-    SeedRandom(std::uint32_t(segment + previous + q.seed));
+    SeedRandom(std::uint32_t(segment) + std::uint32_t(previous) + std::uint32_t(q.seed));
     const int r = DrawRandom();
     previous = r;
     const double qv = double(r % 1000) / 1000.0;
@@ -79,7 +80,7 @@ void WalkPath(const BasePath& path, const RimelaceParams& params, const SceneQua
     int previous = 0;
     for (std::int32_t i = 0; i < plan.count && !list.BudgetReached(); ++i) {
         if (progress) progress(std::int32_t(10.0 + 40.0 * i / plan.count), 100);
-        SeedRandom(std::uint32_t(q.seed + i + 1212));
+        SeedRandom(std::uint32_t(q.seed) + std::uint32_t(i) + 1212u);
         const PathSegment& seg = path.segments[i];
         const PlanePoint g = GrowthDirection({seg.dx, seg.dy}, params.GrowDirect, i);
         const double lastPart = i == plan.count - 1 ? plan.lastPart : 1.0;

@@ -102,7 +102,10 @@ void CMeshBuilder::LoadMask(std::int32_t columns, std::int32_t rows, std::int32_
     const std::uint64_t maskBytes = static_cast<std::uint64_t>(rows) * static_cast<std::uint64_t>(stride);
     if (bytes > SIZE_MAX || (rasterByteLimit_ != 0 && maskBytes > rasterByteLimit_)) throw kLoadMaskError;
     mask_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(bytes)]);
-    if (!mask_) throw kLoadMaskError;
+    if (!mask_) {
+        outOfMemory_ = true;
+        throw kLoadMaskError;
+    }
     columns_ = columns;
     rows_ = rows;
     const std::size_t width = static_cast<std::size_t>(columns) + 2;
@@ -122,7 +125,10 @@ void CMeshBuilder::FindBorderLines() {
     const std::uint64_t bytes = static_cast<std::uint64_t>(rows_ + 1) * vertexColumns;
     if (!mask_ || bytes > SIZE_MAX || (rasterByteLimit_ != 0 && bytes > rasterByteLimit_)) throw kRasterError;
     cracks_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(bytes)]);
-    if (!cracks_) throw kRasterError;
+    if (!cracks_) {
+        outOfMemory_ = true;
+        throw kRasterError;
+    }
 
     // A uniform mask is one region filling the raster: it has no border, not even along the
     // raster's edge (a full selection has no outline to grow along).
@@ -165,20 +171,17 @@ void CMeshBuilder::FindBorderLines() {
                 BorderLine line;
                 bool failed = false;
                 const bool junction = (row[j] & kJunction) != 0;
-                // The first piece present; the line runs along it with the larger of its two
-                // values on the right, walking it forward or, when the larger value lies on its
-                // left, backward.
+                // The first piece present (order right, down, left, up): the line runs along it
+                // with that piece's right-hand pixel as its right value.
                 int d = 0;
                 while (!(row[j] & (1 << d)))
                     ++d;
-                const int onRight = RightPixel(i, j, d), onLeft = RightPixel(i, j, (d + 3) & 3);
-                const bool forward = onRight > onLeft;
-                line.rightValue = forward ? onRight : onLeft;
-                line.leftValue = forward ? onLeft : onRight;
-                if (!TraceDirection(line, i, j, !forward, line.rightValue, &failed) || failed)
+                line.rightValue = RightPixel(i, j, d);
+                line.leftValue = RightPixel(i, j, (d + 3) & 3);
+                if (!TraceDirection(line, i, j, false, line.rightValue, &failed) || failed)
                     throw kLineError;
                 if (!junction && !line.closed) {
-                    TraceDirection(line, i, j, forward, line.rightValue, &failed);
+                    TraceDirection(line, i, j, true, line.rightValue, &failed);
                     if (failed) throw kLineError;
                 }
                 if (!line.closed) {
@@ -270,6 +273,7 @@ bool CMeshBuilder::BuildBorderLines(std::int32_t columns, std::int32_t rows, std
                                     std::int32_t* pointCount, std::int32_t* segmentCount, MeshPoint** points,
                                     MeshSegment** segments) {
     lastError_ = nullptr;
+    outOfMemory_ = false;
     if (!pointCount || !segmentCount || !points || !segments) return false;
     *pointCount = 0;
     *segmentCount = 0;
@@ -318,7 +322,10 @@ bool CMeshBuilder::BuildBorderLines(std::int32_t columns, std::int32_t rows, std
             m += static_cast<std::int64_t>(line.points.size()) - 1;
         }
         if (n > 0 && m > 0) {
-            if (n > INT32_MAX / 8 || m > INT32_MAX / 8) throw kMemoryError;
+            if (n > INT32_MAX / 8 || m > INT32_MAX / 8) {
+                outOfMemory_ = true;
+                throw kMemoryError;
+            }
             auto* outPoints = static_cast<MeshPoint*>(
                 platform::AllocPages(static_cast<std::size_t>(n) * sizeof(MeshPoint)));
             auto* outSegments = static_cast<MeshSegment*>(
@@ -327,6 +334,7 @@ bool CMeshBuilder::BuildBorderLines(std::int32_t columns, std::int32_t rows, std
                 platform::FreePages(outPoints);
                 platform::FreePages(outSegments);
                 Release();
+                outOfMemory_ = true;
                 return false;
             }
             std::int32_t pointIndex = 0, segmentIndex = 0;
@@ -352,6 +360,7 @@ bool CMeshBuilder::BuildBorderLines(std::int32_t columns, std::int32_t rows, std
         return false;
     } catch (const std::bad_alloc&) {
         lastError_ = kMemoryError;
+        outOfMemory_ = true;
         platform::DebugOutput(kMemoryError);
         Release();
         return false;

@@ -3,9 +3,10 @@
 //
 // The lines run along the boundaries between pixels of different value (pixel corners are at
 // integer coordinates: x = column, y = row, y downwards), each with one mask value kept on its
-// right-hand side; the outline of a selected region therefore runs with the selection on its
-// right. The lines are simplified within a tolerance and long segments are subdivided; the
-// result is a flat array of points and an array of segments (pairs of point indices).
+// right-hand side; every closed outline runs with the region it encloses on its right (the
+// selection for a selected region, the unselected pixels for a hole in it). The lines are
+// simplified within a tolerance and long segments are subdivided; the result is a flat array
+// of points and an array of segments (pairs of point indices).
 //
 // Steps: LoadMask copies the mask; FindBorderLines builds the crack raster (one byte per pixel
 // corner telling which boundary pieces leave it) and traces every boundary once, calling
@@ -47,9 +48,12 @@
 // same as following its left value on the walker's right).
 //
 // Start of a line: the scan takes the first piece present at the vertex (order right, down,
-// left, up), as tracing always does; the line runs along it with the larger of the piece's two
-// values on its right, walking it forward, or first backward when that value lies on its left.
-// So every outline of a two-valued mask, holes included, runs with the selection on its right.
+// left, up), as tracing always does, and the line keeps that piece's right-hand pixel on its
+// right. The scan meets every closed outline first at its top-left corner, where that piece
+// runs to the right with the enclosed region below it: every closed outline runs with the
+// region it encloses on its right. For a selection that is the selection on the outer
+// outlines and the unselected pixels on the outlines of its holes, so a path grown on the side
+// away from the right value grows out of every outlined shape, whichever side is selected.
 //
 // A uniform mask (every pixel the same value) has no border at all, although pixels outside the
 // raster read as 0 and a region that only touches the raster edge is traced along it.
@@ -136,6 +140,8 @@ class CMeshBuilder {
     const std::vector<BorderLine>& Lines() const { return lines_; }
     // The text of the last failure of BuildBorderLines (also sent to the debug output), or null.
     const char* LastError() const { return lastError_; }
+    // True when the last BuildBorderLines failed because memory ran out (not because of its input).
+    bool OutOfMemory() const { return outOfMemory_; }
     // The crack raster byte of vertex (row, column), 0..rows and 0..columns (after FindBorderLines
     // the crack bits are consumed; only junction bits remain).
     std::uint8_t Crack(std::int32_t row, std::int32_t column) const;
@@ -170,4 +176,5 @@ class CMeshBuilder {
     std::unordered_map<std::uint64_t, MapEntry> pointMap_;
     std::int32_t currentLine_ = 0;
     const char* lastError_ = nullptr;
+    bool outOfMemory_ = false;
 };

@@ -13,6 +13,11 @@ namespace platform {
 // allocator. Returns nullptr on failure or for a zero size.
 void* AllocPages(std::size_t bytes);
 
+// Makes AllocPages refuse every block of more than `bytes` bytes (0: no limit), as a process
+// short of address space does; for tests of the out-of-memory paths. Applies to the module
+// that calls it (each module has its own copy of this layer).
+void SetPageAllocationLimit(std::size_t bytes);
+
 // Releases a block from AllocPages. Works on any such block, whichever module allocated it
 // (the plug-in releases the renderer's buffers and the reverse); nullptr is ignored.
 void FreePages(void* block);

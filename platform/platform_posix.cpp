@@ -18,10 +18,13 @@ namespace platform {
 // can release any block without shared bookkeeping.
 namespace {
 constexpr std::size_t kHeader = 64;  // keeps the data 64-byte aligned
+std::size_t gPageLimit = 0;
 }
 
+void SetPageAllocationLimit(std::size_t bytes) { gPageLimit = bytes; }
+
 void* AllocPages(std::size_t bytes) {
-    if (bytes == 0 || bytes > SIZE_MAX - kHeader - 4096) return nullptr;
+    if (bytes == 0 || bytes > SIZE_MAX - kHeader - 4096 || (gPageLimit != 0 && bytes > gPageLimit)) return nullptr;
     std::size_t total = bytes + kHeader;
     void* base = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (base == MAP_FAILED) return nullptr;

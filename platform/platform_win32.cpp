@@ -12,8 +12,14 @@
 namespace platform {
 
 // ---- Whole-page memory -------------------------------------------------------------------
+namespace {
+std::size_t gPageLimit = 0;
+}
+
+void SetPageAllocationLimit(std::size_t bytes) { gPageLimit = bytes; }
+
 void* AllocPages(std::size_t bytes) {
-    if (bytes == 0) return nullptr;
+    if (bytes == 0 || (gPageLimit != 0 && bytes > gPageLimit)) return nullptr;
     return VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
 }
 

@@ -2,6 +2,8 @@
 // is computed from scratch where it is used.
 #include "reference_raster.h"
 
+#include "generate/portable_math.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -30,13 +32,16 @@ struct Context {
     std::vector<float>* depth;  // null: no depth test
 };
 
+// The arc cosine rounded to float, the same in every build (as the library computes it).
+float Acos(float x) { return static_cast<float>(PortableAcos(static_cast<double>(x))); }
+
 float Angle(float dx, float dy) {
     const float pi = 3.14159265358979f;
     float length = std::sqrt(dx * dx + dy * dy);
-    if (dx >= 0 && dy > 0) return std::acos(std::min(std::fabs(dx) / length, 1.0f));
-    if (dx < 0 && dy > 0) return pi / 2 + std::acos(std::min(std::fabs(dy) / length, 1.0f));
-    if (dx < 0) return pi + std::acos(std::min(std::fabs(dx) / length, 1.0f));
-    return 3 * pi / 2 + std::acos(std::min(std::fabs(dy) / length, 1.0f));
+    if (dx >= 0 && dy > 0) return Acos(std::min(std::fabs(dx) / length, 1.0f));
+    if (dx < 0 && dy > 0) return pi / 2 + Acos(std::min(std::fabs(dy) / length, 1.0f));
+    if (dx < 0) return pi + Acos(std::min(std::fabs(dx) / length, 1.0f));
+    return 3 * pi / 2 + Acos(std::min(std::fabs(dy) / length, 1.0f));
 }
 
 bool Setup(const __Triangle3ds& t, const __Point3ds* points, int cx, int cy, Triangle& out) {

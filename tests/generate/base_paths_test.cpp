@@ -188,14 +188,14 @@ TEST(SelectionPathTest, BadIndicesAreRefusedWithNothingAllocated) {
 
 namespace {
 
-TEST(SelectionPathTest, TracedOutlinesGrowAwayFromTheSelectionHolesIncluded) {
+TEST(SelectionPathTest, TracedOutlinesGrowOutOfTheShapesTheyOutline) {
     // A selected block with a hole, traced and turned into a path: every segment's growth
-    // direction leaves the selection, on the outer outline and on the hole's alike.
+    // direction leaves the shape its outline encloses: the selection on the outer outline, the
+    // hole (into the selection) on the hole's outline.
     const int columns = 60, rows = 40;
     std::vector<std::uint8_t> mask(static_cast<std::size_t>(columns * rows), 0);
-    auto selected = [&](int r, int c) {
-        return r >= 5 && r < 35 && c >= 5 && c < 55 && !(r >= 15 && r < 25 && c >= 20 && c < 40);
-    };
+    auto inHole = [](int r, int c) { return r >= 15 && r < 25 && c >= 20 && c < 40; };
+    auto selected = [&](int r, int c) { return r >= 5 && r < 35 && c >= 5 && c < 55 && !inHole(r, c); };
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c)
             mask[static_cast<std::size_t>(r * columns + c)] = selected(r, c) ? 255 : 0;
@@ -208,6 +208,7 @@ TEST(SelectionPathTest, TracedOutlinesGrowAwayFromTheSelectionHolesIncluded) {
     BasePath path;
     ASSERT_TRUE(PathFromSelection(n, m, points, segments, 0, 0, path));
     ASSERT_GT(path.segmentCount, 8);
+    int holeSegments = 0;
     for (std::int32_t j = 0; j < path.segmentCount; ++j) {
         const PathSegment& s = path.segments[j];
         const PathPoint& a = path.points[s.start];
@@ -218,9 +219,13 @@ TEST(SelectionPathTest, TracedOutlinesGrowAwayFromTheSelectionHolesIncluded) {
                   outR = static_cast<int>(std::floor(my + s.dy * 0.5f));
         const int inC = static_cast<int>(std::floor(mx - s.dx * 0.5f)),
                   inR = static_cast<int>(std::floor(my - s.dy * 0.5f));
-        EXPECT_FALSE(selected(outR, outC)) << j;
-        EXPECT_TRUE(selected(inR, inC)) << j;
+        const bool holeOutline = inHole(inR, inC) || inHole(outR, outC);
+        holeSegments += holeOutline;
+        EXPECT_EQ(selected(outR, outC), holeOutline) << j;
+        EXPECT_EQ(selected(inR, inC), !holeOutline) << j;
+        if (holeOutline) EXPECT_TRUE(inHole(inR, inC)) << j;
     }
+    EXPECT_GE(holeSegments, 4);
     FreeBasePath(path);
     platform::FreePages(points);
     platform::FreePages(segments);

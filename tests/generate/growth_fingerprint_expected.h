@@ -28,6 +28,6 @@ inline constexpr ExpectedFingerprint kExpectedFingerprint[] = {
     {"layout-4", 64, 0xf1b618524b578416ull},
     {"layout-5", 38, 0xd197dcb1986e2995ull},
     {"layout-6", 256, 0x59b59fb452f53316ull},
-    {"traced-mask", 304, 0x86b179a696315263ull},
-    {"selection-path", 304, 0xb7d81bb5af675472ull},
+    {"traced-mask", 304, 0x637f9daff51a28c0ull},
+    {"selection-path", 304, 0x666c99a1e51897adull},
 };

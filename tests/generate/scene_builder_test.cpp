@@ -137,16 +137,19 @@ TEST(SceneBuilder, BySelectionWithoutASelectionGrowsNothingButStillRenders) {
     EXPECT_GT(s.params.SceneTriangleCount, 0);
 }
 
-TEST(SceneBuilder, TheBudgetCutsTheSceneAndTheRenderStillCompletes) {
+TEST(SceneBuilder, ABuildThatWouldPassTheBudgetIsGrownSmallerAndStillRenders) {
     SceneFixture s;
     s.params.MinInterval = 2;
     s.Build(300);
-    EXPECT_TRUE(s.outcome.budgetReached);
-    EXPECT_EQ(s.params.SceneTriangleCount, 300);
+    EXPECT_TRUE(s.outcome.reduced);
+    EXPECT_FALSE(s.outcome.budgetReached);
+    EXPECT_GT(s.params.SceneTriangleCount, 0);
+    EXPECT_LE(s.params.SceneTriangleCount, 300);
     EXPECT_GT(s.ChangedPixels(), 0);
     SceneFixture roomy;
     roomy.Build();
     EXPECT_FALSE(roomy.outcome.budgetReached);
+    EXPECT_FALSE(roomy.outcome.reduced);
 }
 
 TEST(SceneBuilder, EveryEffectMaskKindAndDirectionRendersWhereItShould) {

@@ -3,6 +3,7 @@
 #include "generate/render_driver.h"
 #include "generate/render_state.h"
 
+#include <cstdio>
 #include <cstring>
 
 SceneFixture::SceneFixture() {
@@ -34,6 +35,28 @@ void SceneFixture::MakeInput() {
             }
         }
     output.assign(input.size(), 0);
+}
+
+bool SceneFixture::LoadPpm(const char* path) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (!f) return false;
+    int width = 0, height = 0, maximum = 0;
+    const bool header = std::fscanf(f, "P6 %d %d %d", &width, &height, &maximum) == 3 && std::fgetc(f) != EOF &&
+                        width > 0 && height > 0 && width <= 4096 && height <= 4096 && maximum == 255;
+    std::vector<std::uint8_t> rgb(header ? std::size_t(width) * height * 3 : 0);
+    const bool ok = header && std::fread(rgb.data(), 1, rgb.size(), f) == rgb.size();
+    std::fclose(f);
+    if (!ok) return false;
+    w = width;
+    h = height;
+    wide = false;
+    input.assign(std::size_t(w) * h * 4, 0);
+    for (std::size_t i = 0; i < std::size_t(w) * h; ++i) {
+        input[i * 4] = 255;
+        std::memcpy(&input[i * 4 + 1], &rgb[i * 3], 3);
+    }
+    output.assign(input.size(), 0);
+    return true;
 }
 
 void SceneFixture::MakeMask() {

@@ -6,6 +6,7 @@
 #include "params/params.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 struct SceneFixture {
@@ -21,6 +22,8 @@ struct SceneFixture {
     std::int32_t RowBytes() const { return w * (wide ? 8 : 4); }
     // Fills the input with a smooth opaque gradient.
     void MakeInput();
+    // Takes size and input from a binary PPM (8-bit RGB, opaque); false when it cannot be read.
+    bool LoadPpm(const char* path);
     // An elliptic selection in the middle.
     void MakeMask();
     SceneContext Context(std::int32_t budget = kDefaultTriangleBudget);

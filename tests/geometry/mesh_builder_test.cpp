@@ -127,7 +127,10 @@ TEST(MeshBuilderTest, PixelsTouchingAtACornerMakeAJunctionWhereTheirLinesEnd) {
     EXPECT_GT(result.pointCount, 0);
 }
 
-TEST(MeshBuilderTest, HolesRunWithTheSelectionOnTheirRight) {
+// The first crack of a hole's outline is the one to the right of its top-left corner, with the
+// hole below it: the hole's outline keeps the hole on its right, the other way round from the
+// outline of the selection around it.
+TEST(MeshBuilderTest, HolesRunWithTheHoleOnTheirRight) {
     TestMask mask(7, 7, 255);
     mask.fill(2, 2, 5, 5, 0);
     CMeshBuilder builder;
@@ -135,9 +138,34 @@ TEST(MeshBuilderTest, HolesRunWithTheSelectionOnTheirRight) {
     ASSERT_EQ(builder.Lines().size(), 2u);
     EXPECT_EQ(builder.Lines()[0].rightValue, 255); // the raster edge
     const BorderLine& hole = builder.Lines()[1];
-    EXPECT_EQ(hole.rightValue, 255);
-    EXPECT_EQ(hole.leftValue, 0);
-    ExpectCorners(hole, {{2, 2}, {2, 5}, {5, 5}, {5, 2}, {2, 2}});
+    EXPECT_EQ(hole.rightValue, 0);
+    EXPECT_EQ(hole.leftValue, 255);
+    ExpectCorners(hole, {{2, 2}, {5, 2}, {5, 5}, {2, 5}, {2, 2}});
+}
+
+// An inverted selection (everything but a shape) gives the shape's outline the same course as
+// the selected shape itself: the direction of a path follows the shape, not the selection.
+TEST(MeshBuilderTest, AShapeIsOutlinedAlikeWhetherItIsSelectedOrLeftOut) {
+    TestMask shape(9, 8, 0), inverted(9, 8, 255);
+    for (int r = 2; r < 6; ++r)
+        for (int c = 3 - (r == 4); c < 7; ++c) {
+            shape.at(r, c) = 255;
+            inverted.at(r, c) = 0;
+        }
+    CMeshBuilder a, b;
+    TraceLines(a, shape);
+    TraceLines(b, inverted);
+    ASSERT_EQ(a.Lines().size(), 1u);
+    ASSERT_EQ(b.Lines().size(), 2u);  // the raster edge, then the shape
+    const BorderLine& selected = a.Lines()[0];
+    const BorderLine& leftOut = b.Lines()[1];
+    EXPECT_EQ(selected.rightValue, 255);
+    EXPECT_EQ(leftOut.rightValue, 0);
+    ASSERT_EQ(selected.points.size(), leftOut.points.size());
+    for (std::size_t k = 0; k < selected.points.size(); ++k) {
+        EXPECT_EQ(selected.points[k]->x, leftOut.points[k]->x) << k;
+        EXPECT_EQ(selected.points[k]->y, leftOut.points[k]->y) << k;
+    }
 }
 
 // Points of the output that lie on the line y = row, in order.
