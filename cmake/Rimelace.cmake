@@ -31,14 +31,43 @@ if(WIN32)
     add_link_options(-static-libgcc -static-libstdc++ -static)
 endif()
 
+# Sanitizers of the RIMELACE_SANITIZE build (scripts/build.sh asan): addresses and undefined
+# behaviour, including float-to-integer conversions out of range (not part of GCC's "undefined"),
+# every finding fatal.
+set(RIMELACE_SANITIZER_FLAGS -fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all)
+
 # rimelace_target(<target>): warnings and sanitizers for one of our own targets.
 function(rimelace_target target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow)
     target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
     if(RIMELACE_SANITIZE AND NOT WIN32)
-        target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer)
-        target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+        target_compile_options(${target} PRIVATE ${RIMELACE_SANITIZER_FLAGS} -fno-omit-frame-pointer)
+        target_link_options(${target} PRIVATE ${RIMELACE_SANITIZER_FLAGS})
     endif()
+endfunction()
+
+# The fuzzing build (RIMELACE_FUZZ, scripts/fuzz.sh): Debian's clang, every object instrumented for
+# libFuzzer's coverage and for the address and undefined-behaviour sanitizers, findings fatal.
+macro(rimelace_fuzz_setup)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang" OR WIN32)
+        message(FATAL_ERROR "RIMELACE_FUZZ needs clang on Linux (-DCMAKE_CXX_COMPILER=clang++)")
+    endif()
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+                        -fno-omit-frame-pointer -gline-tables-only)
+    add_link_options(-fsanitize=address,undefined)
+    add_custom_target(fuzzers)
+endmacro()
+
+# rimelace_add_fuzzer(<name> [SOURCES ...] [LIBS ...]): the libFuzzer harness
+# tests/fuzz/<name>_fuzz.cpp (with SOURCES, linked with LIBS), built as <name>_fuzz; its seed corpus
+# lives in tests/fuzz/corpus/<name>/ and scripts/fuzz.sh runs it.
+function(rimelace_add_fuzzer name)
+    cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name}_fuzz ${CMAKE_CURRENT_SOURCE_DIR}/${name}_fuzz.cpp ${F_SOURCES})
+    rimelace_target(${name}_fuzz)
+    target_link_libraries(${name}_fuzz PRIVATE ${F_LIBS})
+    target_link_options(${name}_fuzz PRIVATE -fsanitize=fuzzer)
+    add_dependencies(fuzzers ${name}_fuzz)
 endfunction()
 
 # GoogleTest: Debian's package on Linux; built from Debian's source copy for the Windows builds.

@@ -14,8 +14,6 @@ namespace {
 // Control point indices (powers of a, b, c): 300, 030, 003, 210, 120, 021, 012, 102, 201, 111.
 enum : int { k300, k030, k003, k210, k120, k021, k012, k102, k201, k111 };
 
-constexpr float kCoordinateLimit = 2097152.0f;
-
 void UnitNormal(const __Point3ds& p, float n[3]) {
     float x = p.nx, y = p.ny, z = p.nz;
     float length = std::sqrt(x * x + y * y + z * z);
@@ -46,9 +44,6 @@ bool BuildPatch(const __Triangle3ds& t, const __Point3ds* points, int cx, int cy
     for (int i = 0; i < 3; ++i) {
         const float x = v[i]->x + static_cast<float>(cx), y = v[i]->y + static_cast<float>(cy), z = v[i]->z;
         if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) return false;
-        if (std::fabs(x) > kCoordinateLimit || std::fabs(y) > kCoordinateLimit || std::fabs(z) > kCoordinateLimit) {
-            return false;
-        }
         patch.p[i][0] = x, patch.p[i][1] = y, patch.p[i][2] = z;
         UnitNormal(*v[i], patch.n[i]);
         patch.u[i] = v[i]->u, patch.v[i] = v[i]->v;
@@ -90,6 +85,39 @@ bool BuildPatch(const __Triangle3ds& t, const __Point3ds* points, int cx, int cy
         patch.minY = std::min(patch.minY, q[1]), patch.maxY = std::max(patch.maxY, q[1]);
     }
     return true;
+}
+
+void PatchSlopes(const CurvedPatch& patch, float slopes[4]) {
+    // d/db and d/dc of the cubic are 3 times quadratic Bernstein mixes of control point
+    // differences (b and c each taking a power from a), so each is bounded by 3 times the
+    // largest difference.
+    static const int kQuadratic[6][3] = {{2, 0, 0}, {0, 2, 0}, {0, 0, 2}, {1, 1, 0}, {0, 1, 1}, {1, 0, 1}};
+    auto index = [](int i, int j, int k) {
+        if (i == 3) return int{k300};
+        if (j == 3) return int{k030};
+        if (k == 3) return int{k003};
+        if (i == 2) return j == 1 ? int{k210} : int{k201};
+        if (j == 2) return i == 1 ? int{k120} : int{k021};
+        if (k == 2) return j == 1 ? int{k012} : int{k102};
+        return int{k111};
+    };
+    for (int s = 0; s < 4; ++s) slopes[s] = 0.0f;
+    for (const auto& q : kQuadratic) {
+        const float* from = patch.p[index(q[0] + 1, q[1], q[2])];
+        const float* alongB = patch.p[index(q[0], q[1] + 1, q[2])];
+        const float* alongC = patch.p[index(q[0], q[1], q[2] + 1)];
+        slopes[0] = std::max(slopes[0], 3.0f * std::fabs(alongB[0] - from[0]));
+        slopes[1] = std::max(slopes[1], 3.0f * std::fabs(alongB[1] - from[1]));
+        slopes[2] = std::max(slopes[2], 3.0f * std::fabs(alongC[0] - from[0]));
+        slopes[3] = std::max(slopes[3], 3.0f * std::fabs(alongC[1] - from[1]));
+    }
+    // A control point beyond float range: the patch may be anywhere.
+    for (const float* q : patch.p) {
+        if (!std::isfinite(q[0]) || !std::isfinite(q[1])) {
+            for (int s = 0; s < 4; ++s) slopes[s] = INFINITY;
+            return;
+        }
+    }
 }
 
 void EvaluatePatch(const CurvedPatch& patch, float a, float b, float c, PatchSample& out) {

@@ -1,5 +1,6 @@
 // __DrawScenesLineColor: the edges of the scene's front triangles in one colour, with the line walk
-// of mode 1 but unshaded. It keeps the stride, clip size and sample depth of the last drawing call.
+// of mode 1 but unshaded. It keeps the stride and clip size of the last drawing call; the sample
+// depth is that of _Deep now, since the image it is given is of that depth.
 #include <algorithm>
 #include <cstdint>
 
@@ -11,10 +12,11 @@ namespace {
 template <typename S, bool kQuality>
 void OutlineTriangles(BYTE* target, float lineWidth, const float colour[3], int clipWidth, int clipHeight, int count,
                       __Triangle3ds* triangles, __Point3ds* points, int cx, int cy) {
-    const float full = static_cast<float>(g_state.fullScale);
+    constexpr float full = sizeof(S) == 2 ? 32768.0f : 255.0f;
+    const std::size_t stride = static_cast<std::size_t>(g_state.stride);
     auto plot = [&](int px, int py, float coverage) {
-        BlendPixel<S>(reinterpret_cast<S*>(target + PixelOffset(px, py)), colour[0], colour[1], colour[2], coverage,
-                      full);
+        S* pixel = reinterpret_cast<S*>(target) + (static_cast<std::size_t>(py) * stride + static_cast<std::size_t>(px) * 4);
+        BlendPixel<S>(pixel, colour[0], colour[1], colour[2], coverage, full);
     };
     const float fx = static_cast<float>(cx), fy = static_cast<float>(cy);
     for (int i = 0; i < count; ++i) {
@@ -51,10 +53,10 @@ void __DrawScenesLineColor(float lineWidth, int r, int g, int b, BYTE* target, B
         clipHeight = static_cast<int>(std::min<long long>(clipHeight, (imageBytes - 4LL * clipWidth) / rowBytes + 1));
     }
     if (clipHeight <= 0) return;
-    const float full = static_cast<float>(g_state.fullScale);
+    const float full = _Deep ? 32768.0f : 255.0f;
     auto clamp = [full](int value) { return std::clamp(static_cast<float>(value), 0.0f, full); };
     const float colour[3] = {clamp(r), clamp(g), clamp(b)};
-    if (g_state.pixelBytes == 8) {
+    if (_Deep) {
         _Quality ? OutlineTriangles<std::uint16_t, true>(target, lineWidth, colour, clipWidth, clipHeight, count,
                                                          triangles, points, cx, cy)
                  : OutlineTriangles<std::uint16_t, false>(target, lineWidth, colour, clipWidth, clipHeight, count,

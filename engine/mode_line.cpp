@@ -36,7 +36,7 @@ void LineTriangles(const SceneCall& call) {
     const float cx = static_cast<float>(call.cx), cy = static_cast<float>(call.cy);
     for (int i = 0; i < call.triangleCount; ++i) {
         __Triangle3ds* t = &call.triangles[i];
-        if (!PassesOrientation(*t, call.points)) continue;
+        if (!PassesOutlineOrientation(*t, call.points)) continue;
         LineShader<S> shader{&call, t, {}, {}};
         FacePlane(call, *t, shader.normal, shader.plane);
         const __Point3ds* v[3] = {&call.points[t->v0], &call.points[t->v1], &call.points[t->v2]};

@@ -1,6 +1,6 @@
 // Mode 8: every triangle cut into four sub-triangles through points on its curved patch's edges,
 // each drawn as a mode-6 triangle through the layer (after its own orientation test).
-#include <vector>
+#include <cstdint>
 
 #include "engine/curved_patch_p.h"
 
@@ -31,11 +31,21 @@ __Point3ds EdgePoint(const __Point3ds& a, const __Point3ds& b, BYTE mapped) {
 }  // namespace
 
 void DrawPatchFill(const SceneCall& call) {
-    // The sub-triangles of the whole scene, in the order of their triangles.
-    std::vector<__Point3ds> points;
-    std::vector<__Triangle3ds> triangles;
-    points.reserve(static_cast<std::size_t>(call.triangleCount) * 6);
-    triangles.reserve(static_cast<std::size_t>(call.triangleCount) * 4);
+    // The sub-triangles go to mode 6 a batch of triangles at a time, in the order of their
+    // triangles, from fixed storage: a scene of any size costs no memory and so cannot fail.
+    constexpr int kBatch = 128;
+    static __Point3ds points[kBatch * 6];
+    static __Triangle3ds triangles[kBatch * 4];
+    SceneCall subdivided = call;
+    subdivided.triangles = triangles;
+    subdivided.points = points;
+    int pointCount = 0, triangleCount = 0;
+    auto flush = [&]() {
+        if (triangleCount == 0) return;
+        subdivided.triangleCount = triangleCount;
+        DrawPhongTriangles(subdivided, true);
+        pointCount = 0, triangleCount = 0;
+    };
     for (int i = 0; i < call.triangleCount; ++i) {
         const __Triangle3ds& t = call.triangles[i];
         if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) continue;
@@ -43,21 +53,18 @@ void DrawPatchFill(const SceneCall& call) {
         const __Point3ds& v1 = call.points[t.v1];
         const __Point3ds& v2 = call.points[t.v2];
         const BYTE mapped = (v0.mapped && v1.mapped && v2.mapped) ? 1 : 0;
-        const std::int32_t base = static_cast<std::int32_t>(points.size());
-        points.insert(points.end(), {v0, v1, v2, EdgePoint(v0, v1, mapped), EdgePoint(v1, v2, mapped),
-                                     EdgePoint(v2, v0, mapped)});
         // V0 V1 V2 M3 M4 M5 at base + 0 .. 5.
+        const std::int32_t base = pointCount;
+        const __Point3ds corners[6] = {v0, v1, v2, EdgePoint(v0, v1, mapped), EdgePoint(v1, v2, mapped),
+                                       EdgePoint(v2, v0, mapped)};
+        for (const __Point3ds& p : corners) points[pointCount++] = p;
         const std::int32_t sub[4][3] = {{0, 3, 5}, {3, 1, 4}, {4, 2, 5}, {3, 4, 5}};
         for (const auto& s : sub) {
-            triangles.push_back(__Triangle3ds{base + s[0], base + s[1], base + s[2], t.flags, t.material});
+            triangles[triangleCount++] = __Triangle3ds{base + s[0], base + s[1], base + s[2], t.flags, t.material};
         }
+        if (triangleCount == kBatch * 4) flush();
     }
-    if (triangles.empty()) return;
-    SceneCall subdivided = call;
-    subdivided.triangleCount = static_cast<int>(triangles.size());
-    subdivided.triangles = triangles.data();
-    subdivided.points = points.data();
-    DrawPhongTriangles(subdivided, true);
+    flush();
 }
 
 }  // namespace trivane

@@ -17,6 +17,13 @@ bool SampleFacesPass(float nz) {
     return nz >= 0.0f || _UseMultyRefract == 2;
 }
 
+// A coordinate truncated into 0..size (NaN gives 0).
+int ClampToPixels(float value, int size) {
+    if (!(value > 0.0f)) return 0;
+    if (!(value < static_cast<float>(size))) return size;
+    return static_cast<int>(value);
+}
+
 // 1 away from the silhouette, falling to 0 as |n.z| goes below 0.2.
 float SilhouetteFactor(float nz) {
     if (std::fabs(nz) >= 0.2f) return 1.0f;
@@ -32,10 +39,8 @@ void PointTriangles(const SceneCall& call) {
     for (int i = 0; i < call.triangleCount; ++i) {
         __Triangle3ds* t = &call.triangles[i];
         if (!BuildPatch(*t, call.points, call.cx, call.cy, patch)) continue;
-        int x0 = std::max(0, static_cast<int>(patch.minX - 3.0f));
-        int y0 = std::max(0, static_cast<int>(patch.minY - 3.0f));
-        int x1 = std::min(static_cast<int>(Zwidth), static_cast<int>(patch.maxX + 3.0f));
-        int y1 = std::min(static_cast<int>(Zheight), static_cast<int>(patch.maxY + 3.0f));
+        const int x0 = ClampToPixels(patch.minX - 3.0f, Zwidth), y0 = ClampToPixels(patch.minY - 3.0f, Zheight);
+        const int x1 = ClampToPixels(patch.maxX + 3.0f, Zwidth), y1 = ClampToPixels(patch.maxY + 3.0f, Zheight);
         if (x1 <= x0 || y1 <= y0) continue;
         ClearLayer(call, x0, y0, x1, y1);
 

@@ -11,6 +11,8 @@ namespace {
 
 template <typename S>
 void RoughEdge(const SceneCall& call, float ax, float ay, float bx, float by) {
+    // An edge towards a vertex that is not a finite point has no pixels.
+    if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by)) return;
     const float dx = bx - ax, dy = by - ay;
     if (dx == 0.0f && dy == 0.0f) return;  // a zero-length edge
     // Cut to the image (one pixel of margin) so that far-off vertices cost no steps.
@@ -44,7 +46,7 @@ void RoughTriangles(const SceneCall& call) {
     const float cx = static_cast<float>(call.cx), cy = static_cast<float>(call.cy);
     for (int i = 0; i < call.triangleCount; ++i) {
         const __Triangle3ds& t = call.triangles[i];
-        if (!PassesOrientation(t, call.points)) continue;
+        if (!PassesOutlineOrientation(t, call.points)) continue;
         const __Point3ds* v[3] = {&call.points[t.v0], &call.points[t.v1], &call.points[t.v2]};
         for (int e = 0; e < 3; ++e) {
             const __Point3ds& a = *v[e];

@@ -83,14 +83,22 @@ struct TriangleSetup {
 };
 
 // Builds the set-up of triangle t (vertex indices into points, origin cx, cy). Returns false for a
-// triangle that is not drawn: bad indices, non-finite or huge coordinates, degenerate shape.
+// triangle that is not drawn: bad indices, non-finite coordinates, degenerate shape, or (reaching
+// far beyond the image) nothing near the clip rectangle Zwidth x Zheight.
 bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int cy, TriangleSetup& out);
+
+// The set-up of a triangle with a vertex beyond the fixed-point range (raster_setup_far.cpp); v are
+// its vertices with the origin added.
+bool SetupFarTriangle(const SetupVertex v[3], TriangleSetup& out);
 
 // Orientation of triangle t in its given vertex order: N.z of (V2 - V1) x (V0 - V1).
 bool FacesViewer(const __Triangle3ds& t, const __Point3ds* points, float& normalZ);
 
-// Whether the orientation test lets triangle t through in the current pass.
+// Whether the orientation test lets triangle t through in the current pass (the filled modes:
+// with _UseMultyRefract = 2 the front pass takes back faces too).
 bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points);
+// The same for the outline modes 0 and 1, which never take back faces in the front pass.
+bool PassesOutlineOrientation(const __Triangle3ds& t, const __Point3ds* points);
 
 // Depth of pixel (px, py) on the triangle's plane; rowTerm is zy * py + z0.
 inline float PlaneDepth(const TriangleSetup& s, float px, float rowTerm) {

@@ -10,8 +10,8 @@ namespace trivane {
 namespace {
 
 constexpr float kPi = 3.14159265358979f;
-// Coordinates beyond this many pixels from the image origin are not drawn (keeps the fixed-point
-// edge functions inside 64 bits).
+// Triangles with a vertex beyond this many pixels from the image origin take the far set-up
+// (keeps the fixed-point edge functions inside 64 bits).
 constexpr float kCoordinateLimit = 2097152.0f;
 
 bool Finite(float value) { return std::isfinite(value); }
@@ -83,8 +83,13 @@ bool FacesViewer(const __Triangle3ds& t, const __Point3ds* points, float& normal
 
 bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points) {
     if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
-    if (_DubleSide) return true;
     if (!_DrawBackFaces1 && _UseMultyRefract == 2) return true;
+    return PassesOutlineOrientation(t, points);
+}
+
+bool PassesOutlineOrientation(const __Triangle3ds& t, const __Point3ds* points) {
+    if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
+    if (_DubleSide) return true;
     float normalZ;
     bool front = FacesViewer(t, points, normalZ);
     return _DrawBackFaces1 ? normalZ < 0.0f : front;
@@ -94,10 +99,12 @@ bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int
     if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
     SetupVertex v[3] = {MakeVertex(points[t.v0], cx, cy), MakeVertex(points[t.v1], cx, cy),
                         MakeVertex(points[t.v2], cx, cy)};
+    bool far = false;
     for (const SetupVertex& p : v) {
         if (!Finite(p.x) || !Finite(p.y) || !Finite(p.z)) return false;
-        if (std::fabs(p.x) > kCoordinateLimit || std::fabs(p.y) > kCoordinateLimit) return false;
+        if (std::fabs(p.x) > kCoordinateLimit || std::fabs(p.y) > kCoordinateLimit) far = true;
     }
+    if (far) return SetupFarTriangle(v, s);
 
     // Vertex of greatest y first (the first of equal ones), keeping the cyclic order.
     int first = 0;

@@ -83,18 +83,30 @@ inline float FastPow(float base, float exponent) {
 // logarithm. 0 for exponents <= 0 (every positive base then counts).
 inline float FastPowThreshold(float exponent) {
     if (!(exponent > 0.0f)) return 0.0f;
+    // Below 2^-1000 the threshold is no float at all (and beyond the exponent bits of a double).
+    const double log2Threshold = kPowFloorLog2 / exponent;
+    if (!(log2Threshold >= -1000.0)) return 0.0f;
     // Stay a hair below the true threshold so the shortcut never drops a non-zero power.
-    return static_cast<float>(Exp2Bounded(kPowFloorLog2 / exponent) * 0.999999);
+    return static_cast<float>(Exp2Bounded(log2Threshold) * 0.999999);
+}
+
+// The largest float below size (sides beyond 2^24 texels are not all floats).
+inline float LastBelow(int size) {
+    float f = static_cast<float>(size);
+    while (!(static_cast<double>(f) < static_cast<double>(size))) f = std::nextafter(f, 0.0f);
+    return f;
 }
 
 // Wraps a texel coordinate into [0, size): t - trunc(t / size) * size, plus size when negative,
-// size - 1 when it reaches size. NaN and coordinates too large to keep a fraction stay inside.
+// size - 1 when it reaches size. NaN and coordinates too large to keep a fraction stay inside, and
+// the result always truncates to an index below size.
 inline float WrapTexel(float t, int size) {
     const float fsize = static_cast<float>(size);
     float r = t - std::trunc(t / fsize) * fsize;
     if (r < 0.0f) r += fsize;
     if (!(r < fsize)) r = fsize - 1.0f;
     if (r < 0.0f) r = 0.0f;
+    if (!(static_cast<double>(r) < static_cast<double>(size))) r = LastBelow(size);
     return r;
 }
 

@@ -198,9 +198,17 @@ TRIVANE_API BYTE __GetUseReflection();
 // The default light, used when a call has no lights. Borrowed: the caller keeps it alive.
 TRIVANE_API void __SetLightDef(light3ds* light);
 
-// Z-buffer: with a non-null buffer and both sizes > 0 the library uses the caller's buffer (it stays
-// the caller's while its size matches the calls; a call of another size releases it with
-// platform::FreePages and works with one of its own); otherwise all three are reset to null / 0.
+// Z-buffer: with a non-null buffer and both sizes > 0 the library uses the caller's buffer; otherwise
+// all three are reset to null / 0. Who owns what:
+// - A buffer handed over stays the caller's, and is used uncleared, while the calls' size matches
+//   it. A __RasterSolid call of another size releases it with platform::FreePages, even one that
+//   draws nothing; so does a __RasterScene call of another size (in any mode but 0, with a target
+//   it can draw into). ZBuff is null after such a call. So a buffer handed over must come from
+//   platform::AllocPages, and the caller frees it only while __GetZBuff still returns it.
+// - Without a buffer of the call's size, __RasterScene works with one of its own, cleared at the
+//   start of the call; ZBuff is null again when the call returns, while Zwidth and Zheight keep
+//   the call's size. The library keeps that block after the call for the next call of the same
+//   size (a call of another size releases it): it holds one depth buffer of the last size.
 TRIVANE_API void __SetZBuff(float* buffer, int width, int height);
 TRIVANE_API void __GetZBuff(float*& buffer, int& width, int& height);
 
@@ -233,20 +241,25 @@ TRIVANE_API void __SetDefRenderOnePixel();
 
 // Draws the triangles over target in the current _DrawMode. background has the same size and layout
 // and is only read. stride is in bytes as for 8-bit samples. unused is not read. (cx, cy) is the
-// scene origin in the image. textures holds 4 slots per material; glass may be null.
+// scene origin in the image. textures holds 4 slots per material; glass may be null. Nothing is
+// thrown: a call that cannot get its working memory returns without drawing.
 TRIVANE_API void __RasterScene(BYTE* target, BYTE* background, int width, int height, int stride, int unused,
                                int triangleCount, __Triangle3ds* triangles, __Point3ds* points, int cx, int cy,
                                int materialCount, material3ds* materials, __Texture* textures, int lightCount,
                                light3ds* lights, GlassProp* glass);
 
 // Fills the triangles with one colour (r, g, b in sample units) at opacity a, without depth test
-// and without shading; anti-aliased edges with _Quality.
+// and without shading; anti-aliased edges with _Quality. Sets the stride, Zwidth and Zheight to
+// the call's (releasing a borrowed Z-buffer of another size, see __SetZBuff) and the sample depth
+// from _Deep.
 TRIVANE_API void __RasterSolid(BYTE* target, int width, int height, int stride, int unused, int count,
                                __Triangle3ds* triangles, __Point3ds* points, int cx, int cy, float r, float g,
                                float b, float a);
 
 // Outlines the front-facing triangles (all with _DubleSide) in one colour with lines lineWidth wide.
-// Uses the stride, clip size and full scale left by the last __RasterScene or __RasterSolid.
+// Uses the stride and clip size left by the last __RasterScene or __RasterSolid; target is width x
+// height pixels of _Deep's sample depth (as now, whatever the last call's was), and no pixel
+// outside it is written.
 TRIVANE_API void __DrawScenesLineColor(float lineWidth, int r, int g, int b, BYTE* target, BYTE* background,
                                        int width, int height, int unused, int count, __Triangle3ds* triangles,
                                        __Point3ds* points, int cx, int cy);

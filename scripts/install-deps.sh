@@ -9,6 +9,7 @@ want=(
   libpng-dev libtiff-dev libjpeg-dev libcli11-dev nlohmann-json3-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
   wine wine32 wine64 xvfb xauth file qemu-user
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -123,8 +123,16 @@ TEST(CurvedPatch, SamplingIsBoundedForHugeAndDegenerateTriangles) {
     trivane::ForEachPatchSample(patch, 100, 100, [&](const PatchSample&) { ++samples; });
     EXPECT_GE(samples, 1);
     EXPECT_LE(samples, 3);
-    __Point3ds far[3] = {Vertex(1e30f, 0, 0, 0, 0, 1), Vertex(0, 0, 0, 0, 0, 1), Vertex(0, 1, 0, 0, 0, 1)};
-    EXPECT_FALSE(trivane::BuildPatch(t, far, 0, 0, patch));
+    // Far-off vertices still give a patch (its part near the clip rectangle is drawn), sampled
+    // within the same bound, even where its control points leave float range.
+    for (float distance : {3e6f, 1e30f, 3e38f}) {
+        __Point3ds far[3] = {Vertex(distance, 0, 0, 0, 0, 1), Vertex(0, 0, 0, 0.6f, 0, 0.8f),
+                             Vertex(0, 1, distance, 0, 0, 1)};
+        ASSERT_TRUE(trivane::BuildPatch(t, far, 0, 0, patch)) << distance;
+        samples = 0;
+        trivane::ForEachPatchSample(patch, 100, 100, [&](const PatchSample&) { ++samples; });
+        EXPECT_LT(samples, 500LL * 500LL) << distance;
+    }
 }
 
 TEST(CurvedPatch, SilhouetteCoverageIsStrongestAtOneSixthOfTheRange) {
