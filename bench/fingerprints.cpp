@@ -6,7 +6,8 @@
 //   fingerprints > before.txt   (old build)      fingerprints > after.txt   (new build)
 //   diff before.txt after.txt
 //
-// Options: --engine (library cases only), --scenes (scene-builder cases only).
+// Options: --engine (library cases only), --scenes (scene-builder cases only), --host MODULE (the
+// final render through the stand-in host and the given plug-in module only).
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -18,6 +19,7 @@
 #include "engine/trivane.h"
 #include "generate/render_state.h"
 #include "generate/scene_builder.h"
+#include "host/standin/standin.h"
 #include "params/params.h"
 
 namespace {
@@ -338,15 +340,60 @@ void SceneCases() {
     }
 }
 
+// Final renders through the stand-in host: both depths, 3, 4 and 5 planes, with a selection.
+void HostCases(const char* module) {
+    for (int depth : {8, 16}) {
+        for (int planes : {3, 4, 5}) {
+            for (bool mask : {false, true}) {
+                standin::Image image = standin::Image::Make(640, 480, std::int16_t(planes), depth);
+                const std::uint32_t top = depth == 16 ? 32768 : 255;
+                for (int y = 0; y < image.height; ++y) {
+                    for (int x = 0; x < image.width; ++x) {
+                        for (int p = 0; p < planes; ++p) {
+                            image.SetSample(x, y, p, p == 3 ? (x * 3 + y) % (top + 1) : (x * 7 + y * 3 + p * 60) % (top + 1));
+                        }
+                    }
+                }
+                if (mask) {
+                    image.mask.assign(std::size_t(image.width) * image.height, 0);
+                    for (int y = 100; y < 380; ++y)
+                        for (int x = 120; x < 520; ++x) image.mask[std::size_t(y) * image.width + x] = 255;
+                }
+                standin::HostOptions options;
+                options.parametersCall = standin::ParametersCall::Never;
+                standin::Host host(options);
+                std::string error;
+                if (!host.Load(module, &error)) {
+                    std::printf("host cannot load %s: %s\n", module, error.c_str());
+                    return;
+                }
+                standin::RunOptions run;
+                if (mask) {
+                    standin::Descriptor d;
+                    d.items.push_back({FourCC("MskK"), typeInteger, 0, 7});
+                    run.replay = d;
+                    run.playInfo = plugInDialogSilent;
+                }
+                const standin::RunResult result = host.Run(image, run);
+                std::printf("host depth %d planes %d mask %d code %d %016llx\n", depth, planes, mask, int(result.code),
+                            static_cast<unsigned long long>(Hash(image.data.data(), image.data.size())));
+            }
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     bool engine = true, scenes = true;
+    const char* module = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--engine") == 0) scenes = false;
         if (std::strcmp(argv[i], "--scenes") == 0) engine = false;
+        if (std::strcmp(argv[i], "--host") == 0 && i + 1 < argc) module = argv[++i], engine = scenes = false;
     }
     if (engine) EngineCases();
     if (scenes) SceneCases();
+    if (module != nullptr) HostCases(module);
     return 0;
 }
