@@ -35,6 +35,8 @@ void AddFilterOptions(CLI::App& command, FilterJob& job, std::int64_t& maxSpace)
                      "Open the plug-in's dialog on the given values first, as a host's menu pick does, and apply "
                      "what it returns (the Windows module has a dialog; elsewhere the values are applied as given)");
     command.add_flag("--quiet,-q", job.quiet, "No progress bar");
+    command.add_flag("--smallest", job.smallestFile,
+                     "PNG output: the smallest file, at many times the writing time (default: fast compression)");
     command.add_option("--module", job.module,
                        std::string("Plug-in module to load (default: ") + sys::kModuleFileName + " beside this program)");
 }

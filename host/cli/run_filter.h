@@ -32,6 +32,7 @@ struct FilterJob {
     // with an ellipsis: the parameters selector, then start with the values to show and
     // playInfo "display". The plug-in applies what its dialog returns.
     bool dialog = false;
+    bool smallestFile = false;  // PNG output: the strongest compression instead of the fast one
 
     // For front ends that hold the values and the pixels already (the GIMP plug-in):
     std::optional<RimelaceParams> values;       // the parameters as a record, instead of `params`

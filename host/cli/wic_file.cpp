@@ -261,7 +261,8 @@ Image ReadJpeg(const std::string& path) {
     return Decode(FileFormat::JPEG, path);
 }
 
-void WritePng(const std::string& path, const Image& image) {
+// The system's PNG writer chooses its own compression.
+void WritePng(const std::string& path, const Image& image, PngCompression) {
     EncodeFile(FileFormat::PNG, path, image);
 }
 void WriteTiff(const std::string& path, const Image& image) {
