@@ -176,12 +176,6 @@ void FinalRender(PluginGlobals& globals, RimelaceParams& params, FilterRecord& r
 
 }  // namespace
 
-void EffectCentre(const RimelaceParams& params, std::int32_t W, std::int32_t H, float panX, float panY, float& cx,
-                  float& cy) {
-    cx = float(W / 2.0 + W * double(params.CenterX) / 2000.0 - panX);
-    cy = float(H / 2.0 - H * double(params.CenterY) / 2000.0 - panY);
-}
-
 void ReleaseStripCache() {
     platform::FreePages(gStrips.result);
     gStrips = StripCache{};

@@ -7,6 +7,9 @@
 int main(int argc, char** argv) {
     CLI::App app{"rimelace: frost patterns over image files, through the plug-in module"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "rimelace " RIMELACE_VERSION);
+    app.footer("Run \"rimelace COMMAND --help\" for the options of a command. Images are PNG, TIFF or JPEG; "
+               "the input is never modified, and a result is written whole or not at all.");
     rimelace_cli::AddApplyCommand(app);
     rimelace_cli::AddDemoCommand(app);
     rimelace_cli::AddGalleryCommand(app);

@@ -141,7 +141,11 @@ std::string NameDestination(std::string message, const AtomicOutput& output) {
 // Fills *recorded when the job records an action, and writes the grown scene when asked.
 Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Image& source, Action* recorded) {
     std::vector<std::uint8_t> mask;
-    if (!job.selection.empty()) {
+    if (job.maskBytes) {
+        if (job.maskBytes->size() != std::size_t(source.width) * std::size_t(source.height))
+            Fail(kExitBadInput, "the selection does not cover the image");
+        mask = *job.maskBytes;
+    } else if (!job.selection.empty()) {
         const Image selection = ReadInput(job.selection, "selection");
         if (selection.width != source.width || selection.height != source.height)
             Fail(kExitBadInput, "selection '" + job.selection + "' is " + std::to_string(selection.width) +
@@ -157,7 +161,8 @@ Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Imag
             run.replay = ToHostDescriptor(action.descriptor);
             run.playInfo = PlayInfoCode(action.playInfo);
         } else {
-            run.replay = ToHostDescriptor(DescriptorFromParams(GatherParams(job.params)));
+            const RimelaceParams values = job.values ? *job.values : GatherParams(job.params);
+            run.replay = ToHostDescriptor(DescriptorFromParams(values));
             run.playInfo = plugInDialogSilent;
         }
     } catch (const ActionFileError& error) {
@@ -180,8 +185,12 @@ Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Imag
         options.maxSpace = std::int32_t(
             std::clamp<std::int64_t>(whole, options.maxSpace, std::numeric_limits<std::int32_t>::max()));
     }
-    options.progress = [&bar](std::int32_t done, std::int32_t total) { bar.Update(done, total); };
-    options.abort = [] { return Interrupted(); };
+    options.progress = [&bar, &job](std::int32_t done, std::int32_t total) {
+        if (job.progress) job.progress(done, total);
+        bar.Update(done, total);
+    };
+    options.callerMergesSelection = job.hostMergesSelection;
+    options.abort = [&job] { return Interrupted() || (job.abort && job.abort()); };
     standin::Host host(options);
     const std::string module = job.module.empty() ? DefaultModulePath() : job.module;
     std::string loadError;
@@ -206,6 +215,8 @@ Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Imag
     const standin::RunResult result = host.Run(image, run);
     bar.Finish();
     if (Interrupted()) Fail(kExitCancelled, "cancelled (Ctrl-C); nothing was written");
+    // A cancel the plug-in did not see (it polls between strips) still discards the result.
+    if (job.abort && (result.code == userCanceledErr || job.abort())) Fail(kExitCancelled, "cancelled; nothing was changed");
     if (result.code != noErr) {
         const bool known = ResultMessage(result.code).rfind("the plug-in reported error", 0) != 0;
         std::string why = known || result.error.empty() ? ResultMessage(result.code) : result.error;
@@ -279,18 +290,33 @@ std::string DefaultModulePath() {
     const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
     if (length <= 0) return "liblorvex.so";
     std::string path(self, std::size_t(length));
-    const auto slash = path.find_last_of('/');
-    return (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) + "/liblorvex.so";
+    const std::string folder = path.substr(0, path.find_last_of('/'));
+    // Beside the program (the build tree), else where the package puts it: <prefix>/lib/rimelace.
+    const std::string beside = folder + "/liblorvex.so";
+    const std::string installed = folder + "/../lib/rimelace/liblorvex.so";
+    return access(beside.c_str(), R_OK) != 0 && access(installed.c_str(), R_OK) == 0 ? installed : beside;
 }
 
-int FilterInMemory(const FilterJob& job, const Image& source, Image* result) {
+int FilterInMemory(const FilterJob& job, const Image& source, Image* result, std::string* why) {
+    auto tell = [why](const std::string& text) {
+        if (why)
+            *why = text;
+        else
+            std::fprintf(stderr, "rimelace: %s\n", text.c_str());
+    };
     try {
         Action unused;
         *result = FilterThroughHost(job, HostKindFor(job.host), source, &unused);
         return kExitOk;
     } catch (const Stop& stop) {
-        std::fprintf(stderr, "rimelace: %s\n", stop.message.c_str());
+        tell(stop.message);
         return stop.status;
+    } catch (const std::bad_alloc&) {
+        tell("not enough memory for this image");
+        return kExitFailed;
+    } catch (const std::exception& error) {
+        tell(error.what());
+        return kExitFailed;
     }
 }
 

@@ -11,8 +11,8 @@ struct RimelaceParams;
 
 namespace rimelace_cli {
 
-// Writes the scene the plug-in cached in `params` (its arrays must still be alive, i.e. the
-// module loaded) for an image of width x height with the selection `mask` (empty for none).
+// Writes the scene that the parameter values `params` grow over an image of width x height with
+// the selection `mask` (empty for none), as the plug-in's scene builder grows and places it.
 // The file type comes from the name (.svg or .obj). False with *why on failure.
 bool ExportSceneGeometry(const std::string& path, const RimelaceParams& params, int width, int height,
                          const std::vector<std::uint8_t>& mask, std::string* why);

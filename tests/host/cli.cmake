@@ -18,3 +18,15 @@ if(NOT WIN32 AND TARGET rimelace_cli_objects)
         add_dependencies(cli_apply_test rimelace lorvex)
     endif()
 endif()
+
+# Batches of files (apply --out-dir).
+if(NOT WIN32 AND TARGET rimelace AND TARGET lorvex)
+    rimelace_test(cli_batch_test
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/cli_batch_test.cpp ${CMAKE_CURRENT_LIST_DIR}/cli_run.cpp
+                ${CMAKE_CURRENT_LIST_DIR}/cli_test_images.cpp
+        LIBS rimelace_image_files)
+    target_compile_definitions(cli_batch_test PRIVATE
+        RIMELACE_CLI="$<TARGET_FILE:rimelace>" RIMELACE_MODULE="$<TARGET_FILE:lorvex>")
+    add_dependencies(cli_batch_test rimelace lorvex)
+endif()
+
