@@ -30,6 +30,8 @@ void AddFilterOptions(CLI::App& command, FilterJob& job, std::int64_t& maxSpace)
         "--max-space", maxSpace,
         "Memory in bytes the host offers the plug-in at prepare (default: enough for one strip)");
     command.add_flag("--quiet,-q", job.quiet, "No progress bar");
+    command.add_flag("--smallest", job.smallestFile,
+                     "PNG output: the smallest file, at many times the writing time (default: fast compression)");
     command.add_option("--module", job.module,
                        "Plug-in module to load (default: liblorvex.so beside this program)");
 }

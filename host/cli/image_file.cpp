@@ -105,13 +105,13 @@ std::string CannotHold(FileFormat format, const Image& image) {
     return "";
 }
 
-void WriteImage(const std::string& path, FileFormat format, const Image& image) {
+void WriteImage(const std::string& path, FileFormat format, const Image& image, PngCompression png) {
     CheckWritable(path, image);
     const std::string why = CannotHold(format, image);
     if (!why.empty()) FailWrite(path, why);
     switch (format) {
     case FileFormat::PNG:
-        WritePng(path, image);
+        WritePng(path, image, png);
         break;
     case FileFormat::TIFF:
         WriteTiff(path, image);

@@ -9,7 +9,7 @@
 namespace rimelace_cli {
 
 Image ReadPng(const std::string& path);
-void WritePng(const std::string& path, const Image& image);
+void WritePng(const std::string& path, const Image& image, PngCompression compression);
 
 Image ReadTiff(const std::string& path);
 void WriteTiff(const std::string& path, const Image& image);

@@ -273,7 +273,8 @@ int Run(const FilterJob& job) {
     // The result: written under a temporary name, renamed when all is done.
     AtomicOutput output(job.output);
     try {
-        WriteImage(output.TempPath(), format, filtered);
+        WriteImage(output.TempPath(), format, filtered,
+                   job.smallestFile ? PngCompression::Smallest : PngCompression::Fast);
     } catch (const ImageFileError& error) {
         Fail(kExitFailed, NameDestination(error.what(), output));
     }

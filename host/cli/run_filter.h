@@ -28,6 +28,7 @@ struct FilterJob {
     bool quiet = false;
     std::string module; // plug-in module, empty for the one beside the program
     std::string exportGeometry; // .svg or .obj file for the grown scene, empty for none
+    bool smallestFile = false;  // PNG output: the strongest compression instead of the fast one
 
     // For front ends that hold the values and the pixels already (the GIMP plug-in):
     std::optional<RimelaceParams> values;       // the parameters as a record, instead of `params`
