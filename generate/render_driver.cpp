@@ -93,10 +93,11 @@ bool RenderWhole(PluginGlobals& globals, RimelaceParams& params, FilterRecord& r
         HostPixels from{static_cast<std::uint8_t*>(record.inData), record.inRowBytes, record.planes};
         from.data += HostOffset(in, record.inRowBytes, area.left, area.top, record.planes * (wide ? 2 : 1));
         HostToWorking(from, wide, area.right - area.left, area.bottom - area.top, source, w * pixelBytes,
-                      area.left - filter.left, area.top - filter.top);
+                      area.left - filter.left, area.top - filter.top, WorkingOrder::CoverageLast);
     }
 
     SceneContext ctx = ContextFor(params, record, w, h, w, h, wide);
+    ctx.rendererOrder = true;
     if (record.haveMask && record.maskData) {
         const VRect m = GetMaskRect(record);
         if (SameRect(m, filter)) {
@@ -159,17 +160,12 @@ void FinalRender(PluginGlobals& globals, RimelaceParams& params, FilterRecord& r
     if (inCovers)
         from.data += HostOffset(in, record.inRowBytes, out.left, out.top, record.planes * (wide ? 2 : 1));
     WorkingToHost(gStrips.result, gStrips.rowBytes, out.left - filter.left, out.top - filter.top, wide,
-                  out.right - out.left, out.bottom - out.top, to, inCovers ? &from : nullptr);
+                  out.right - out.left, out.bottom - out.top, to, inCovers ? &from : nullptr,
+                  WorkingOrder::CoverageLast);
     if (out.bottom >= filter.bottom) ReleaseStripCache();
 }
 
 }  // namespace
-
-void EffectCentre(const RimelaceParams& params, std::int32_t W, std::int32_t H, float panX, float panY, float& cx,
-                  float& cy) {
-    cx = float(W / 2.0 + W * double(params.CenterX) / 2000.0 - panX);
-    cy = float(H / 2.0 - H * double(params.CenterY) / 2000.0 - panY);
-}
 
 void ReleaseStripCache() {
     platform::FreePages(gStrips.result);

@@ -9,6 +9,8 @@
 // was given; the full-size result is kept between strips of one run, so a host that delivers
 // strips gets the same bytes as one that delivers the image whole.
 
+#include "generate/scene_placement.h"  // EffectCentre
+
 #include <cstdint>
 
 struct PluginGlobals;
@@ -18,11 +20,6 @@ struct RimelaceParams;
 // on to the scene builder (1 from the filter shell, 0 from the dialog's preview). Writes
 // memFullErr through the result pointer when a working buffer cannot be allocated.
 void RenderEffect(PluginGlobals& globals, std::uint8_t showProgress);
-
-// The effect centre in working-area pixels from the top-left corner of a W x H area:
-// (W/2 + W*CenterX/2000 - panX, H/2 - H*CenterY/2000 - panY); CenterY > 0 moves it up.
-void EffectCentre(const RimelaceParams& params, std::int32_t W, std::int32_t H, float panX, float panY, float& cx,
-                  float& cy);
 
 // Releases the full-size result kept between strips (also done after a run's last strip, and by
 // the shell when a run ends early). StripCacheHeld says whether one is kept.

@@ -1,6 +1,7 @@
 // The grown triangles as Trivane's arrays, and their placement in the scene.
 #include "engine/trivane.h"
 #include "generate/scene_builder_p.h"
+#include "generate/scene_placement.h"
 #include "platform/platform.h"
 
 namespace {
@@ -48,19 +49,13 @@ bool ConvertTriangles(TriangleList& list, __Triangle3ds** triangles, __Point3ds*
     return true;
 }
 
-void PlaceScene(__Point3ds* points, std::int32_t pointCount, double scaleFactor, bool addOffset, float ox, float oy) {
-    if (scaleFactor != 1.0) {
-        const float s = float(scaleFactor);
+void PlaceScene(__Point3ds* points, std::int32_t pointCount, const ScenePlacement& place) {
+    if (place.scaleFactor != 1.0) {
         for (std::int32_t i = 0; i < pointCount; ++i) {
-            points[i].x *= s;
-            points[i].y *= s;
-            points[i].z *= s;
+            place.Place(points[i].x, points[i].y);
+            points[i].z *= place.scale;
         }
-    }
-    if (addOffset && (ox != 0 || oy != 0)) {
-        for (std::int32_t i = 0; i < pointCount; ++i) {
-            points[i].x += ox;
-            points[i].y += oy;
-        }
+    } else if (!place.single && (place.ox != 0 || place.oy != 0)) {
+        for (std::int32_t i = 0; i < pointCount; ++i) place.Place(points[i].x, points[i].y);
     }
 }

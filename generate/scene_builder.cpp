@@ -4,6 +4,7 @@
 #include "engine/trivane.h"
 #include "generate/random.h"
 #include "generate/scene_builder_p.h"
+#include "generate/scene_placement.h"
 #include "generate/scene_render.h"
 #include "geometry/mesh_builder.h"
 #include "params/params.h"
@@ -51,6 +52,19 @@ bool SelectionPath(const SceneContext& ctx, float ratio, BasePath& path) {
     platform::FreePages(segments);
     platform::FreePages(copy);
     return enoughMemory;
+}
+
+void HandOutPath(const BasePath& path, const ScenePlacement& place, SceneGeometry& geometry) {
+    geometry.pathLines.clear();
+    for (std::int32_t i = 0; i < path.segmentCount; ++i) {
+        const PathSegment& s = path.segments[i];
+        if (s.start < 0 || s.end < 0 || s.start >= path.pointCount || s.end >= path.pointCount) continue;
+        SceneGeometry::Line line{path.points[s.start].x, path.points[s.start].y, path.points[s.end].x,
+                                 path.points[s.end].y};
+        place.Place(line.x0, line.y0);
+        place.Place(line.x1, line.y1);
+        geometry.pathLines.push_back(line);
+    }
 }
 
 }  // namespace
@@ -134,21 +148,12 @@ SceneOutcome BuildScene(const SceneContext& ctx, std::uint8_t* output, std::uint
         if (progress) progress(10, 100);
 
         // Effect position.
-        float ox, oy;
-        if (single) {
-            ox = float(centreX - ctx.w / 2.0);
-            oy = float(centreY - ctx.h / 2.0);
-        } else if (bySelection) {
-            ox = float(W * double(params.CenterX) / 2000.0);
-            oy = float(H * double(params.CenterY) / -2000.0);
-        } else {
-            ox = float(centreX - W / 2.0);
-            oy = float(centreY - H / 2.0);
-        }
+        const ScenePlacement place = PlacementFor(params, ctx.w, ctx.h, W, H, centreX, centreY, ctx.mask != nullptr);
 
         // Growth, within the triangle budget.
         TriangleList list;
-        if (!outcome.outOfMemory) GrowWithinBudget(params, W, path, single, ox, oy, ctx.triangleBudget, list, outcome, progress);
+        if (!outcome.outOfMemory)
+            GrowWithinBudget(params, W, path, single, place.ox, place.oy, ctx.triangleBudget, list, outcome, progress);
 
         // Trivane's arrays, cached in the record.
         FreeSceneCache(params);
@@ -157,6 +162,7 @@ SceneOutcome BuildScene(const SceneContext& ctx, std::uint8_t* output, std::uint
         std::int32_t triangleCount, pointCount;
         if (!ConvertTriangles(list, &triangles, &points, &triangleCount, &pointCount)) outcome.outOfMemory = true;
         if (progress) progress(50, 100);
+        if (ctx.geometry) HandOutPath(path, place, *ctx.geometry);
         FreeBasePath(path);
         params.SceneTriangles = triangles;
         params.ScenePoints = points;
@@ -165,10 +171,11 @@ SceneOutcome BuildScene(const SceneContext& ctx, std::uint8_t* output, std::uint
         // A scene that could not be built whole is not kept: the next render builds it again.
         params.SceneDirty = outcome.outOfMemory ? 1 : 0;
         if (progress) progress(55, 100);
-        PlaceScene(points, pointCount, q.scaleFactor, !single, ox, oy);
+        PlaceScene(points, pointCount, place);
     }
     if (!params.SceneTriangles || !params.ScenePoints) params.SceneTriangleCount = params.ScenePointCount = 0;
     outcome.triangles = params.SceneTriangleCount;
+    if (!output || !input) return outcome;
 
     SceneRenderInput render;
     render.params = &params;
@@ -185,6 +192,7 @@ SceneOutcome BuildScene(const SceneContext& ctx, std::uint8_t* output, std::uint
     render.pointCount = params.ScenePointCount;
     render.points = params.ScenePoints;
     render.progress = progress;
+    render.rendererOrder = ctx.rendererOrder;
     if (!RenderScene(render)) outcome.outOfMemory = true;
     return outcome;
 }

@@ -55,5 +55,6 @@ void GrowWithinBudget(const RimelaceParams& params, std::int32_t W, const BasePa
 // False when memory runs out (arrays null, counts 0, the list emptied all the same).
 bool ConvertTriangles(TriangleList& list, __Triangle3ds** triangles, __Point3ds** points, std::int32_t* triangleCount,
                       std::int32_t* pointCount);
-// Scale about the centre and the offset (ox, oy, 0), applied once when the scene is built.
-void PlaceScene(__Point3ds* points, std::int32_t pointCount, double scaleFactor, bool addOffset, float ox, float oy);
+// Scale about the centre and the offset (ox, oy, 0) (not for Single), applied once when the scene
+// is built; z is scaled too.
+void PlaceScene(__Point3ds* points, std::int32_t pointCount, const struct ScenePlacement& place);

@@ -2,13 +2,9 @@
 
 #include "host/cli/run_filter.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <iterator>
 #include <limits>
 #include <new>
@@ -21,6 +17,7 @@
 #include "host/cli/progress.h"
 #include "host/cli/result_message.h"
 #include "host/cli/scene_export.h"
+#include "host/cli/system.h"
 #include "host/standin/standin.h"
 #include "params/params.h"
 
@@ -107,35 +104,18 @@ std::vector<DescriptorItem> FromHostDescriptor(const standin::Descriptor& descri
     return items;
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-    struct stat sa {
-    }, sb{};
-    if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 // Fails early, before the run, when the output's folder cannot take a new file.
 void CheckWritableFolder(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    struct stat info {};
-    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-        Fail(kExitBadInput, "cannot write '" + path + "': the folder '" + folder + "' does not exist");
-    if (access(folder.c_str(), W_OK | X_OK) != 0)
-        Fail(kExitBadInput, "cannot write '" + path + "': the folder '" + folder + "' is not writable");
+    const std::string folder = sys::FolderOf(path);
+    if (const std::string why = sys::FolderProblem(folder); !why.empty())
+        Fail(kExitBadInput, "cannot write '" + path + "': the folder '" + folder + "' " + why);
 }
 
-// The file a path names once it exists: its folder's real path and its own name, so that two
-// spellings of one output are found equal before either exists.
-std::string Canonical(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    char* real = realpath(folder.c_str(), nullptr);
-    if (!real) return path;
-    std::string canonical = std::string(real) + "/" + name;
-    std::free(real);
-    return canonical;
+// True when two paths name one file, or would once it exists: the same file, or the same name in
+// the same folder.
+bool SamePlace(const std::string& a, const std::string& b) {
+    return sys::SameFile(a, b) ||
+           (sys::NameOf(a) == sys::NameOf(b) && sys::SameFile(sys::FolderOf(a), sys::FolderOf(b)));
 }
 
 // The outputs must be distinct files, and none of them a file the run reads.
@@ -150,12 +130,12 @@ void CheckDistinctFiles(const FilterJob& job) {
     for (std::size_t i = 0; i < std::size(outputs); ++i) {
         if (outputs[i].path.empty()) continue;
         for (std::size_t j = i + 1; j < std::size(outputs); ++j)
-            if (!outputs[j].path.empty() && Canonical(outputs[i].path) == Canonical(outputs[j].path))
+            if (!outputs[j].path.empty() && SamePlace(outputs[i].path, outputs[j].path))
                 Fail(kExitBadInput, std::string(outputs[i].option) + " and " + outputs[j].option + " name the same file '" +
                                         outputs[j].path + "'; choose another name");
         for (const Named& input : inputs) {
             if (input.path.empty() || (job.picture && &input.path == &job.input)) continue;
-            if (SameFile(input.path, outputs[i].path) || Canonical(input.path) == Canonical(outputs[i].path))
+            if (SamePlace(input.path, outputs[i].path))
                 Fail(kExitBadInput, std::string(outputs[i].option) + " '" + outputs[i].path + "' is " +
                                         (&input.path == &job.input ? std::string("the input file")
                                                                    : "the file of " + std::string(input.option)) +
@@ -204,7 +184,11 @@ std::string NameDestination(std::string message, const AtomicOutput& output) {
 Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Image& source, Action* recorded,
                         const std::string& geometryFile) {
     std::vector<std::uint8_t> mask;
-    if (!job.selection.empty()) {
+    if (job.maskBytes) {
+        if (job.maskBytes->size() != std::size_t(source.width) * std::size_t(source.height))
+            Fail(kExitBadInput, "the selection does not cover the image");
+        mask = *job.maskBytes;
+    } else if (!job.selection.empty()) {
         const Image selection = ReadInput(job.selection, "selection");
         if (selection.width != source.width || selection.height != source.height)
             Fail(kExitBadInput, "selection '" + job.selection + "' is " + std::to_string(selection.width) +
@@ -220,13 +204,19 @@ Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Imag
             run.replay = ToHostDescriptor(action.descriptor);
             run.playInfo = PlayInfoCode(action.playInfo);
         } else {
-            run.replay = ToHostDescriptor(DescriptorFromParams(GatherParams(job.params)));
+            const RimelaceParams values = job.values ? *job.values : GatherParams(job.params);
+            run.replay = ToHostDescriptor(DescriptorFromParams(values));
             run.playInfo = plugInDialogSilent;
         }
     } catch (const ActionFileError& error) {
         Fail(kExitBadInput, error.what());
     } catch (const ParamError& error) {
         Fail(kExitBadInput, error.what());
+    }
+    if (job.dialog) {
+        // What a host does for a menu pick with an ellipsis: parameters, then start with the
+        // dialog requested; the descriptor carries the values the dialog opens with.
+        run.playInfo = plugInDialogDisplay;
     }
 
     // The host and the run.
@@ -243,8 +233,12 @@ Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Imag
         options.maxSpace = std::int32_t(
             std::clamp<std::int64_t>(whole, options.maxSpace, std::numeric_limits<std::int32_t>::max()));
     }
-    options.progress = [&bar](std::int32_t done, std::int32_t total) { bar.Update(done, total); };
-    options.abort = [] { return Interrupted(); };
+    options.progress = [&bar, &job](std::int32_t done, std::int32_t total) {
+        if (job.progress) job.progress(done, total);
+        bar.Update(done, total);
+    };
+    options.callerMergesSelection = job.hostMergesSelection;
+    options.abort = [&job] { return Interrupted() || (job.abort && job.abort()); };
     standin::Host host(options);
     const std::string module = job.module.empty() ? DefaultModulePath() : job.module;
     std::string loadError;
@@ -269,6 +263,10 @@ Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Imag
     const standin::RunResult result = host.Run(image, run);
     bar.Finish();
     if (Interrupted()) Fail(kExitCancelled, "cancelled (Ctrl-C); nothing was written");
+    if (job.dialog && result.code == userCanceledErr)
+        Fail(kExitDialogCancelled, "the dialog was cancelled; nothing was written");
+    // A cancel the plug-in did not see (it polls between strips) still discards the result.
+    if (job.abort && (result.code == userCanceledErr || job.abort())) Fail(kExitCancelled, "cancelled; nothing was changed");
     if (result.code != noErr) {
         const bool known = ResultMessage(result.code).rfind("the plug-in reported error", 0) != 0;
         std::string why = known || result.error.empty() ? ResultMessage(result.code) : result.error;
@@ -313,7 +311,7 @@ int Run(const FilterJob& job) {
         Fail(kExitBadInput, "--replay plays a recorded action as it stands; it cannot be combined with --preset, --effect or --set");
 
     Image source = job.picture ? *job.picture : ReadInput(job.input, "");
-    if (!job.picture && SameFile(job.input, job.output))
+    if (!job.picture && sys::SameFile(job.input, job.output))
         Fail(kExitBadInput, "the output '" + job.output + "' is the input file; the input is never overwritten, choose another name");
     if (const std::string why = CannotHold(format, source); !why.empty())
         Fail(kExitBadInput, "cannot write '" + job.output + "': " + why);
@@ -333,7 +331,8 @@ int Run(const FilterJob& job) {
     Action recorded;
     Image filtered = FilterThroughHost(job, kind, source, &recorded, geometry ? geometry->TempPath() : "");
     try {
-        WriteImage(output->TempPath(), format, filtered);
+        WriteImage(output->TempPath(), format, filtered,
+                   job.smallestFile ? PngCompression::Smallest : PngCompression::Fast);
     } catch (const ImageFileError& error) {
         Fail(kExitFailed, NameDestination(error.what(), *output));
     }
@@ -348,22 +347,33 @@ int Run(const FilterJob& job) {
 } // namespace
 
 std::string DefaultModulePath() {
-    char self[4096];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0) return "liblorvex.so";
-    std::string path(self, std::size_t(length));
-    const auto slash = path.find_last_of('/');
-    return (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) + "/liblorvex.so";
+    const std::string folder = sys::ProgramFolder();
+    // Beside the program (the build tree), else where the Linux package puts it: <prefix>/lib/rimelace.
+    const std::string beside = folder + "/" + sys::kModuleFileName;
+    const std::string installed = folder + "/../lib/rimelace/" + sys::kModuleFileName;
+    return !sys::IsFile(beside) && sys::IsFile(installed) ? installed : beside;
 }
 
-int FilterInMemory(const FilterJob& job, const Image& source, Image* result) {
+int FilterInMemory(const FilterJob& job, const Image& source, Image* result, std::string* why) {
+    auto tell = [why](const std::string& text) {
+        if (why)
+            *why = text;
+        else
+            std::fprintf(stderr, "rimelace: %s\n", text.c_str());
+    };
     try {
         Action unused;
         *result = FilterThroughHost(job, HostKindFor(job.host), source, &unused, job.exportGeometry);
         return kExitOk;
     } catch (const Stop& stop) {
-        std::fprintf(stderr, "rimelace: %s\n", stop.message.c_str());
+        tell(stop.message);
         return stop.status;
+    } catch (const std::bad_alloc&) {
+        tell("not enough memory for this image");
+        return kExitFailed;
+    } catch (const std::exception& error) {
+        tell(error.what());
+        return kExitFailed;
     }
 }
 

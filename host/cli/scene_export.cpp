@@ -1,52 +1,44 @@
 #include "host/cli/scene_export.h"
 
 #include "engine/trivane.h"
-#include "generate/base_paths.h"
-#include "geometry/mesh_builder.h"
+#include "generate/scene_builder.h"
+#include "generate/scene_placement.h"
 #include "params/params.h"
-#include "platform/platform.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace rimelace_cli {
 namespace {
 
-struct Line {
-    float x0, y0, x1, y1;
+// Grows the scene once more with the plug-in's own scene builder (the same code the module runs,
+// so the same triangles), asking it for the base path too. The render is skipped.
+struct GrownScene {
+    RimelaceParams params{};
+    SceneGeometry geometry;
+    ~GrownScene() { FreeSceneCache(params); }
 };
 
-// The base path as the scene builder makes it, placed as the triangles were (scale, then offset).
-std::vector<Line> BasePathLines(const RimelaceParams& p, int w, int h, const std::vector<std::uint8_t>& mask) {
-    std::vector<Line> lines;
-    if (p.EffectKind == 3) return lines;  // Single grows without a path
-    BasePath path;
-    if (p.MaskKind == 7) {
-        if (mask.empty()) return lines;
-        std::int32_t pointCount = 0, segmentCount = 0;
-        MeshPoint* points = nullptr;
-        MeshSegment* segments = nullptr;
-        CMeshBuilder builder;
-        if (builder.BuildBorderLines(w, h, w, mask.data(), 1.0f, 30, &pointCount, &segmentCount, &points, &segments))
-            PathFromSelection(pointCount, segmentCount, points, segments, -w / 2.0f, -h / 2.0f, path);
-        platform::FreePages(points);
-        platform::FreePages(segments);
-    } else if (!BuildLayoutPath(p.MaskKind, path, -w / 2.0f, -h / 2.0f, float(w), float(h))) {
-        return lines;
-    }
-    const float scale = p.Scale / 100.0f;
-    const float ox = float(w * double(p.CenterX) / 2000.0), oy = float(h * double(p.CenterY) / -2000.0);
-    for (std::int32_t i = 0; i < path.segmentCount; ++i) {
-        const PathSegment& s = path.segments[i];
-        if (s.start < 0 || s.end < 0 || s.start >= path.pointCount || s.end >= path.pointCount) continue;
-        const PathPoint& a = path.points[s.start];
-        const PathPoint& b = path.points[s.end];
-        lines.push_back({a.x * scale + ox, a.y * scale + oy, b.x * scale + ox, b.y * scale + oy});
-    }
-    FreeBasePath(path);
-    return lines;
+void Grow(const RimelaceParams& values, int w, int h, const std::vector<std::uint8_t>& mask, GrownScene& scene) {
+    std::memcpy(static_cast<void*>(&scene.params), &values, sizeof values);
+    scene.params.SceneDirty = 1;
+    scene.params.SceneTriangles = nullptr;
+    scene.params.ScenePoints = nullptr;
+    scene.params.SceneTriangleCount = scene.params.ScenePointCount = 0;
+    scene.params.BumpImage = nullptr;
+    SceneContext ctx;
+    ctx.params = &scene.params;
+    ctx.w = ctx.W = w;
+    ctx.h = ctx.H = h;
+    ctx.mask = mask.empty() ? nullptr : mask.data();
+    ctx.maskRowBytes = w;
+    ctx.geometry = &scene.geometry;
+    float cx, cy;
+    EffectCentre(scene.params, w, h, 0, 0, cx, cy);
+    BuildScene(ctx, nullptr, nullptr, cx, cy, 0, 0, 0, false);
 }
 
 std::string Lower(std::string text) {
@@ -67,7 +59,7 @@ bool GeometryFileName(const std::string& path) {
     return name.size() > 4 && (name.compare(name.size() - 4, 4, ".svg") == 0 || name.compare(name.size() - 4, 4, ".obj") == 0);
 }
 
-bool ExportSceneGeometry(const std::string& path, const RimelaceParams& p, int width, int height,
+bool ExportSceneGeometry(const std::string& path, const RimelaceParams& values, int width, int height,
                          const std::vector<std::uint8_t>& mask, std::string* why, const std::string& writeTo) {
     const std::string name = Lower(path);
     const bool svg = name.size() > 4 && name.compare(name.size() - 4, 4, ".svg") == 0;
@@ -76,7 +68,10 @@ bool ExportSceneGeometry(const std::string& path, const RimelaceParams& p, int w
         *why = "--export-geometry: '" + path + "' must end in .svg or .obj";
         return false;
     }
-    const std::vector<Line> lines = BasePathLines(p, width, height, mask);
+    GrownScene scene;
+    Grow(values, width, height, mask, scene);
+    const RimelaceParams& p = scene.params;
+    const std::vector<SceneGeometry::Line>& lines = scene.geometry.pathLines;
     const std::int32_t count = p.SceneTriangles && p.ScenePoints ? p.SceneTriangleCount : 0;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen((writeTo.empty() ? path : writeTo).c_str(), "w"));
     if (!file) {
@@ -84,7 +79,7 @@ bool ExportSceneGeometry(const std::string& path, const RimelaceParams& p, int w
         return false;
     }
     std::FILE* f = file.get();
-    const float cx = float(width / 2), cy = float(height / 2);  // where the render puts the scene origin
+    const float cx = float(width / 2), cy = float(height / 2);  // the scene origin (ScenePlacement)
     if (svg) {
         std::fprintf(f, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
         std::fprintf(f, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" viewBox=\"0 0 %d %d\">\n",
@@ -100,7 +95,7 @@ bool ExportSceneGeometry(const std::string& path, const RimelaceParams& p, int w
                          b.y + cy, c.x + cx, c.y + cy);
         }
         std::fprintf(f, "</g>\n<g id=\"base-path\" stroke=\"#ff9a3c\" stroke-width=\"1.5\" fill=\"none\">\n");
-        for (const Line& l : lines)
+        for (const SceneGeometry::Line& l : lines)
             std::fprintf(f, "<line x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\"/>\n", l.x0 + cx, l.y0 + cy, l.x1 + cx,
                          l.y1 + cy);
         std::fprintf(f, "</g>\n</svg>\n");
@@ -108,7 +103,7 @@ bool ExportSceneGeometry(const std::string& path, const RimelaceParams& p, int w
         std::fprintf(f, "# Rimelace scene: scene coordinates (origin at the image centre, y down, z towards the viewer)\n");
         std::fprintf(f, "# %d triangles, %zu base path segments, image %d x %d\n", count, lines.size(), width, height);
         std::fprintf(f, "o base_path\n");
-        for (const Line& l : lines) std::fprintf(f, "v %.4f %.4f 0\nv %.4f %.4f 0\n", l.x0, l.y0, l.x1, l.y1);
+        for (const SceneGeometry::Line& l : lines) std::fprintf(f, "v %.4f %.4f 0\nv %.4f %.4f 0\n", l.x0, l.y0, l.x1, l.y1);
         for (std::size_t i = 0; i < lines.size(); ++i) std::fprintf(f, "l %zu %zu\n", 2 * i + 1, 2 * i + 2);
         std::fprintf(f, "o triangles\n");
         const std::size_t base = 2 * lines.size();

@@ -14,8 +14,8 @@ namespace rimelace_cli {
 // True when the name asks for a type the export writes (.svg or .obj, any case).
 bool GeometryFileName(const std::string& path);
 
-// Writes the scene the plug-in cached in `params` (its arrays must still be alive, i.e. the
-// module loaded) for an image of width x height with the selection `mask` (empty for none).
+// Writes the scene that the parameter values `params` grow over an image of width x height with
+// the selection `mask` (empty for none), as the plug-in's scene builder grows and places it.
 // The file type comes from the name (.svg or .obj). The bytes go to `writeTo` when it is given
 // (a temporary file that becomes `path` later), else to `path`. False with *why on failure.
 bool ExportSceneGeometry(const std::string& path, const RimelaceParams& params, int width, int height,

@@ -105,6 +105,9 @@ struct HostOptions {
     // Serve one plane per advanceState request; a request for several planes fails with
     // errPlugInHostInsufficient.
     bool singlePlaneRequests = false;
+    // The caller merges the output through the selection itself (GIMP merges its shadow buffer
+    // through the selection): the host never masks by it, so the selection is applied once.
+    bool callerMergesSelection = false;
     // Start the output as a copy of the input (what hosts do) or all zero, which shows exactly
     // what the plug-in wrote (for tests).
     bool outputStartsAsInput = true;

@@ -354,7 +354,7 @@ RunResult Host::Run(Image& image, const RunOptions& run) {
     if (code == noErr) {
         // autoMask still set: the host masks the output, as hosts do. Each sample moves from the
         // input towards the plug-in's output by the selection's value (255 fully, 0 not at all).
-        if (record.autoMask && !image.mask.empty()) MaskOutput(image, output);
+        if (record.autoMask && !host.options.callerMergesSelection && !image.mask.empty()) MaskOutput(image, output);
         image = std::move(output);
     } else if (code == errReportString) {
         const unsigned char* text = host.errorString;

@@ -14,7 +14,10 @@
 
 namespace rimelace_cli::testing {
 
-CliResult RunCliWatched(const std::vector<std::string>& args, const CliWatch& watch) {
+namespace {
+
+CliResult RunCommandWatched(const std::vector<std::string>& command, const CliWatch& watch) {
+    if (command.empty()) return {};
     int outPipe[2], errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return {};
     const pid_t pid = fork();
@@ -33,13 +36,11 @@ CliResult RunCliWatched(const std::vector<std::string>& args, const CliWatch& wa
             setrlimit(RLIMIT_FSIZE, &limit);
         }
         std::vector<char*> argv;
-        static std::string program = RIMELACE_CLI;
-        argv.push_back(program.data());
-        std::vector<std::string> copy = args;
+        std::vector<std::string> copy = command;
         for (std::string& a : copy)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
+        execv(argv[0], argv.data());
         _exit(127);
     }
     close(outPipe[1]);
@@ -79,7 +80,21 @@ CliResult RunCliWatched(const std::vector<std::string>& args, const CliWatch& wa
     return result;
 }
 
+}  // namespace
+
+CliResult RunCliWatched(const std::vector<std::string>& args, const CliWatch& watch) {
+    std::vector<std::string> command = {RIMELACE_CLI};
+    command.insert(command.end(), args.begin(), args.end());
+    return RunCommandWatched(command, watch);
+}
+
 CliResult RunCli(const std::vector<std::string>& args, const std::string& folder, int interruptAfterMs) {
+    std::vector<std::string> command = {RIMELACE_CLI};
+    command.insert(command.end(), args.begin(), args.end());
+    return RunProgram(command, folder, interruptAfterMs);
+}
+
+CliResult RunProgram(const std::vector<std::string>& command, const std::string& folder, int interruptAfterMs) {
     CliWatch watch;
     watch.folder = folder;
     if (interruptAfterMs >= 0) {
@@ -94,7 +109,7 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& folder
             return 1;
         };
     }
-    return RunCliWatched(args, watch);
+    return RunCommandWatched(command, watch);
 }
 
 int LineCount(const std::string& text) {

@@ -20,6 +20,10 @@ struct CliResult {
 CliResult RunCli(const std::vector<std::string>& args, const std::string& folder = "",
                  int interruptAfterMs = -1);
 
+// The same for another program: command[0] is its path, the rest its arguments.
+CliResult RunProgram(const std::vector<std::string>& command, const std::string& folder = "",
+                     int interruptAfterMs = -1);
+
 // How to run the program and watch it.
 struct CliWatch {
     std::string folder;            // run in this folder (the current folder when empty)

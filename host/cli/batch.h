@@ -1,0 +1,40 @@
+#pragma once
+// `rimelace apply IN... --out-dir DIR`: one filter run per input file, several at once.
+//
+// Every file runs in a process of its own (the plug-in keeps process-wide state, and one bad file
+// must not take the others down), at most `jobs` at a time; each process does exactly what a
+// single `apply IN OUT` does, so the outputs are the same whatever the number of jobs. A line per
+// file reports its result as it ends; a summary follows. A bad input (unreadable, a folder, a
+// name that another input already takes in the output folder) is reported and skipped; the exit
+// status is non-zero when any file failed, and every good file is written all the same.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/cli/image_file.h"
+#include "host/cli/run_filter.h"
+
+namespace rimelace_cli {
+
+struct BatchJob {
+    FilterJob filter;                 // parameters, selection, module... (input and output unused)
+    std::vector<std::string> inputs;
+    std::string outDir;
+    std::optional<FileFormat> format; // convert every output to this type; unset keeps each file's type
+    int jobs = 0;                     // processes at once; 0 = the number of cores
+};
+
+// The output name of `input` in `outDir`: its file name with the extension of `format` when set.
+// Throws ImageFileError when the input's own extension names no type the program writes.
+std::string BatchOutputName(const std::string& input, const std::string& outDir, std::optional<FileFormat> format);
+
+// "png", "tif"/"tiff", "jpg"/"jpeg" (any case) -> the format; throws ImageFileError otherwise.
+FileFormat FormatFromWord(const std::string& word);
+
+// Runs the batch; per-file lines and the summary on stdout, the reasons of failures on those
+// lines. Returns the exit status: 0 when every file was written, 1 when any failed, 2 for a
+// batch that cannot start (no output folder...), 130 when cancelled.
+int RunBatch(const BatchJob& batch);
+
+} // namespace rimelace_cli
