@@ -4,23 +4,40 @@
 
 namespace {
 
-template <typename Sample>
+// Where coverage, red, green and blue sit in a working pixel.
+struct Order {
+    int a, r, g, b;
+};
+constexpr Order OrderOf(WorkingOrder order) {
+    return order == WorkingOrder::CoverageFirst ? Order{0, 1, 2, 3} : Order{3, 0, 1, 2};
+}
+
+template <typename Sample, int A, int R, int G, int B>
 void ToWorking(const HostPixels& in, std::int32_t columns, std::int32_t rows, std::uint8_t* working,
                std::int32_t workingRowBytes, std::int32_t x0, std::int32_t y0, Sample full) {
     const std::int32_t planes = in.planes;
     for (std::int32_t y = 0; y < rows; ++y) {
         const auto* s = reinterpret_cast<const Sample*>(in.data + std::ptrdiff_t(y) * in.rowBytes);
         auto* d = reinterpret_cast<Sample*>(working + std::ptrdiff_t(y0 + y) * workingRowBytes) + 4 * x0;
+        if (planes == 3) {
+            for (std::int32_t x = 0; x < columns; ++x, s += 3, d += 4) {
+                d[A] = full;
+                d[R] = s[0];
+                d[G] = s[1];
+                d[B] = s[2];
+            }
+            continue;
+        }
         for (std::int32_t x = 0; x < columns; ++x, s += planes, d += 4) {
-            d[0] = planes >= 4 ? s[3] : full;
-            d[1] = s[0];
-            d[2] = s[1];
-            d[3] = s[2];
+            d[A] = planes >= 4 ? s[3] : full;
+            d[R] = s[0];
+            d[G] = s[1];
+            d[B] = s[2];
         }
     }
 }
 
-template <typename Sample>
+template <typename Sample, int A, int R, int G, int B>
 void ToHost(const std::uint8_t* working, std::int32_t workingRowBytes, std::int32_t x0, std::int32_t y0,
             std::int32_t columns, std::int32_t rows, const HostPixels& out, const HostPixels* in, float full) {
     const std::int32_t planes = out.planes;
@@ -32,21 +49,21 @@ void ToHost(const std::uint8_t* working, std::int32_t workingRowBytes, std::int3
                                   : nullptr;
         for (std::int32_t x = 0; x < columns; ++x, s += 4, d += planes) {
             if (planes < 4) {
-                if (s[0] == Sample(full)) {
-                    d[0] = s[1];
-                    d[1] = s[2];
-                    d[2] = s[3];
+                if (s[A] == Sample(full)) {
+                    d[0] = s[R];
+                    d[1] = s[G];
+                    d[2] = s[B];
                 } else {
-                    const float factor = float(s[0]) / full;
-                    d[0] = Sample(float(s[1]) * factor);
-                    d[1] = Sample(float(s[2]) * factor);
-                    d[2] = Sample(float(s[3]) * factor);
+                    const float factor = float(s[A]) / full;
+                    d[0] = Sample(float(s[R]) * factor);
+                    d[1] = Sample(float(s[G]) * factor);
+                    d[2] = Sample(float(s[B]) * factor);
                 }
             } else {
-                d[0] = s[1];
-                d[1] = s[2];
-                d[2] = s[3];
-                d[3] = s[0];
+                d[0] = s[R];
+                d[1] = s[G];
+                d[2] = s[B];
+                d[3] = s[A];
                 if (extra) d[4] = extra[std::ptrdiff_t(x) * in->planes + 4];
             }
         }
@@ -56,19 +73,28 @@ void ToHost(const std::uint8_t* working, std::int32_t workingRowBytes, std::int3
 }  // namespace
 
 void HostToWorking(const HostPixels& in, bool wide, std::int32_t columns, std::int32_t rows, std::uint8_t* working,
-                   std::int32_t workingRowBytes, std::int32_t x0, std::int32_t y0) {
+                   std::int32_t workingRowBytes, std::int32_t x0, std::int32_t y0, WorkingOrder order) {
+    constexpr Order f = OrderOf(WorkingOrder::CoverageFirst), l = OrderOf(WorkingOrder::CoverageLast);
+    const bool first = order == WorkingOrder::CoverageFirst;
     if (wide)
-        ToWorking<std::uint16_t>(in, columns, rows, working, workingRowBytes, x0, y0, 32768);
+        (first ? ToWorking<std::uint16_t, f.a, f.r, f.g, f.b> : ToWorking<std::uint16_t, l.a, l.r, l.g, l.b>)(
+            in, columns, rows, working, workingRowBytes, x0, y0, 32768);
     else
-        ToWorking<std::uint8_t>(in, columns, rows, working, workingRowBytes, x0, y0, 255);
+        (first ? ToWorking<std::uint8_t, f.a, f.r, f.g, f.b> : ToWorking<std::uint8_t, l.a, l.r, l.g, l.b>)(
+            in, columns, rows, working, workingRowBytes, x0, y0, 255);
 }
 
 void WorkingToHost(const std::uint8_t* working, std::int32_t workingRowBytes, std::int32_t x0, std::int32_t y0,
-                   bool wide, std::int32_t columns, std::int32_t rows, const HostPixels& out, const HostPixels* in) {
+                   bool wide, std::int32_t columns, std::int32_t rows, const HostPixels& out, const HostPixels* in,
+                   WorkingOrder order) {
+    constexpr Order f = OrderOf(WorkingOrder::CoverageFirst), l = OrderOf(WorkingOrder::CoverageLast);
+    const bool first = order == WorkingOrder::CoverageFirst;
     if (wide)
-        ToHost<std::uint16_t>(working, workingRowBytes, x0, y0, columns, rows, out, in, 32768.0f);
+        (first ? ToHost<std::uint16_t, f.a, f.r, f.g, f.b> : ToHost<std::uint16_t, l.a, l.r, l.g, l.b>)(
+            working, workingRowBytes, x0, y0, columns, rows, out, in, 32768.0f);
     else
-        ToHost<std::uint8_t>(working, workingRowBytes, x0, y0, columns, rows, out, in, 255.0f);
+        (first ? ToHost<std::uint8_t, f.a, f.r, f.g, f.b> : ToHost<std::uint8_t, l.a, l.r, l.g, l.b>)(
+            working, workingRowBytes, x0, y0, columns, rows, out, in, 255.0f);
 }
 
 void CopyHostPixels(const HostPixels& in, const HostPixels& out, std::int32_t bytesPerSample, std::int32_t columns,

@@ -100,10 +100,11 @@ bool RenderWhole(PluginGlobals& globals, RimelaceParams& params, FilterRecord& r
         from.data += std::ptrdiff_t(area.top - in.top) * record.inRowBytes +
                      std::ptrdiff_t(area.left - in.left) * record.planes * (wide ? 2 : 1);
         HostToWorking(from, wide, area.right - area.left, area.bottom - area.top, source, w * pixelBytes,
-                      area.left - filter.left, area.top - filter.top);
+                      area.left - filter.left, area.top - filter.top, WorkingOrder::CoverageLast);
     }
 
     SceneContext ctx = ContextFor(params, record, w, h, w, h, wide);
+    ctx.rendererOrder = true;
     if (record.haveMask && record.maskData) {
         const Rect m = MaskRect(record);
         if (m.top == filter.top && m.left == filter.left && m.bottom == filter.bottom && m.right == filter.right) {
@@ -170,7 +171,8 @@ void FinalRender(PluginGlobals& globals, RimelaceParams& params, FilterRecord& r
         from.data += std::ptrdiff_t(out.top - in.top) * record.inRowBytes +
                      std::ptrdiff_t(out.left - in.left) * record.planes * (wide ? 2 : 1);
     WorkingToHost(gStrips.result, gStrips.rowBytes, out.left - filter.left, out.top - filter.top, wide,
-                  out.right - out.left, out.bottom - out.top, to, inCovers ? &from : nullptr);
+                  out.right - out.left, out.bottom - out.top, to, inCovers ? &from : nullptr,
+                  WorkingOrder::CoverageLast);
     if (out.bottom >= filter.bottom) ReleaseStripCache();
 }
 

@@ -192,6 +192,7 @@ SceneOutcome BuildScene(const SceneContext& ctx, std::uint8_t* output, std::uint
     render.pointCount = params.ScenePointCount;
     render.points = params.ScenePoints;
     render.progress = progress;
+    render.rendererOrder = ctx.rendererOrder;
     if (!RenderScene(render)) outcome.outOfMemory = true;
     return outcome;
 }

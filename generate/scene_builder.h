@@ -33,6 +33,9 @@ struct SceneContext {
     std::int32_t triangleBudget = kDefaultTriangleBudget;
     // When set, a rebuild also hands out its base path here, placed as the triangles are.
     struct SceneGeometry* geometry = nullptr;
+    // The buffers already hold their pixels in the renderer's order (red, green, blue, coverage),
+    // rows without gaps: the final render converts the host's pixels straight into it.
+    bool rendererOrder = false;
 };
 
 // The base path a build walked, as line segments in stored scene coordinates (scaled and moved
@@ -65,9 +68,10 @@ struct SceneOutcome {
 };
 
 // Builds (or reuses) the scene and renders it. output and input: four samples per pixel
-// (coverage, red, green, blue), 8- or 16-bit as ctx.depth16 says, rows of rowBytes bytes, w x h
-// pixels; input is borrowed and left as it was. A null output grows (or reuses) the scene
-// without rendering it. (centreX, centreY): the effect centre in
+// (coverage, red, green, blue, or with ctx.rendererOrder red, green, blue, coverage), 8- or
+// 16-bit as ctx.depth16 says, rows of rowBytes bytes, w x h pixels; input is borrowed and left as
+// it was. A null output grows (or reuses) the scene without rendering it. (centreX, centreY): the
+// effect centre in
 // working-area pixels from the top-left corner. panX, panY are passed through and not read.
 SceneOutcome BuildScene(const SceneContext& ctx, std::uint8_t* output, std::uint8_t* input, float centreX,
                         float centreY, float panX, float panY, std::int32_t rowBytes, bool showProgress);

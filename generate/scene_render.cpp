@@ -164,6 +164,7 @@ bool RenderScene(const SceneRenderInput& in) {
     // restored afterwards); otherwise into buffers of their own.
     bool ok = true;
     const bool inPlace = callerStride == stride;
+    const bool converted = in.rendererOrder && inPlace;
     const std::size_t bytes = stride * std::size_t(in.h);
     BYTE* target = inPlace ? in.output : static_cast<BYTE*>(platform::AllocPages(bytes));
     BYTE* background = inPlace ? in.input : static_cast<BYTE*>(platform::AllocPages(bytes));
@@ -171,7 +172,7 @@ bool RenderScene(const SceneRenderInput& in) {
         ok = false;
     } else {
         Report(in, 70);
-        ToTrivane(wide, in.input, callerStride, background, stride, in.w, in.h);
+        if (!converted) ToTrivane(wide, in.input, callerStride, background, stride, in.w, in.h);
         if (params.AlphaCut)
             std::memset(target, 0, bytes);
         else
@@ -204,7 +205,7 @@ bool RenderScene(const SceneRenderInput& in) {
     }
 
     // Back into the caller's layout (and the borrowed input restored).
-    if (ok) {
+    if (ok && !converted) {
         FromTrivane(wide, target, stride, in.output, callerStride, in.w, in.h);
         if (inPlace) FromTrivane(wide, background, stride, in.input, callerStride, in.w, in.h);
     }

@@ -28,6 +28,9 @@ struct SceneRenderInput {
     std::int32_t pointCount = 0;
     __Point3ds* points = nullptr;
     void (*progress)(std::int32_t done, std::int32_t total) = nullptr;  // null: no progress
+    // Both buffers hold (red, green, blue, coverage) pixels in rows of w pixels already: they are
+    // drawn as they are, with no conversion either way.
+    bool rendererOrder = false;
 };
 
 // Renders; false when a buffer could not be allocated (the output then holds the base image).

@@ -3,6 +3,7 @@
 // steps that can jump keep no C++ objects of their own: everything lives in the job record.
 
 #include <png.h>
+#include <zlib.h>
 
 #include <csetjmp>
 #include <cerrno>
@@ -20,6 +21,7 @@ struct PngJob {
     png_structp png = nullptr;
     png_infop info = nullptr;
     bool writing = false;
+    PngCompression compression = PngCompression::Fast;
     char message[256] = {};
     png_uint_32 width = 0, height = 0;
     int channels = 0, bitDepth = 0, colorType = 0;
@@ -75,6 +77,14 @@ bool WriteRows(PngJob* job) {
     png_init_io(job->png, job->file);
     png_set_IHDR(job->png, job->info, job->width, job->height, job->bitDepth, job->colorType,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (job->compression == PngCompression::Smallest) {
+        png_set_compression_level(job->png, Z_BEST_COMPRESSION);
+        png_set_filter(job->png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
+    } else {
+        png_set_compression_level(job->png, 1);
+        png_set_compression_strategy(job->png, Z_RLE);
+        png_set_filter(job->png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    }
     png_write_info(job->png, job->info);
     png_write_image(job->png, job->rows.data());
     png_write_end(job->png, nullptr);
@@ -124,10 +134,11 @@ Image ReadPng(const std::string& path) {
     return image;
 }
 
-void WritePng(const std::string& path, const Image& image) {
+void WritePng(const std::string& path, const Image& image, PngCompression compression) {
     CheckWritable(path, image);
     PngJob job;
     job.writing = true;
+    job.compression = compression;
     job.width = png_uint_32(image.width);
     job.height = png_uint_32(image.height);
     job.channels = image.Channels();

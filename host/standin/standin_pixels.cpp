@@ -104,6 +104,20 @@ OSErr Gather(const Image& image, const std::vector<std::uint8_t>& pixels, const 
     return noErr;
 }
 
+// Whether a request can be served straight from the image: all of its planes, every pixel, inside
+// it. The plug-in then reads (and writes) the host's own rows, as it would in a host that keeps
+// the image in memory; nothing is copied.
+bool Direct(const Image& image, const VRect& rect, int lo, int hi, Fixed rate) {
+    return rate == 0x10000 && lo == 0 && hi == image.planes - 1 && rect.top >= 0 && rect.left >= 0 &&
+           rect.bottom <= image.height && rect.right <= image.width;
+}
+
+std::uint8_t* At(const Image& image, const std::vector<std::uint8_t>& pixels, const VRect& rect, int planes) {
+    return const_cast<std::uint8_t*>(pixels.data()) +
+           (std::size_t(rect.top) * std::size_t(image.width) + std::size_t(rect.left)) * std::size_t(planes) *
+               std::size_t(image.BytesPerSample());
+}
+
 }  // namespace
 
 bool PixelService::AnyRequest(const FilterRecord& record) {
@@ -133,22 +147,32 @@ OSErr PixelService::Serve(FilterRecord& record, RunTrace& trace, std::string* er
     if (!Empty(inRect)) {
         if (!planesOk(record.inLoPlane, record.inHiPlane, "input")) return paramErr;
         const Fixed rate = record.inputRate > 0 ? record.inputRate : 0x10000;
-        OSErr code = Gather(source_, source_.data, inRect, record.inLoPlane, record.inHiPlane, rate,
-                            record.inputPadding, in_, &record.inRowBytes, error, "input");
-        if (code != noErr) return code;
-        record.inData = in_.data();
+        if (Direct(source_, inRect, record.inLoPlane, record.inHiPlane, rate)) {
+            record.inData = At(source_, source_.data, inRect, source_.planes);
+            record.inRowBytes = std::int32_t(source_.RowBytes());
+        } else {
+            OSErr code = Gather(source_, source_.data, inRect, record.inLoPlane, record.inHiPlane, rate,
+                                record.inputPadding, in_, &record.inRowBytes, error, "input");
+            if (code != noErr) return code;
+            record.inData = in_.data();
+        }
         record.inColumnBytes = (record.inHiPlane - record.inLoPlane + 1) * bps;
         record.inPlaneBytes = bps;
     }
     if (!Empty(outRect)) {
         if (!planesOk(record.outLoPlane, record.outHiPlane, "output")) return paramErr;
-        OSErr code = Gather(output_, output_.data, outRect, record.outLoPlane, record.outHiPlane, 0x10000,
-                            record.outputPadding, out_, &record.outRowBytes, error, "output");
-        if (code != noErr) {
-            out_.clear();
-            return code;
+        if (Direct(output_, outRect, record.outLoPlane, record.outHiPlane, 0x10000)) {
+            record.outData = At(output_, output_.data, outRect, output_.planes);
+            record.outRowBytes = std::int32_t(output_.RowBytes());
+        } else {
+            OSErr code = Gather(output_, output_.data, outRect, record.outLoPlane, record.outHiPlane, 0x10000,
+                                record.outputPadding, out_, &record.outRowBytes, error, "output");
+            if (code != noErr) {
+                out_.clear();
+                return code;
+            }
+            record.outData = out_.data();
         }
-        record.outData = out_.data();
         record.outColumnBytes = (record.outHiPlane - record.outLoPlane + 1) * bps;
         record.outPlaneBytes = bps;
         outRegion_ = {outRect.top, outRect.left, outRect.bottom, outRect.right, record.outLoPlane, record.outHiPlane};
@@ -161,10 +185,15 @@ OSErr PixelService::Serve(FilterRecord& record, RunTrace& trace, std::string* er
         maskImage.planes = 1;
         maskImage.depth = 8;
         const Fixed rate = record.maskRate > 0 ? record.maskRate : 0x10000;
-        OSErr code = Gather(maskImage, source_.mask, maskRect, 0, 0, rate, record.maskPadding, mask_,
-                            &record.maskRowBytes, error, "mask");
-        if (code != noErr) return code;
-        record.maskData = mask_.data();
+        if (Direct(maskImage, maskRect, 0, 0, rate)) {
+            record.maskData = At(maskImage, source_.mask, maskRect, 1);
+            record.maskRowBytes = maskImage.width;
+        } else {
+            OSErr code = Gather(maskImage, source_.mask, maskRect, 0, 0, rate, record.maskPadding, mask_,
+                                &record.maskRowBytes, error, "mask");
+            if (code != noErr) return code;
+            record.maskData = mask_.data();
+        }
     }
     return noErr;
 }

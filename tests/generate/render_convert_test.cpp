@@ -20,6 +20,23 @@ TEST(RenderConvert, FullCoverageReproducesTheColourExactly) {
     EXPECT_EQ(host, back);
 }
 
+TEST(RenderConvert, TheRenderersOrderPutsCoverageLastBothWays) {
+    const std::uint8_t host[2 * 4] = {10, 20, 30, 40, 50, 60, 70, 80};
+    std::uint8_t working[2 * 4] = {}, first[2 * 4] = {};
+    HostToWorking({const_cast<std::uint8_t*>(host), 8, 4}, false, 2, 1, working, 8, 0, 0, WorkingOrder::CoverageLast);
+    HostToWorking({const_cast<std::uint8_t*>(host), 8, 4}, false, 2, 1, first, 8, 0, 0);
+    const std::uint8_t expected[8] = {10, 20, 30, 40, 50, 60, 70, 80};
+    EXPECT_EQ(0, std::memcmp(working, expected, 8));
+    EXPECT_EQ(first[0], 40);
+    EXPECT_EQ(first[1], 10);
+    // Three planes: the colour composited over black by the coverage in the last sample.
+    const std::uint8_t half[4] = {200, 100, 50, 128};
+    std::uint8_t out[3];
+    WorkingToHost(half, 4, 0, 0, false, 1, 1, {out, 3, 3}, nullptr, WorkingOrder::CoverageLast);
+    EXPECT_EQ(out[0], std::uint8_t(200.0f * (128.0f / 255.0f)));
+    EXPECT_EQ(out[2], std::uint8_t(50.0f * (128.0f / 255.0f)));
+}
+
 TEST(RenderConvert, PartialCoverageCompositesOverBlackTruncated) {
     std::uint8_t working[4] = {128, 200, 255, 3};
     std::uint8_t out[3];

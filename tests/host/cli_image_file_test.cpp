@@ -19,6 +19,7 @@ namespace {
 using testing::FileExists;
 using testing::MaxDifference;
 using testing::NoiseImage;
+using testing::SmoothImage;
 using testing::ReadBytes;
 using testing::TempFolder;
 using testing::WriteBytes;
@@ -48,6 +49,23 @@ TEST(ImageFile, PngRoundTripKeepsEverySampleInEveryModeAndDepth) {
                 const Image back = ReadImage(path);
                 EXPECT_EQ(MaxDifference(image, back), 0) << Describe(mode);
             }
+}
+
+TEST(ImageFile, BothPngCompressionsKeepEverySampleAndTheSmallestIsNoLarger) {
+    TempFolder folder;
+    for (int depth : {8, 16}) {
+        const Image image = SmoothImage(160, 120, ColorModel::RGB);
+        Image deep = image;
+        deep.depth = depth;
+        if (depth == 16)
+            for (std::uint16_t& v : deep.samples) v = std::uint16_t(v * 257);
+        const std::string fast = folder.File("fast.png"), small = folder.File("small.png");
+        WriteImage(fast, FileFormat::PNG, deep, PngCompression::Fast);
+        WriteImage(small, FileFormat::PNG, deep, PngCompression::Smallest);
+        EXPECT_EQ(MaxDifference(deep, ReadImage(fast)), 0) << depth;
+        EXPECT_EQ(MaxDifference(deep, ReadImage(small)), 0) << depth;
+        EXPECT_LE(ReadBytes(small).size(), ReadBytes(fast).size()) << depth;
+    }
 }
 
 TEST(ImageFile, TiffRoundTripKeepsEverySampleIncludingCmyk) {

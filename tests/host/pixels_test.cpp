@@ -161,11 +161,30 @@ TEST(PixelsTest, BigDocumentRectanglesAreReadWhenThePlugInAsksForThem) {
     RunTrace trace;
     std::string error;
     ASSERT_EQ(pixels.Serve(record, trace, &error), noErr);
-    EXPECT_EQ(record.inRowBytes, 1);  // the 16-bit rectangle: PluginUsing32BitCoordinates is 0
+    EXPECT_EQ(InByte(record, 0, 0, 0, 1), 0);  // the 16-bit rectangle: PluginUsing32BitCoordinates is 0
     big.PluginUsing32BitCoordinates = 1;
     ASSERT_EQ(pixels.Serve(record, trace, &error), noErr);
-    EXPECT_EQ(record.inRowBytes, 3);
     EXPECT_EQ(InByte(record, 0, 0, 0, 1), 33);
+    EXPECT_EQ(InByte(record, 1, 2, 0, 1), 45);
+}
+
+TEST(PixelsTest, WholePlanesInsideTheImageAreServedFromTheImageItself) {
+    const Image source = Numbered(6, 5, 3, 8);
+    Image output = source;
+    PixelService pixels(source, output);
+    FilterRecord record = Request({1, 2, 4, 6}, {2, 1, 4, 4}, 0, 2);
+    RunTrace trace;
+    std::string error;
+    ASSERT_EQ(pixels.Serve(record, trace, &error), noErr) << error;
+    EXPECT_EQ(record.inData, source.data.data() + (1 * 6 + 2) * 3);
+    EXPECT_EQ(record.inRowBytes, 6 * 3);
+    EXPECT_EQ(InByte(record, 2, 3, 1, 3), 10 * 3 + 5 + 100);
+    // The output goes straight into the host's output image.
+    auto* out = static_cast<std::uint8_t*>(record.outData);
+    out[record.outRowBytes + 2 * 3] = 77;  // pixel (3, 3), plane 0
+    pixels.Commit();
+    EXPECT_EQ(output.Sample(3, 3, 0), 77u);
+    EXPECT_EQ(source.Sample(3, 3, 0), 33u);
 }
 
 }  // namespace
