@@ -1,13 +1,13 @@
 # The module's bitmaps: 999 (the 40 x 40 bump image, bump999.bmp) and 115 (the 160 x 160 sample
 # picture of the preset thumbnails, sample115.bmp). On Windows they come from the resource section
-# (bump.rc, preset_panel.rc); on Linux a generated source file holds the same DIB bytes (the .bmp
+# (bitmaps.rc); on Linux a generated source file holds the same DIB bytes (the .bmp
 # without its 14-byte file header, as the resource section stores it), registered with
 # platform::RegisterEmbeddedResources.
 set(module_bitmaps 999 ${CMAKE_CURRENT_SOURCE_DIR}/bump999.bmp 115 ${CMAKE_CURRENT_SOURCE_DIR}/sample115.bmp)
 if(WIN32)
-    target_sources(lorvex_resources PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/bump.rc)
-    set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/bump.rc PROPERTIES
-        OBJECT_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/bump999.bmp)
+    target_sources(lorvex_resources PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/bitmaps.rc)
+    set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/bitmaps.rc PROPERTIES
+        OBJECT_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/bump999.bmp;${CMAKE_CURRENT_SOURCE_DIR}/sample115.bmp")
     target_include_directories(lorvex_resources PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 else()
     set(bitmap_arrays "")
