@@ -136,6 +136,7 @@ void DisposePluginHandle(Handle handle) {
         Record(nilHandleErr);
         return;
     }
+    ForgetDisposedHandle(handle);
     if (FallbackHandle* fallback = AsFallback(handle)) {
         FallbackHandles().erase(handle);
         fallback->tag = 0;  // a stale copy of the handle is no longer taken for one

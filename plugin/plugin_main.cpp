@@ -44,6 +44,12 @@ void EndCall() {
     gResult = nullptr;
 }
 
+void ForgetDisposedHandle(Handle handle) {
+    if (!handle || handle != gLockedParamsHandle) return;
+    gLockedParamsHandle = nullptr;
+    gLockedParams = nullptr;
+}
+
 std::intptr_t* CurrentDataSlot() { return gDataSlot; }
 FilterRecord* CurrentFilterRecord() { return gFilterRecord; }
 SPBasicSuite* CurrentBasicSuite() { return gBasicSuite; }

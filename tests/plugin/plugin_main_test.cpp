@@ -183,7 +183,7 @@ TEST(PluginMainTest, AParameterRecordThatCannotBeLockedFailsTheCall) {
         std::int16_t result = -1;
         DispatchSelector(filterSelectorParameters, &record, &data, &result);  // the record exists
         ASSERT_EQ(result, noErr);
-        ASSERT_NE(record.parameters, nullptr);
+        ASSERT_TRUE(record.parameters != nullptr);  // a packed field: not bound to a reference
         LockingHost::failLock = record.parameters;
         result = -1;
         DispatchSelector(selector, &record, &data, &result);
