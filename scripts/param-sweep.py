@@ -207,12 +207,14 @@ def main():
                             last = err.strip().splitlines()[-1] if err.strip() else ''
                             if hung:
                                 problems.append(f'- HUNG (> {options.timeout:.0f} s): {what}')
+                                print(problems[-1], flush=True)
                             elif status == 0:
                                 counts['ok'] += 1
                             elif status == 2 and last.startswith('rimelace: '):
                                 counts['refused'] += 1
                             else:
                                 problems.append(f'- status {status}: {what}: {last}')
+                                print(problems[-1], flush=True)
                             if seconds > slowest[0]:
                                 slowest = (seconds, what)
                             if memory > largest[0]:
@@ -223,7 +225,6 @@ def main():
                 print(lines[-1], flush=True)
     lines += ['', 'Problems:' if problems else 'No crash, hang or unexplained failure.'] + problems
     text = '\n'.join(lines) + '\n'
-    print('\n'.join(problems))
     if options.report:
         os.makedirs(os.path.dirname(options.report) or '.', exist_ok=True)
         with open(options.report, 'w') as f:
