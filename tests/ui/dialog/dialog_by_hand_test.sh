@@ -22,6 +22,7 @@ work=$(mktemp -d)
 runner=""
 fail() {
     echo "FAILED: $*" >&2
+    shot failed
     exit 1
 }
 wine_reg() { WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64 reg "$@" >/dev/null 2>&1; }
@@ -75,6 +76,10 @@ open_dialog() {  # open_dialog OUTPUT [apply options...]
     eval "$(xdotool getwindowgeometry --shell "$window")"
     xdotool windowfocus --sync "$window"
 }
+# RIMELACE_DIALOG_SHOTS=FOLDER keeps a picture of the screen at each step (ImageMagick's import).
+shot() {
+    [ -n "${RIMELACE_DIALOG_SHOTS:-}" ] && import -window root "$RIMELACE_DIALOG_SHOTS/$1.png" || true
+}
 still_open() { xdotool search --name '^Rimelace$' >/dev/null 2>&1; }
 status=""
 wait_closed() {
@@ -90,11 +95,36 @@ wait_closed() {
     fail "the program did not end after the dialog"
 }
 opened() {  # opened TEXT: waits until the stand-in browser was asked for TEXT
-    for _ in $(seq 60); do
+    for _ in $(seq 160); do
         grep -qF "$1" "$work/opened.txt" && return 0
         sleep 0.25
     done
     fail "nothing opened $1 (asked for: $(cat "$work/opened.txt"))"
+}
+# Opens a drop-down list with a click and clicks entry INDEX of its COUNT entries once the list
+# is up (the list is a window of its own).
+choose() {  # choose X Y INDEX COUNT
+    local before list="" lx ly lh
+    before=$(xdotool search --onlyvisible --class '.*' 2>/dev/null | sort)
+    click $1 $2
+    for _ in $(seq 80); do
+        list=$(comm -13 <(echo "$before") <(xdotool search --onlyvisible --class '.*' 2>/dev/null | sort) |
+            while read -r w; do
+                eval "$(xdotool getwindowgeometry --shell --prefix L "$w" 2>/dev/null)" || continue
+                [ "${LHEIGHT:-0}" -gt 40 ] && { echo "$w"; break; }
+            done) || true
+        [ -n "$list" ] && break
+        sleep 0.25
+    done
+    [ -n "$list" ] || fail "the drop-down list did not open"
+    eval "$(xdotool getwindowgeometry --shell --prefix L "$list")"
+    click $((LX + LWIDTH / 2)) $((LY + (2 * $3 + 1) * LHEIGHT / (2 * $4)))
+    for _ in $(seq 40); do
+        xdotool getwindowgeometry "$list" >/dev/null 2>&1 && xdotool search --onlyvisible --class '.*' 2>/dev/null |
+            grep -qx "$list" || return 0
+        sleep 0.25
+    done
+    fail "the drop-down list stayed open"
 }
 # Replaces a field's text: click into it, clear it, type.
 type_into() {  # type_into X Y TEXT
@@ -106,6 +136,7 @@ type_into() {  # type_into X Y TEXT
 
 # ---- OK: help, the web link, Enter and Escape in fields, the effect list --------------------
 open_dialog "$work/out.png"
+click $(page 95 19)  # into "Length"; F1 from a field
 key F1
 opened "rimelacedoc.html"
 click $(dlg 200 273)  # "Help"
@@ -114,13 +145,17 @@ click $(dlg 142 301)  # the web link
 opened "https://"
 
 type_into $(page 95 45) 80  # "Width"
+shot typed-width
 key Return
+shot width-entered
 still_open || fail "Enter in a field closed the dialog"
 type_into $(page 95 19) 33  # "Length", then Escape: back to 15
+shot typed-length
 key Escape
+shot length-escaped
 still_open || fail "Escape in a field closed the dialog"
-click $(dlg 229 245)  # "Effect kind:" opens its list; "Floral 3" -> "Single 3"
-key Down Down Down Return
+choose $(dlg 229 245) 8 10  # "Effect kind:": "Single 3"
+shot effect-chosen
 still_open || fail "choosing an effect closed the dialog"
 click $(dlg 589 301)  # OK
 wait_closed
