@@ -84,9 +84,9 @@ inline void StoreOpaque(S* pixel, float red, float green, float blue, float full
 // pass the depth test are gathered (without branches on the test) in chunks and shaded together;
 // a material the batches cannot shade falls back to one call per pixel for the rest of the
 // triangle.
-template <typename S, typename Shade>
-void SpanBatched(const TriangleSetup& s, Shade& shade, S* row, float* depthRow, int first, int last, int py,
-                 float depthRowTerm, __PrevInfo& previous, float full) {
+template <typename S, typename Shade, typename Writer>
+void SpanBatched(const TriangleSetup& s, Shade& shade, const Writer& out, typename Writer::Row row, float* depthRow,
+                 int first, int last, int py, float depthRowTerm, __PrevInfo& previous) {
     constexpr int kChunk = 64;
     float x[kChunk], y[kChunk], z[kChunk], nx[kChunk], ny[kChunk], nz[kChunk];
     float red[kChunk], green[kChunk], blue[kChunk];
@@ -122,13 +122,13 @@ void SpanBatched(const TriangleSetup& s, Shade& shade, S* row, float* depthRow, 
         batch.red = red, batch.green = green, batch.blue = blue;
         const float opacity = shade.ShadeBatch(batch);
         if (opacity >= 1.0f) {
-            for (int i = 0; i < n; ++i) StoreOpaque<S>(row + 4 * column[i], red[i], green[i], blue[i], full);
+            for (int i = 0; i < n; ++i) out.Opaque(row, column[i], red[i], green[i], blue[i]);
         } else if (opacity >= 0.0f) {
-            for (int i = 0; i < n; ++i) BlendPixel<S>(row + 4 * column[i], red[i], green[i], blue[i], opacity, full);
+            for (int i = 0; i < n; ++i) out.Blend(row, column[i], red[i], green[i], blue[i], opacity);
         } else {
             for (int i = 0; i < n; ++i) {
                 float o = shade(column[i], py, z[i], &previous, red[0], green[0], blue[0]);
-                BlendPixel<S>(row + 4 * column[i], red[0], green[0], blue[0], o, full);
+                out.Blend(row, column[i], red[0], green[0], blue[0], o);
             }
             continue;
         }
@@ -140,24 +140,73 @@ void SpanBatched(const TriangleSetup& s, Shade& shade, S* row, float* depthRow, 
 
 }  // namespace fill_detail
 
-// Draws triangle s into image (the target or the layer). Pixels stay inside [0, Zwidth) x
-// [0, Zheight) and, with kQuality, inside the layer box [boxX0, boxX1) x [boxY0, boxY1).
-template <typename S, bool kQuality, bool kDepth, typename Shade>
-void FillTriangle(const TriangleSetup& s, BYTE* image, Shade& shade, int boxX0, int boxY0, int boxX1, int boxY1) {
-    const float full = static_cast<float>(g_state.fullScale);
-    float* const zbuffer = kDepth ? ZBuff : nullptr;
+// How the pixels of a filled triangle reach an image: blended straight into it.
+template <typename S>
+struct DirectWriter {
+    using Row = S*;
+    BYTE* image;
+    int row0;  // image row of the buffer's first row
+    float full;
+    Row RowAt(int py) const { return reinterpret_cast<S*>(image + PixelOffset(0, py - row0)); }
+    void Opaque(Row row, int px, float red, float green, float blue) const {
+        fill_detail::StoreOpaque<S>(row + 4 * px, red, green, blue, full);
+    }
+    void Blend(Row row, int px, float red, float green, float blue, float g) const {
+        BlendPixel<S>(row + 4 * px, red, green, blue, g, full);
+    }
+};
+
+// Layered drawing without the layer: the pixel the layer would hold (a blend into a clear pixel)
+// composited into the target at once.
+template <typename S>
+struct CompositeWriter {
+    struct Row {
+        S* target;
+        S* edge;
+        S* under;
+    };
+    const SceneCall* call;
+    int full;
+    Row RowAt(int py) const {
+        const std::size_t plane = PlaneOffset(*call, 0, py);
+        return Row{reinterpret_cast<S*>(call->target + PixelOffset(0, py)), reinterpret_cast<S*>(call->edge + plane),
+                   reinterpret_cast<S*>(call->underEdge + plane)};
+    }
+    void Put(const Row& row, int px, const S layer[4]) const {
+        CompositePixel<S>(row.target + 4 * px, row.edge + 4 * px, row.under + 4 * px, layer, full);
+    }
+    void Opaque(const Row& row, int px, float red, float green, float blue) const {
+        const float f = static_cast<float>(full);
+        const S layer[4] = {ClampSample<S>(red, f), ClampSample<S>(green, f), ClampSample<S>(blue, f),
+                            static_cast<S>(full)};
+        Put(row, px, layer);
+    }
+    void Blend(const Row& row, int px, float red, float green, float blue, float g) const {
+        if (!(g > 0.0f)) return;
+        const float f = static_cast<float>(full);
+        const S cover = g >= 1.0f ? static_cast<S>(full) : ClampSample<S>(g * f, f);
+        const S layer[4] = {ClampSample<S>(red, f), ClampSample<S>(green, f), ClampSample<S>(blue, f), cover};
+        Put(row, px, layer);
+    }
+};
+
+// Draws triangle s through out. Pixels stay inside the clip [boxX0, boxX1) x [boxY0, boxY1) (the
+// band's rows, and with layers the layer box), which lies inside [0, Zwidth) x [0, Zheight).
+template <typename S, bool kQuality, typename Shade, typename Writer>
+void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const SceneCall* depth, int boxX0,
+                  int boxY0, int boxX1, int boxY1) {
     const int width = Zwidth;
-    const std::int64_t clipX0 = kQuality ? std::max(0, boxX0) : 0;
-    const std::int64_t clipX1 = kQuality ? std::min(width, boxX1) - 1 : width - 1;
+    const std::int64_t clipX0 = std::max(0, boxX0);
+    const std::int64_t clipX1 = std::min(width, boxX1) - 1;
     // One row more than the float extent each way: the fixed-point vertices may round across a
     // row, and the edge band reaches one pixel beyond the triangle.
-    int rowFirst = std::max(kQuality ? boxY0 : 0, static_cast<int>(std::floor(s.minY)) - 1);
-    int rowLast = std::min((kQuality ? boxY1 : static_cast<int>(Zheight)) - 1,
-                           static_cast<int>(std::ceil(s.maxY)) + 1);
+    int rowFirst = std::max(boxY0, static_cast<int>(std::floor(s.minY)) - 1);
+    int rowLast = std::min(boxY1 - 1, static_cast<int>(std::ceil(s.maxY)) + 1);
 
     __PrevInfo previous{};
     float red, green, blue;
     float depthRowTerm = 0.0f;
+    float* depthRow = nullptr;
 
     auto edgePixel = [&](int px, int py) {
         float fx = static_cast<float>(px);
@@ -165,16 +214,16 @@ void FillTriangle(const TriangleSetup& s, BYTE* image, Shade& shade, int boxX0, 
         if (!(coverage > 0.0f)) return;
         float z = PlaneDepth(s, fx, depthRowTerm);
         float saved = 0.0f;
-        float* depth = nullptr;
-        if (zbuffer != nullptr) {
-            depth = &zbuffer[static_cast<std::size_t>(py) * width + px];
-            if (!(*depth < z)) return;
-            saved = *depth;
-            *depth = z;
+        float* entry = nullptr;
+        if (depthRow != nullptr) {
+            entry = &depthRow[px];
+            if (!(*entry < z)) return;
+            saved = *entry;
+            *entry = z;
         }
         float opacity = shade(px, py, z, static_cast<__PrevInfo*>(nullptr), red, green, blue);
-        BlendPixel<S>(reinterpret_cast<S*>(image + PixelOffset(px, py)), red, green, blue, coverage * opacity, full);
-        if (depth != nullptr) *depth = saved;
+        out.Blend(out.RowAt(py), px, red, green, blue, coverage * opacity);
+        if (entry != nullptr) *entry = saved;
     };
 
     for (int py = rowFirst; py <= rowLast; ++py) {
@@ -185,6 +234,7 @@ void FillTriangle(const TriangleSetup& s, BYTE* image, Shade& shade, int boxX0, 
         if (xs > xe && !band) continue;
         const float fy = static_cast<float>(py);
         depthRowTerm = DepthRowTerm(s, fy);
+        depthRow = depth != nullptr ? DepthRow(*depth, py) : nullptr;
         shade.BeginRow(fy);
         previous.valid = 0;
 
@@ -198,12 +248,11 @@ void FillTriangle(const TriangleSetup& s, BYTE* image, Shade& shade, int boxX0, 
 
         const int first = static_cast<int>(std::max(xs, clipX0));
         const int last = static_cast<int>(std::min(xe, clipX1));
-        float* depthRow = zbuffer != nullptr ? zbuffer + static_cast<std::size_t>(py) * width : nullptr;
-        S* const row = reinterpret_cast<S*>(image + PixelOffset(0, py));
+        const typename Writer::Row row = out.RowAt(py);
         bool batchedSpan = false;
         if constexpr (Shade::kCanBatch) {
             if (shade.Batched()) {
-                fill_detail::SpanBatched<S>(s, shade, row, depthRow, first, last, py, depthRowTerm, previous, full);
+                fill_detail::SpanBatched<S>(s, shade, out, row, depthRow, first, last, py, depthRowTerm, previous);
                 batchedSpan = true;
             }
         }
@@ -215,7 +264,7 @@ void FillTriangle(const TriangleSetup& s, BYTE* image, Shade& shade, int boxX0, 
                     depthRow[px] = z;
                 }
                 float opacity = shade(px, py, z, &previous, red, green, blue);
-                BlendPixel<S>(row + 4 * px, red, green, blue, opacity, full);
+                out.Blend(row, px, red, green, blue, opacity);
             }
         }
 
@@ -230,27 +279,37 @@ void FillTriangle(const TriangleSetup& s, BYTE* image, Shade& shade, int boxX0, 
 namespace trivane {
 
 // The triangle loop of a filled mode: orientation test, set-up, then the triangle drawn straight
-// into the target, or when kLayered (with kQuality unless asked otherwise) into the layer and
-// composited. makeShade(triangle, setup) gives the mode's shading functor for one triangle.
+// into the target, or when kLayered (with kQuality unless asked otherwise) through the layer.
+// makeShade(triangle, setup) gives the mode's shading functor for one triangle.
 template <typename S, bool kQuality, bool kLayered = kQuality, typename MakeShade>
 void DrawFilledTriangles(const SceneCall& call, MakeShade makeShade) {
     TriangleSetup s;
-    for (int i = 0; i < call.triangleCount; ++i) {
+    const float full = static_cast<float>(g_state.fullScale);
+    ForEachTriangle(call, [&](int i) {
         __Triangle3ds* t = &call.triangles[i];
-        if (!PassesOrientation(*t, call.points)) continue;
-        if (!SetupTriangle(*t, call.points, call.cx, call.cy, s)) continue;
+        if (!PassesOrientation(*t, call.points)) return;
+        if (!SetupTriangle(*t, call.points, call.cx, call.cy, s)) return;
         auto shade = makeShade(t, s);
         if (kLayered) {
             int x0, y0, x1, y1;
             LayerBox(s, x0, y0, x1, y1);
-            if (x1 <= x0 || y1 <= y0) continue;
-            ClearLayer(call, x0, y0, x1, y1);
-            FillTriangle<S, kQuality, true>(s, call.layer, shade, x0, y0, x1, y1);
-            CompositeLayer<S>(call, x0, y0, x1, y1);
+            y0 = std::max(y0, call.rowBegin);
+            y1 = std::min(y1, call.rowEnd);
+            if (x1 <= x0 || y1 <= y0) return;
+            if (call.fused) {
+                const CompositeWriter<S> out{&call, g_state.fullScale};
+                FillTriangle<S, kQuality>(s, out, shade, &call, x0, y0, x1, y1);
+            } else {
+                ClearLayer(call, x0, y0, x1, y1);
+                const DirectWriter<S> out{call.layer, call.planeRow0, full};
+                FillTriangle<S, kQuality>(s, out, shade, &call, x0, y0, x1, y1);
+                CompositeLayer<S>(call, x0, y0, x1, y1);
+            }
         } else {
-            FillTriangle<S, false, true>(s, call.target, shade, 0, 0, Zwidth, Zheight);
+            const DirectWriter<S> out{call.target, 0, full};
+            FillTriangle<S, false>(s, out, shade, &call, 0, call.rowBegin, Zwidth, call.rowEnd);
         }
-    }
+    });
 }
 
 // The shading of one filled triangle: calls the installed shading for a pixel with the normal

@@ -83,16 +83,17 @@ bool FacesViewer(const __Triangle3ds& t, const __Point3ds* points, float& normal
 
 bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points) {
     if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
-    if (!_DrawBackFaces1 && _UseMultyRefract == 2) return true;
+    if (!BackPass() && _UseMultyRefract == 2) return true;
     return PassesOutlineOrientation(t, points);
 }
 
 bool PassesOutlineOrientation(const __Triangle3ds& t, const __Point3ds* points) {
     if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
     if (_DubleSide) return true;
+    const bool backPass = BackPass();
     float normalZ;
     bool front = FacesViewer(t, points, normalZ);
-    return _DrawBackFaces1 ? normalZ < 0.0f : front;
+    return backPass ? normalZ < 0.0f : front;
 }
 
 bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int cy, TriangleSetup& s) {

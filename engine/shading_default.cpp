@@ -9,9 +9,6 @@ namespace shading {
 
 namespace {
 
-// Plans of the materials seen in this call, by material index modulo the slot count.
-constexpr int kPlanSlots = 16;
-Plan g_plans[kPlanSlots];
 unsigned g_generation = 1;
 
 // Lighting: diffuse with self-illumination, and the specular highlight, summed over the lights.
@@ -92,7 +89,7 @@ const Plan& PlanFor(const __Triangle3ds* triangle, const material3ds* materials,
                     bool mapped) {
     const int index = triangle != nullptr ? triangle->material : -1;
     const std::uint8_t switches = CurrentSwitches();
-    Plan& plan = g_plans[static_cast<unsigned>(index) % kPlanSlots];
+    Plan& plan = CurrentShading().plans[static_cast<unsigned>(index) % ShadingScratch::kPlanSlots];
     if (plan.generation != g_generation || plan.materialIndex != index || plan.materials != materials ||
         plan.materialCount != materialCount || plan.textures != textures || plan.lightArray != lights ||
         plan.lightArrayCount != lightCount || plan.glassArray != glass || plan.mapped != mapped ||

@@ -16,15 +16,6 @@ constexpr float kSameLayerDepth = 30.0f;  // glass depths closer than this are t
 constexpr float kDepthEmptyBelow = -1e37f;
 constexpr int kMaxWindow = 5;
 
-// Where the previous glass pixel sampled each channel, so the next pixel on the row can tell how
-// far its samples jumped.
-struct GlassMemory {
-    bool valid = false;
-    float x = 0.0f, y = 0.0f;
-    float sampleX[3] = {}, sampleY[3] = {};
-};
-GlassMemory g_memory;
-
 // The images a glass pixel reads, fixed for the call.
 struct Sources {
     const Plan& plan;
@@ -145,7 +136,6 @@ float WindowValue(const Sources& s, const Pixel& pixel, int ix, int iy, int dx, 
 
 }  // namespace
 
-void ResetGlassMemory() { g_memory.valid = false; }
 
 void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& n, float colour[3], float& opacity) {
     const Sources s{plan,    pixel.background, pixel.target, g_state.backCopy, g_state.glassDepth,
@@ -157,9 +147,10 @@ void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& n, float col
     const float lengths[3] = {plan.refraction, plan.refraction * plan.aberrationFactor,
                               plan.refraction * plan.aberrationFactor * plan.aberrationFactor};
 
+    GlassMemory& last = CurrentShading().glass;
     const bool jumpsKnown = plan.quality && !plan.drawBackFaces && pixel.previous != nullptr &&
-                            pixel.previous->valid && g_memory.valid && g_memory.x == pixel.previous->x &&
-                            g_memory.y == pixel.previous->y;
+                            pixel.previous->valid && last.valid && last.x == pixel.previous->x &&
+                            last.y == pixel.previous->y;
     GlassMemory memory;
     memory.valid = true;
     memory.x = pixel.x;
@@ -188,8 +179,8 @@ void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& n, float col
         } else {
             int dx = 0, dy = 0;
             if (jumpsKnown) {
-                dx = Moved(sx, g_memory.sampleX[c]);
-                dy = Moved(sy, g_memory.sampleY[c]);
+                dx = Moved(sx, last.sampleX[c]);
+                dy = Moved(sy, last.sampleY[c]);
             }
             if (std::abs(dx) + std::abs(dy) > 2) {
                 float coverage;
@@ -206,7 +197,7 @@ void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& n, float col
         const float coverage = coverageSum / static_cast<float>(windowed);
         if (coverage < opacity) opacity = coverage;
     }
-    g_memory = memory;
+    last = memory;
 }
 
 }  // namespace trivane::shading

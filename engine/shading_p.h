@@ -103,10 +103,29 @@ struct Pixel {
     float planeA, planeB, planeC, planeD;
 };
 
+// ---- One thread's shading state -------------------------------------------------------------------
+// Where the previous glass pixel sampled each channel, so the next pixel on the row can tell how
+// far its samples jumped.
+struct GlassMemory {
+    bool valid = false;
+    float x = 0.0f, y = 0.0f;
+    float sampleX[3] = {}, sampleY[3] = {};
+};
+
+// The plans of the materials seen in this call (by material index modulo the slot count) and the
+// glass memory, one set per drawing thread.
+struct ShadingScratch {
+    static constexpr int kPlanSlots = 16;
+    Plan plans[kPlanSlots];
+    GlassMemory glass;
+};
+// The calling thread's set (worker_p.h).
+ShadingScratch& CurrentShading();
+
 // ---- Plan building (shading_plan.cpp: the only place that reads the records) -------------------
 // The switch that changes within a call (between the back-face and the front-face pass); the
 // others are fixed for a call, and BeginShadingCall covers changes between calls.
-inline std::uint8_t CurrentSwitches() { return _DrawBackFaces1; }
+inline std::uint8_t CurrentSwitches() { return BackPass() ? 1 : 0; }
 
 void BuildPlan(Plan& plan, unsigned generation, std::uint8_t switches, int materialIndex,
                const material3ds* materials, int materialCount,
@@ -155,7 +174,7 @@ void ApplyBump(const Plan& plan, const Pixel& pixel, Vec3& normal);
 
 // Glass: refracted background per channel, tinted by the colour (shading_glass.cpp).
 void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& normal, float colour[3], float& opacity);
-// Forgets the remembered glass samples (a new call).
+// Forgets every thread's remembered glass samples (a new call).
 void ResetGlassMemory();
 
 // ---- Inline steps shared by the kernels ----------------------------------------------------------
