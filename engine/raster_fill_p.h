@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "engine/raster_p.h"
 #include "engine/shading_p.h"
@@ -80,63 +81,75 @@ inline void StoreOpaque(S* pixel, float red, float green, float blue, float full
     pixel[3] = static_cast<S>(full);
 }
 
-// The interior of one row when the built-in shading takes whole runs of pixels: the pixels that
-// pass the depth test are gathered (without branches on the test) in chunks and shaded together;
-// a material the batches cannot shade falls back to one call per pixel for the rest of the
-// triangle.
+// The interior pixels of a triangle when the built-in shading takes them in batches: the pixels
+// that pass the depth test (tested without branches) are gathered, row after row, with their
+// position and normal, shaded together and written.
 template <typename S, typename Shade, typename Writer>
-void SpanBatched(const TriangleSetup& s, Shade& shade, const Writer& out, typename Writer::Row row, float* depthRow,
-                 int first, int last, int py, float depthRowTerm, __PrevInfo& previous) {
-    constexpr int kChunk = 64;
-    float x[kChunk], y[kChunk], z[kChunk], nx[kChunk], ny[kChunk], nz[kChunk];
-    float red[kChunk], green[kChunk], blue[kChunk];
-    int column[kChunk];
-    const float sceneY = static_cast<float>(py) - shade.OriginY();
-    for (int i = 0; i < kChunk; ++i) y[i] = sceneY;
-    for (int start = first; start <= last; start += kChunk) {
-        const int end = std::min(last, start + kChunk - 1);
-        int n = 0;
-        for (int px = start; px <= end; ++px) {
-            const float fx = static_cast<float>(px);
-            const float depth = PlaneDepth(s, fx, depthRowTerm);
-            bool pass = true;
-            if (depthRow != nullptr) {
-                const float old = depthRow[px];
-                pass = old < depth;
-                depthRow[px] = pass ? depth : old;
+class PixelGather {
+public:
+    PixelGather(Shade& shade, const Writer& out) : shade_(shade), out_(out) {}
+
+    // The pixels first..last of row py (the shade's row terms set for it).
+    void Row(const TriangleSetup& s, float* depthRow, int first, int last, int py, float depthRowTerm) {
+        const float sceneY = static_cast<float>(py) - shade_.OriginY();
+        for (int start = first; start <= last;) {
+            const int end = std::min(last, start + (kChunk - n_) - 1);
+            const int from = n_;
+            for (int px = start; px <= end; ++px) {
+                const float fx = static_cast<float>(px);
+                const float depth = PlaneDepth(s, fx, depthRowTerm);
+                bool pass = true;
+                if (depthRow != nullptr) {
+                    const float old = depthRow[px];
+                    pass = old < depth;
+                    depthRow[px] = pass ? depth : old;
+                }
+                column_[n_] = px;
+                z_[n_] = depth;
+                n_ += pass ? 1 : 0;
             }
-            column[n] = px;
-            z[n] = depth;
-            n += pass ? 1 : 0;
-        }
-        if (n == 0) continue;
-        // Positions and normals of the pixels that passed only.
-        for (int i = 0; i < n; ++i) {
-            const float fx = static_cast<float>(column[i]);
-            x[i] = fx - shade.OriginX();
-            shade.NormalAt(fx, nx[i], ny[i], nz[i]);
-        }
-        shading::PixelBatch batch;
-        batch.count = n;
-        batch.x = x, batch.y = y, batch.z = z, batch.nx = nx, batch.ny = ny, batch.nz = nz;
-        batch.red = red, batch.green = green, batch.blue = blue;
-        const float opacity = shade.ShadeBatch(batch);
-        if (opacity >= 1.0f) {
-            for (int i = 0; i < n; ++i) out.Opaque(row, column[i], red[i], green[i], blue[i]);
-        } else if (opacity >= 0.0f) {
-            for (int i = 0; i < n; ++i) out.Blend(row, column[i], red[i], green[i], blue[i], opacity);
-        } else {
-            for (int i = 0; i < n; ++i) {
-                float o = shade(column[i], py, z[i], &previous, red[0], green[0], blue[0]);
-                out.Blend(row, column[i], red[0], green[0], blue[0], o);
+            // Positions and normals of the pixels that passed only.
+            for (int i = from; i < n_; ++i) {
+                const float fx = static_cast<float>(column_[i]);
+                x_[i] = fx - shade_.OriginX();
+                y_[i] = sceneY;
+                row_[i] = py;
+                shade_.NormalAt(fx, nx_[i], ny_[i], nz_[i]);
             }
-            continue;
+            if (n_ == kChunk) Flush();
+            start = end + 1;
         }
-        previous.valid = 1;
-        previous.x = x[n - 1];
-        previous.y = sceneY;
     }
-}
+
+    void Flush() {
+        if (n_ == 0) return;
+        shading::PixelBatch batch;
+        batch.count = n_;
+        batch.x = x_, batch.y = y_, batch.z = z_, batch.nx = nx_, batch.ny = ny_, batch.nz = nz_;
+        batch.red = red_, batch.green = green_, batch.blue = blue_;
+        const float opacity = shade_.ShadeBatch(batch);
+        int rowIndex = row_[0];
+        typename Writer::Row row = out_.RowAt(rowIndex);
+        for (int i = 0; i < n_; ++i) {
+            if (row_[i] != rowIndex) row = out_.RowAt(rowIndex = row_[i]);
+            if (opacity >= 1.0f) {
+                out_.Opaque(row, column_[i], red_[i], green_[i], blue_[i]);
+            } else {
+                out_.Blend(row, column_[i], red_[i], green_[i], blue_[i], opacity);
+            }
+        }
+        n_ = 0;
+    }
+
+private:
+    static constexpr int kChunk = 64;
+    Shade& shade_;
+    const Writer& out_;
+    int n_ = 0;
+    float x_[kChunk], y_[kChunk], z_[kChunk], nx_[kChunk], ny_[kChunk], nz_[kChunk];
+    float red_[kChunk], green_[kChunk], blue_[kChunk];
+    int column_[kChunk], row_[kChunk];
+};
 
 }  // namespace fill_detail
 
@@ -207,6 +220,12 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
     float red, green, blue;
     float depthRowTerm = 0.0f;
     float* depthRow = nullptr;
+    using Gather = fill_detail::PixelGather<S, Shade, Writer>;
+    std::optional<Gather> batches;
+    Gather* gather = nullptr;
+    if constexpr (Shade::kCanBatch) {
+        if (shade.Batched()) gather = &batches.emplace(shade, out);
+    }
 
     auto edgePixel = [&](int px, int py) {
         float fx = static_cast<float>(px);
@@ -248,15 +267,15 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
 
         const int first = static_cast<int>(std::max(xs, clipX0));
         const int last = static_cast<int>(std::min(xe, clipX1));
-        const typename Writer::Row row = out.RowAt(py);
         bool batchedSpan = false;
         if constexpr (Shade::kCanBatch) {
-            if (shade.Batched()) {
-                fill_detail::SpanBatched<S>(s, shade, out, row, depthRow, first, last, py, depthRowTerm, previous);
+            if (gather != nullptr) {
+                gather->Row(s, depthRow, first, last, py, depthRowTerm);
                 batchedSpan = true;
             }
         }
         if (!batchedSpan) {
+            const typename Writer::Row row = out.RowAt(py);
             for (int px = first; px <= last; ++px) {
                 const float z = PlaneDepth(s, static_cast<float>(px), depthRowTerm);
                 if (depthRow != nullptr) {
@@ -271,6 +290,9 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
         if (band && xs <= xe) {
             for (std::int64_t px = std::max(xe + 1, bx0); px <= bx1; ++px) edgePixel(static_cast<int>(px), py);
         }
+    }
+    if constexpr (Shade::kCanBatch) {
+        if (gather != nullptr) gather->Flush();
     }
 }
 
@@ -327,13 +349,20 @@ struct TriangleShader {
     NormalRule normals;
     float originX, originY;
     bool needsWeights;
+    // With the built-in shading installed, the material's plan (what the shading would look up for
+    // every pixel), and whether its pixels go in batches.
+    const shading::Plan* plan;
     bool batched;
     float rowTerms[3] = {0.0f, 0.0f, 0.0f};
 
     TriangleShader(const SceneCall& c, __Triangle3ds* t, const TriangleSetup& setup)
         : call(&c), triangle(t), s(&setup), normals(setup), originX(static_cast<float>(c.cx)),
           originY(static_cast<float>(c.cy)), needsWeights(NormalRule::kUsesWeights || setup.mapped),
-          batched(g_state.renderOnePixel == RenderOnePixelBuiltin) {}
+          plan(g_state.renderOnePixel == RenderOnePixelBuiltin
+                   ? &shading::PlanFor(t, c.materials, c.materialCount, c.textures, c.lightCount, c.lights, c.glass,
+                                       setup.mapped != 0)
+                   : nullptr),
+          batched(plan != nullptr && shading::Batches(*plan)) {}
 
     void BeginRow(float fy) {
         if (needsWeights) WeightRowTerms(*s, fy, rowTerms);
@@ -349,10 +378,19 @@ struct TriangleShader {
         __Point normal = normals.At(w);
         float u = 0.0f, v = 0.0f;
         if (s->mapped) TextureAt(*s, call->cx, call->cy, fx, fy, z, w, u, v);
-        float opacity = g_state.renderOnePixel(
-            originX, originY, call->target, call->background, fx - originX, fy - originY, z, triangle,
-            call->materials, call->materialCount, red, green, blue, &normal, s->mapped, u, v, call->textures,
-            call->lightCount, call->lights, previous, call->glass, s->nx, s->ny, s->nz, s->d);
+        float opacity;
+        if (plan != nullptr) {
+            const shading::Pixel pixel{originX, originY, call->target, call->background, fx - originX, fy - originY,
+                                       z, &normal, u, v, previous, s->nx, s->ny, s->nz, s->d};
+            float out[3];
+            opacity = plan->kernel(*plan, pixel, out);
+            red = out[0], green = out[1], blue = out[2];
+        } else {
+            opacity = g_state.renderOnePixel(
+                originX, originY, call->target, call->background, fx - originX, fy - originY, z, triangle,
+                call->materials, call->materialCount, red, green, blue, &normal, s->mapped, u, v, call->textures,
+                call->lightCount, call->lights, previous, call->glass, s->nx, s->ny, s->nz, s->d);
+        }
         if (previous != nullptr) {
             previous->valid = 1;
             previous->x = fx - originX;
@@ -370,14 +408,8 @@ struct TriangleShader {
         nx = normal.x, ny = normal.y, nz = normal.z;
     }
 
-    // Opacity of the batch, or negative when this triangle's pixels must go one by one.
-    float ShadeBatch(const shading::PixelBatch& batch) {
-        float opacity = shading::ShadeBatchBuiltin(triangle, call->materials, call->materialCount, call->textures,
-                                                   call->lightCount, call->lights, call->glass, s->mapped != 0,
-                                                   batch);
-        if (opacity < 0.0f) batched = false;
-        return opacity;
-    }
+    // Shades a batch; returns the opacity shared by its pixels.
+    float ShadeBatch(const shading::PixelBatch& batch) { return shading::ShadeBatch(*plan, batch); }
 };
 
 // Picks the sample type and the edge treatment once per call.

@@ -117,15 +117,25 @@ void PhongOne(const Plan& plan, const PixelBatch& b, int i) {
 
 }  // namespace
 
+const Plan* BatchPlan(const __Triangle3ds* triangle, const material3ds* materials, int materialCount,
+                      const __Texture* textures, int lightCount, const light3ds* lights, const GlassProp* glass,
+                      bool mapped) {
+    const Plan& plan = PlanFor(triangle, materials, materialCount, textures, lightCount, lights, glass, mapped);
+    return Batches(plan) ? &plan : nullptr;
+}
+
 float ShadeBatchBuiltin(const __Triangle3ds* triangle, const material3ds* materials, int materialCount,
                         const __Texture* textures, int lightCount, const light3ds* lights, const GlassProp* glass,
                         bool mapped, const PixelBatch& b) {
-    const Plan& plan = PlanFor(triangle, materials, materialCount, textures, lightCount, lights, glass, mapped);
-    if (plan.kernel == KernelUnlit && !plan.opacityMap) {
+    const Plan* plan = BatchPlan(triangle, materials, materialCount, textures, lightCount, lights, glass, mapped);
+    return plan != nullptr ? ShadeBatch(*plan, b) : -1.0f;
+}
+
+float ShadeBatch(const Plan& plan, const PixelBatch& b) {
+    if (plan.kernel == KernelUnlit) {
         for (int i = 0; i < b.count; ++i) b.red[i] = b.green[i] = b.blue[i] = 0.0f;
         return Clamp01(plan.opacity);
     }
-    if (plan.kernel != KernelPhong) return -1.0f;
     int i = 0;
 #if TRIVANE_BATCH_SSE2
     for (; i + 4 <= b.count; i += 4) {

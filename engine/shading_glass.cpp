@@ -75,11 +75,30 @@ struct Sources {
     }
 };
 
+// The common case: nothing but the caller's background is seen through the glass (no other glass
+// layer, no back faces drawn first), read straight at the sample type.
+template <typename S>
+struct PlainSources {
+    const Plan& plan;
+    const S* background;
+    float* glassDepth;  // always null: nothing reads it
+    int width, height;
+    int stride;  // in samples
+
+    float Value(int px, int py, int channel, float) const {
+        if (background == nullptr) return 0.0f;
+        return static_cast<float>(background[static_cast<std::size_t>(py) * static_cast<std::size_t>(stride) +
+                                             static_cast<std::size_t>(px) * 4u + static_cast<std::size_t>(channel)]);
+    }
+    float PlaneDepth(const Pixel&, int, int) const { return 0.0f; }
+};
+
 // Inside the clip rectangle along one axis once truncated.
 inline bool Inside(float coordinate, int size) { return coordinate > -1.0f && coordinate < static_cast<float>(size); }
 
 // Weighted 2 x 2 mean from the truncated sample (neighbours held at the last column and row).
-float FilteredValue(const Sources& s, const Pixel& pixel, float sx, float sy, int channel) {
+template <typename Source>
+float FilteredValue(const Source& s, const Pixel& pixel, float sx, float sy, int channel) {
     const int ix = static_cast<int>(sx);
     const int iy = static_cast<int>(sy);
     const float fx = sx - static_cast<float>(ix);
@@ -108,7 +127,8 @@ inline int Moved(float now, float before) {
 // Mean over the window the sample swept since the previous pixel (up to 5 x 5 pixels back
 // towards the previous sample), with the window's mean coverage. Channel 2 marks the glass
 // depth of the pixels it reads.
-float WindowValue(const Sources& s, const Pixel& pixel, int ix, int iy, int dx, int dy, int channel, float& coverage) {
+template <typename Source>
+float WindowValue(const Source& s, const Pixel& pixel, int ix, int iy, int dx, int dy, int channel, float& coverage) {
     const int wx = std::abs(dx) + 1 < kMaxWindow ? std::abs(dx) + 1 : kMaxWindow;
     const int wy = std::abs(dy) + 1 < kMaxWindow ? std::abs(dy) + 1 : kMaxWindow;
     const int stepX = dx > 0 ? -1 : 1;
@@ -134,12 +154,8 @@ float WindowValue(const Sources& s, const Pixel& pixel, int ix, int iy, int dx, 
     return sum / static_cast<float>(count);
 }
 
-}  // namespace
-
-
-void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& n, float colour[3], float& opacity) {
-    const Sources s{plan,    pixel.background, pixel.target, g_state.backCopy, g_state.glassDepth,
-                    Zwidth,  Zheight,          g_state.stride};
+template <typename Source>
+void Refract(const Source& s, const Plan& plan, const Pixel& pixel, const Vec3& n, float colour[3], float& opacity) {
     const float px = pixel.originX + pixel.x;
     const float py = pixel.originY + pixel.y;
     const float o = plan.opticalCoefficient;
@@ -198,6 +214,27 @@ void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& n, float col
         if (coverage < opacity) opacity = coverage;
     }
     last = memory;
+}
+
+
+}  // namespace
+
+void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& n, float colour[3], float& opacity) {
+    if (!plan.twoPassFront && (!plan.multipleRefraction || g_state.backCopy == nullptr)) {
+        const int stride = g_state.stride;  // in samples at either depth
+        if (plan.deepSamples) {
+            const PlainSources<std::uint16_t> s{plan, reinterpret_cast<const std::uint16_t*>(pixel.background),
+                                                nullptr, Zwidth, Zheight, stride};
+            Refract(s, plan, pixel, n, colour, opacity);
+        } else {
+            const PlainSources<std::uint8_t> s{plan, pixel.background, nullptr, Zwidth, Zheight, stride};
+            Refract(s, plan, pixel, n, colour, opacity);
+        }
+        return;
+    }
+    const Sources s{plan, pixel.background, pixel.target, g_state.backCopy, g_state.glassDepth,
+                    Zwidth, Zheight, g_state.stride};
+    Refract(s, plan, pixel, n, colour, opacity);
 }
 
 }  // namespace trivane::shading

@@ -156,6 +156,16 @@ float ShadeBatchBuiltin(const __Triangle3ds* triangle, const material3ds* materi
                         const __Texture* textures, int lightCount, const light3ds* lights, const GlassProp* glass,
                         bool mapped, const PixelBatch& batch);
 
+// The same in two steps: the plan of a triangle's material when its pixels can be shaded in
+// batches (null when they must go one by one), and a batch shaded with it. The plan stays valid
+// while the thread shades pixels of that material only.
+const Plan* BatchPlan(const __Triangle3ds* triangle, const material3ds* materials, int materialCount,
+                      const __Texture* textures, int lightCount, const light3ds* lights, const GlassProp* glass,
+                      bool mapped);
+float ShadeBatch(const Plan& plan, const PixelBatch& batch);
+// Whether a plan's pixels can be shaded in batches.
+inline bool Batches(const Plan& plan);
+
 // ---- Kernels (shading_default.cpp) --------------------------------------------------------------
 float KernelUnlit(const Plan& plan, const Pixel& pixel, float out[3]);
 float KernelPhong(const Plan& plan, const Pixel& pixel, float out[3]);
@@ -186,6 +196,10 @@ inline Vec3 ShadeNormal(const Plan& plan, const __Point* normal) {
     n.z *= plan.normalSign;
     if (plan.turnToViewer && n.z < 0.0f) n.z = -n.z;
     return NormalizeOrKeep(n);
+}
+
+inline bool Batches(const Plan& plan) {
+    return (plan.kernel == KernelUnlit && !plan.opacityMap) || plan.kernel == KernelPhong;
 }
 
 }  // namespace trivane::shading
