@@ -166,10 +166,36 @@ float ShadeBatch(const Plan& plan, const PixelBatch& batch);
 // Whether a plan's pixels can be shaded in batches.
 inline bool Batches(const Plan& plan);
 
+// The lanes the batches use: 16, 8, 4 or 1 (the widest the processor has). For tests, a width to
+// use instead (0 gives the choice back); every width gives the same bits.
+int LaneWidth();
+void ForceLaneWidth(int width);
+
 // ---- Kernels (shading_default.cpp) --------------------------------------------------------------
 float KernelUnlit(const Plan& plan, const Pixel& pixel, float out[3]);
 float KernelPhong(const Plan& plan, const Pixel& pixel, float out[3]);
 float KernelFull(const Plan& plan, const Pixel& pixel, float out[3]);
+// KernelFull's steps before the lighting: the normal as lit, the colour, and the opacity before
+// it is clamped.
+float PrepareFull(const Plan& plan, const Pixel& pixel, Vec3& n, float colour[3]);
+
+// ---- Pixels in drawing order for the kernels (shading_queue.cpp) -----------------------------------
+// Everything the per-pixel shading would be handed for each of a run of one triangle's pixels.
+struct QueuedPixels {
+    int count = 0;
+    float originX = 0.0f, originY = 0.0f;
+    std::uint8_t* target = nullptr;
+    std::uint8_t* background = nullptr;
+    float planeA = 0.0f, planeB = 0.0f, planeC = 0.0f, planeD = 0.0f;
+    const float *x = nullptr, *y = nullptr, *z = nullptr;     // scene position
+    const float *nx = nullptr, *ny = nullptr, *nz = nullptr;  // normal as interpolated
+    const float *u = nullptr, *v = nullptr;
+    const __PrevInfo* const* previous = nullptr;  // per pixel; null entries: no record
+    float *red = nullptr, *green = nullptr, *blue = nullptr, *opacity = nullptr;  // outputs
+};
+// Shades the pixels in order with the plan's kernel: the bits of calling the kernel for each pixel
+// in turn (the lighting runs on the processor's widest lanes).
+void ShadeQueued(const Plan& plan, const QueuedPixels& q);
 
 // ---- Steps ------------------------------------------------------------------------------------------
 // Reflection map: the box environment's colour seen along the reflected view ray (shading_reflection.cpp).
@@ -196,6 +222,13 @@ inline Vec3 ShadeNormal(const Plan& plan, const __Point* normal) {
     n.z *= plan.normalSign;
     if (plan.turnToViewer && n.z < 0.0f) n.z = -n.z;
     return NormalizeOrKeep(n);
+}
+
+// Whether the plan's glass looks at the target (the back faces drawn first, or other glass layers
+// through the background copy): its pixels must then be drawn one after another as they are
+// shaded.
+inline bool SeesTarget(const Plan& plan) {
+    return plan.glass && (plan.twoPassFront || (plan.multipleRefraction && g_state.backCopy != nullptr));
 }
 
 inline bool Batches(const Plan& plan) {

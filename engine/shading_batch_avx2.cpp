@@ -1,0 +1,11 @@
+// The batched lighting on the lanes of processors with AVX2 (chosen at run time): eight floats for
+// the plain Phong batches, four pixels with their powers in double for the exact lighting.
+#pragma GCC target("avx2")
+#include "engine/shading_lanes_p.h"
+
+namespace trivane::shading::lanes {
+
+void PhongRun8(const Plan& plan, const PixelBatch& b, int first, int count) { PhongRun<8>(plan, b, first, count); }
+void LightRun4(const Plan& plan, const ExactBatch& b, int first, int count) { LightRun<4>(plan, b, first, count); }
+
+}  // namespace trivane::shading::lanes

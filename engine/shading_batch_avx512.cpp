@@ -1,0 +1,11 @@
+// The batched lighting on the lanes of processors with AVX-512 (chosen at run time): sixteen floats
+// for the plain Phong batches, eight pixels with their powers in double for the exact lighting.
+#pragma GCC target("avx512f")
+#include "engine/shading_lanes_p.h"
+
+namespace trivane::shading::lanes {
+
+void PhongRun16(const Plan& plan, const PixelBatch& b, int first, int count) { PhongRun<16>(plan, b, first, count); }
+void LightRun8(const Plan& plan, const ExactBatch& b, int first, int count) { LightRun<8>(plan, b, first, count); }
+
+}  // namespace trivane::shading::lanes
