@@ -151,6 +151,79 @@ private:
     int column_[kChunk], row_[kChunk];
 };
 
+// The pixels the material's own kernel shades: a triangle's edge pixels, and with a material the
+// batches cannot shade every pixel, queued in drawing order with what the per-pixel shading would
+// be handed (normal, texture coordinates, the previous-pixel record), then shaded together in that
+// order and written.
+template <typename S, typename Shade, typename Writer>
+class ExactQueue {
+public:
+    ExactQueue(Shade& shade, const Writer& out) : shade_(shade), out_(out) {}
+
+    // An interior pixel, with the row's previous-pixel record, which this pixel then becomes.
+    void Interior(int px, int py, float z, __PrevInfo& previous) {
+        const int i = Add(px, py, z, -1.0f);
+        records_[i] = previous;
+        previous_[i] = &records_[i];
+        previous.valid = 1;
+        previous.x = x_[i];
+        previous.y = y_[i];
+        previous.u = u_[i];
+        previous.v = v_[i];
+        if (n_ == kChunk) Flush();
+    }
+    // An edge pixel and its coverage (no previous-pixel record).
+    void Edge(int px, int py, float z, float coverage) {
+        const int i = Add(px, py, z, coverage);
+        previous_[i] = nullptr;
+        if (n_ == kChunk) Flush();
+    }
+
+    void Flush() {
+        if (n_ == 0) return;
+        shading::QueuedPixels q;
+        q.count = n_;
+        shade_.Describe(q);
+        q.x = x_, q.y = y_, q.z = z_, q.nx = nx_, q.ny = ny_, q.nz = nz_, q.u = u_, q.v = v_;
+        q.previous = previous_;
+        q.red = red_, q.green = green_, q.blue = blue_, q.opacity = opacity_;
+        shading::ShadeQueued(*shade_.plan, q);
+        int rowIndex = row_[0];
+        typename Writer::Row row = out_.RowAt(rowIndex);
+        for (int i = 0; i < n_; ++i) {
+            if (row_[i] != rowIndex) row = out_.RowAt(rowIndex = row_[i]);
+            const float g = coverage_[i] < 0.0f ? opacity_[i] : coverage_[i] * opacity_[i];
+            out_.Blend(row, column_[i], red_[i], green_[i], blue_[i], g);
+        }
+        n_ = 0;
+    }
+
+private:
+    int Add(int px, int py, float z, float coverage) {
+        const int i = n_++;
+        const float fx = static_cast<float>(px), fy = static_cast<float>(py);
+        column_[i] = px;
+        row_[i] = py;
+        coverage_[i] = coverage;
+        x_[i] = fx - shade_.OriginX();
+        y_[i] = fy - shade_.OriginY();
+        z_[i] = z;
+        shade_.Attributes(fx, fy, z, nx_[i], ny_[i], nz_[i], u_[i], v_[i]);
+        return i;
+    }
+
+    static constexpr int kChunk = 64;
+    Shade& shade_;
+    const Writer& out_;
+    int n_ = 0;
+    float x_[kChunk], y_[kChunk], z_[kChunk], nx_[kChunk], ny_[kChunk], nz_[kChunk], u_[kChunk], v_[kChunk];
+    float coverage_[kChunk];  // negative: an interior pixel
+    float red_[kChunk], green_[kChunk], blue_[kChunk], opacity_[kChunk];
+    int column_[kChunk], row_[kChunk];
+    __PrevInfo records_[kChunk];
+    const __PrevInfo* previous_[kChunk];
+};
+
 }  // namespace fill_detail
 
 // How the pixels of a filled triangle reach an image: blended straight into it.
@@ -220,11 +293,19 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
     float red, green, blue;
     float depthRowTerm = 0.0f;
     float* depthRow = nullptr;
+    // With the built-in shading, the pixels go through the batches (interior pixels of plain
+    // materials) and the kernel's queue (the others); else one call of the installed shading each.
     using Gather = fill_detail::PixelGather<S, Shade, Writer>;
+    using Queue = fill_detail::ExactQueue<S, Shade, Writer>;
     std::optional<Gather> batches;
+    std::optional<Queue> queued;
     Gather* gather = nullptr;
+    Queue* queue = nullptr;
     if constexpr (Shade::kCanBatch) {
-        if (shade.Batched()) gather = &batches.emplace(shade, out);
+        if (shade.plan != nullptr && !shading::SeesTarget(*shade.plan)) {
+            queue = &queued.emplace(shade, out);
+            if (shade.Batched()) gather = &batches.emplace(shade, out);
+        }
     }
 
     auto edgePixel = [&](int px, int py) {
@@ -237,8 +318,21 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
         if (depthRow != nullptr) {
             entry = &depthRow[px];
             if (!(*entry < z)) return;
+            // The edge pixel's depth is put back once it is drawn; the built-in shading never
+            // reads it, so a queued pixel leaves it untouched.
+            if constexpr (Shade::kCanBatch) {
+                if (queue != nullptr) {
+                    queue->Edge(px, py, z, coverage);
+                    return;
+                }
+            }
             saved = *entry;
             *entry = z;
+        } else if constexpr (Shade::kCanBatch) {
+            if (queue != nullptr) {
+                queue->Edge(px, py, z, coverage);
+                return;
+            }
         }
         float opacity = shade(px, py, z, static_cast<__PrevInfo*>(nullptr), red, green, blue);
         out.Blend(out.RowAt(py), px, red, green, blue, coverage * opacity);
@@ -274,6 +368,19 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
                 batchedSpan = true;
             }
         }
+        if constexpr (Shade::kCanBatch) {
+            if (!batchedSpan && queue != nullptr) {
+                for (int px = first; px <= last; ++px) {
+                    const float z = PlaneDepth(s, static_cast<float>(px), depthRowTerm);
+                    if (depthRow != nullptr) {
+                        if (!(depthRow[px] < z)) continue;
+                        depthRow[px] = z;
+                    }
+                    queue->Interior(px, py, z, previous);
+                }
+                batchedSpan = true;
+            }
+        }
         if (!batchedSpan) {
             const typename Writer::Row row = out.RowAt(py);
             for (int px = first; px <= last; ++px) {
@@ -293,6 +400,7 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
     }
     if constexpr (Shade::kCanBatch) {
         if (gather != nullptr) gather->Flush();
+        if (queue != nullptr) queue->Flush();
     }
 }
 
@@ -399,6 +507,22 @@ struct TriangleShader {
             previous->v = v;
         }
         return opacity;
+    }
+
+    // What operator() hands the shading for pixel (fx, fy) at depth z: normal and texture coordinates.
+    void Attributes(float fx, float fy, float z, float& nx, float& ny, float& nz, float& u, float& v) const {
+        float w[3] = {0.0f, 0.0f, 0.0f};
+        if (needsWeights) WeightsAt(*s, fx, rowTerms, w);
+        const __Point normal = normals.At(w);
+        nx = normal.x, ny = normal.y, nz = normal.z;
+        u = 0.0f, v = 0.0f;
+        if (s->mapped) TextureAt(*s, call->cx, call->cy, fx, fy, z, w, u, v);
+    }
+    // The rest of what the shading is handed: origin, images and the triangle's plane.
+    void Describe(shading::QueuedPixels& q) const {
+        q.originX = originX, q.originY = originY;
+        q.target = call->target, q.background = call->background;
+        q.planeA = s->nx, q.planeB = s->ny, q.planeC = s->nz, q.planeD = s->d;
     }
 
     void NormalAt(float fx, float& nx, float& ny, float& nz) const {

@@ -63,8 +63,17 @@ float KernelPhong(const Plan& plan, const Pixel& pixel, float out[3]) {
 
 // Every step.
 float KernelFull(const Plan& plan, const Pixel& pixel, float out[3]) {
-    Vec3 n = ShadeNormal(plan, pixel.normal);
-    float colour[3] = {plan.colour[0], plan.colour[1], plan.colour[2]};
+    Vec3 n;
+    float colour[3];
+    const float opacity = PrepareFull(plan, pixel, n, colour);
+    Light(plan, pixel, n, colour, out);
+    Finish(plan, out);
+    return Clamp01(opacity);
+}
+
+float PrepareFull(const Plan& plan, const Pixel& pixel, Vec3& n, float colour[3]) {
+    n = ShadeNormal(plan, pixel.normal);
+    colour[0] = plan.colour[0], colour[1] = plan.colour[1], colour[2] = plan.colour[2];
     float opacity = plan.opacity;
 
     float reflection[3] = {0.0f, 0.0f, 0.0f};
@@ -78,10 +87,7 @@ float KernelFull(const Plan& plan, const Pixel& pixel, float out[3]) {
         for (int i = 0; i < 3; ++i) colour[i] = keep * colour[i] + r * reflection[i];
     }
     if (plan.glass) RefractGlass(plan, pixel, n, colour, opacity);
-
-    Light(plan, pixel, n, colour, out);
-    Finish(plan, out);
-    return Clamp01(opacity);
+    return opacity;
 }
 
 const Plan& PlanFor(const __Triangle3ds* triangle, const material3ds* materials, int materialCount,
