@@ -189,7 +189,7 @@ Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Imag
         if (job.progress) job.progress(done, total);
         bar.Update(done, total);
     };
-    if (job.hostMergesSelection) options.clipToSelection = false;
+    options.callerMergesSelection = job.hostMergesSelection;
     options.abort = [&job] { return Interrupted() || (job.abort && job.abort()); };
     standin::Host host(options);
     const std::string module = job.module.empty() ? DefaultModulePath() : job.module;

@@ -91,6 +91,9 @@ struct HostOptions {
     // Blend the output back into the input by the selection mask after the run. Off by default:
     // this filter declares that it writes outside the selection.
     bool clipToSelection = false;
+    // The caller merges the output through the selection itself (GIMP merges its shadow buffer
+    // through the selection): the host never blends by the mask, so the selection is applied once.
+    bool callerMergesSelection = false;
     // Start the output as a copy of the input (what hosts do) or all zero, which shows exactly
     // what the plug-in wrote (for tests).
     bool outputStartsAsInput = true;

@@ -291,7 +291,7 @@ RunResult Host::Run(Image& image, const RunOptions& run) {
     host.trace = nullptr;
     result.code = code;
     if (code == noErr) {
-        if (host.options.clipToSelection && !image.mask.empty()) {
+        if (host.options.clipToSelection && !host.options.callerMergesSelection && !image.mask.empty()) {
             const std::size_t perPixel = std::size_t(image.planes);
             for (std::size_t i = 0; i < image.mask.size(); ++i) {
                 const std::uint32_t m = image.mask[i];
