@@ -1,6 +1,7 @@
 // The batched lighting on the lanes of processors with AVX2 (chosen at run time): eight floats for
 // the plain Phong batches, four pixels with their powers in double for the exact lighting.
 #pragma GCC target("avx2")
+#define TRIVANE_LANES_AVX2 1  // the pragma leaves the processor's feature macros as they were
 #include "engine/shading_lanes_p.h"
 
 namespace trivane::shading::lanes {

@@ -65,13 +65,13 @@ float KernelPhong(const Plan& plan, const Pixel& pixel, float out[3]) {
 float KernelFull(const Plan& plan, const Pixel& pixel, float out[3]) {
     Vec3 n;
     float colour[3];
-    const float opacity = PrepareFull(plan, pixel, n, colour);
+    const float opacity = PrepareFull(plan, pixel, n, colour, plan.glass ? &CurrentShading().glass : nullptr);
     Light(plan, pixel, n, colour, out);
     Finish(plan, out);
     return Clamp01(opacity);
 }
 
-float PrepareFull(const Plan& plan, const Pixel& pixel, Vec3& n, float colour[3]) {
+float PrepareFull(const Plan& plan, const Pixel& pixel, Vec3& n, float colour[3], GlassMemory* glass) {
     n = ShadeNormal(plan, pixel.normal);
     colour[0] = plan.colour[0], colour[1] = plan.colour[1], colour[2] = plan.colour[2];
     float opacity = plan.opacity;
@@ -86,7 +86,7 @@ float PrepareFull(const Plan& plan, const Pixel& pixel, Vec3& n, float colour[3]
         const float keep = 1.0f - r;
         for (int i = 0; i < 3; ++i) colour[i] = keep * colour[i] + r * reflection[i];
     }
-    if (plan.glass) RefractGlass(plan, pixel, n, colour, opacity);
+    if (plan.glass) RefractGlass(plan, pixel, n, colour, opacity, *glass);
     return opacity;
 }
 

@@ -154,8 +154,48 @@ float WindowValue(const Source& s, const Pixel& pixel, int ix, int iy, int dx, i
     return sum / static_cast<float>(count);
 }
 
+// The same over the caller's background alone: the rows and columns inside the image found first,
+// then summed in the same order.
+template <typename S>
+float WindowValue(const PlainSources<S>& s, const Pixel&, int ix, int iy, int dx, int dy, int channel,
+                  float& coverage) {
+    const int wx = std::abs(dx) + 1 < kMaxWindow ? std::abs(dx) + 1 : kMaxWindow;
+    const int wy = std::abs(dy) + 1 < kMaxWindow ? std::abs(dy) + 1 : kMaxWindow;
+    const int stepX = dx > 0 ? -1 : 1;
+    const int stepY = dy > 0 ? -1 : 1;
+    // The steps i (and j) whose column (row) ix + i * step lies inside [0, size).
+    auto inside = [](int start, int step, int steps, int size, int& first, int& end) {
+        if (step > 0) {
+            first = start < 0 ? -start : 0;
+            end = size - start < steps ? size - start : steps;
+        } else {
+            first = start >= size ? start - size + 1 : 0;
+            end = start + 1 < steps ? start + 1 : steps;
+        }
+    };
+    int i0, i1, j0, j1;
+    inside(ix, stepX, wx, s.width, i0, i1);
+    inside(iy, stepY, wy, s.height, j0, j1);
+    float sum = 0.0f, coverageSum = 0.0f;
+    if (s.background != nullptr) {
+        for (int j = j0; j < j1; ++j) {
+            const S* row = s.background + static_cast<std::size_t>(iy + j * stepY) * static_cast<std::size_t>(s.stride);
+            for (int i = i0; i < i1; ++i) {
+                const S* pixel = row + static_cast<std::size_t>(ix + i * stepX) * 4u;
+                sum += static_cast<float>(pixel[channel]);
+                coverageSum += static_cast<float>(pixel[3]);
+            }
+        }
+    }
+    const int count = (i1 - i0) * (j1 - j0);
+    // The sample pixel itself is always inside, so count >= 1.
+    coverage = coverageSum / static_cast<float>(count) / s.plan.fullScale;
+    return sum / static_cast<float>(count);
+}
+
 template <typename Source>
-void Refract(const Source& s, const Plan& plan, const Pixel& pixel, const Vec3& n, float colour[3], float& opacity) {
+void Refract(const Source& s, const Plan& plan, const Pixel& pixel, const Vec3& n, float colour[3], float& opacity,
+             GlassMemory& last) {
     const float px = pixel.originX + pixel.x;
     const float py = pixel.originY + pixel.y;
     const float o = plan.opticalCoefficient;
@@ -163,7 +203,6 @@ void Refract(const Source& s, const Plan& plan, const Pixel& pixel, const Vec3& 
     const float lengths[3] = {plan.refraction, plan.refraction * plan.aberrationFactor,
                               plan.refraction * plan.aberrationFactor * plan.aberrationFactor};
 
-    GlassMemory& last = CurrentShading().glass;
     const bool jumpsKnown = plan.quality && !plan.drawBackFaces && pixel.previous != nullptr &&
                             pixel.previous->valid && last.valid && last.x == pixel.previous->x &&
                             last.y == pixel.previous->y;
@@ -219,22 +258,23 @@ void Refract(const Source& s, const Plan& plan, const Pixel& pixel, const Vec3& 
 
 }  // namespace
 
-void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& n, float colour[3], float& opacity) {
+void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& n, float colour[3], float& opacity,
+                  GlassMemory& last) {
     if (!plan.twoPassFront && (!plan.multipleRefraction || g_state.backCopy == nullptr)) {
         const int stride = g_state.stride;  // in samples at either depth
         if (plan.deepSamples) {
             const PlainSources<std::uint16_t> s{plan, reinterpret_cast<const std::uint16_t*>(pixel.background),
                                                 nullptr, Zwidth, Zheight, stride};
-            Refract(s, plan, pixel, n, colour, opacity);
+            Refract(s, plan, pixel, n, colour, opacity, last);
         } else {
             const PlainSources<std::uint8_t> s{plan, pixel.background, nullptr, Zwidth, Zheight, stride};
-            Refract(s, plan, pixel, n, colour, opacity);
+            Refract(s, plan, pixel, n, colour, opacity, last);
         }
         return;
     }
     const Sources s{plan, pixel.background, pixel.target, g_state.backCopy, g_state.glassDepth,
                     Zwidth, Zheight, g_state.stride};
-    Refract(s, plan, pixel, n, colour, opacity);
+    Refract(s, plan, pixel, n, colour, opacity, last);
 }
 
 }  // namespace trivane::shading

@@ -78,11 +78,11 @@ inline F<W> Sqrt(F<W> v) {
     if constexpr (W == 1) {
         float x = v[0];
         return F<W>{__builtin_sqrtf(x)};
-#if defined(__AVX512F__)
+#if defined(TRIVANE_LANES_AVX512)
     } else if constexpr (W == 16) {
-        return reinterpret_cast<F<W>>(_mm512_sqrt_ps(reinterpret_cast<__m512>(v)));
+        return reinterpret_cast<F<W>>(_mm512_maskz_sqrt_ps(static_cast<__mmask16>(0xFFFF), reinterpret_cast<__m512>(v)));
 #endif
-#if defined(__AVX__)
+#if defined(TRIVANE_LANES_AVX2) || defined(TRIVANE_LANES_AVX512)
     } else if constexpr (W == 8) {
         return reinterpret_cast<F<W>>(_mm256_sqrt_ps(reinterpret_cast<__m256>(v)));
 #endif
@@ -91,7 +91,7 @@ inline F<W> Sqrt(F<W> v) {
         return reinterpret_cast<F<W>>(_mm_sqrt_ps(reinterpret_cast<__m128>(v)));
 #endif
     } else {
-        F<W> r;
+        F<W> r = v;
         for (int i = 0; i < W; ++i) r[i] = __builtin_sqrtf(v[i]);
         return r;
     }

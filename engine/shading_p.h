@@ -176,8 +176,8 @@ float KernelUnlit(const Plan& plan, const Pixel& pixel, float out[3]);
 float KernelPhong(const Plan& plan, const Pixel& pixel, float out[3]);
 float KernelFull(const Plan& plan, const Pixel& pixel, float out[3]);
 // KernelFull's steps before the lighting: the normal as lit, the colour, and the opacity before
-// it is clamped.
-float PrepareFull(const Plan& plan, const Pixel& pixel, Vec3& n, float colour[3]);
+// it is clamped. glass is the calling thread's glass memory (only glass materials use it).
+float PrepareFull(const Plan& plan, const Pixel& pixel, Vec3& n, float colour[3], GlassMemory* glass);
 
 // ---- Pixels in drawing order for the kernels (shading_queue.cpp) -----------------------------------
 // Everything the per-pixel shading would be handed for each of a run of one triangle's pixels.
@@ -209,7 +209,8 @@ float ApplyOpacityMap(const Plan& plan, const Pixel& pixel, float opacity);
 void ApplyBump(const Plan& plan, const Pixel& pixel, Vec3& normal);
 
 // Glass: refracted background per channel, tinted by the colour (shading_glass.cpp).
-void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& normal, float colour[3], float& opacity);
+void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& normal, float colour[3], float& opacity,
+                  struct GlassMemory& last);
 // Forgets every thread's remembered glass samples (a new call).
 void ResetGlassMemory();
 

@@ -47,11 +47,12 @@ void ShadeRun(const Plan& plan, const QueuedPixels& q) {
             q.opacity[i] = plan.opacity;
         }
     } else if (plan.kernel == KernelFull) {
+        GlassMemory* glass = plan.glass ? &CurrentShading().glass : nullptr;
         for (int i = 0; i < q.count; ++i) {
             const __Point normal{q.nx[i], q.ny[i], q.nz[i]};
             Vec3 shaded;
             float c[3];
-            q.opacity[i] = Clamp01(PrepareFull(plan, PixelOf(q, i, &normal), shaded, c));
+            q.opacity[i] = Clamp01(PrepareFull(plan, PixelOf(q, i, &normal), shaded, c, glass));
             n[0][i] = shaded.x, n[1][i] = shaded.y, n[2][i] = shaded.z;
             colour[0][i] = c[0], colour[1][i] = c[1], colour[2][i] = c[2];
         }
