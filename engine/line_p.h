@@ -82,11 +82,14 @@ void WalkLine(float ax, float ay, float bx, float by, float halfWidth, int clipW
     const int sx = px < ex ? 1 : -1, sy = py < ey ? 1 : -1;
     const bool xMajor = dx >= -dy;
 
+    // Only the part of a square or run inside the clip rectangle is walked (visit skips the rest).
+    auto from = [](int centre, int half) { return std::max(centre - half + 1, 0); };
+    auto to = [](int centre, int half, int size) { return std::min(centre + half, size - 1); };
     if constexpr (kQuality) {
         // Squares at the two ends (skipped where the end was cut away: they lie off the image).
         for (auto [qx, qy] : {std::pair{px, py}, std::pair{ex, ey}}) {
-            for (int j = qy - w + 1; j <= qy + w; ++j) {
-                for (int i = qx - w + 1; i <= qx + w; ++i) visit(i, j);
+            for (int j = from(qy, w); j <= to(qy, w, clipHeight); ++j) {
+                for (int i = from(qx, w); i <= to(qx, w, clipWidth); ++i) visit(i, j);
             }
         }
     }
@@ -95,7 +98,11 @@ void WalkLine(float ax, float ay, float bx, float by, float halfWidth, int clipW
         if constexpr (kQuality) {
             // The pixel's position is the floor of the line's, so the run reaches one more pixel
             // on the positive side.
-            for (int k = -w + 1; k <= w; ++k) xMajor ? visit(px, py + k) : visit(px + k, py);
+            if (xMajor) {
+                for (int y = from(py, w); y <= to(py, w, clipHeight); ++y) visit(px, y);
+            } else {
+                for (int x = from(px, w); x <= to(px, w, clipWidth); ++x) visit(x, py);
+            }
         } else {
             visit(px, py);
         }

@@ -52,19 +52,25 @@ def write_png(path, width, height, rows):
                 + chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
 
 
-src, dst, k = sys.argv[1], sys.argv[2], int(sys.argv[3])
-w, h, bpp, rows = read_png(src)
-W, H = w // k, h // k
-out = []
-for Y in range(H):
-    line = bytearray(W * 3)
-    for X in range(W):
-        for c in range(3):
-            s = 0
-            for y in range(Y * k, Y * k + k):
-                r = rows[y]
-                for x in range(X * k, X * k + k):
-                    s += r[x * bpp + c]
-            line[X * 3 + c] = (s + k * k // 2) // (k * k)
-    out.append(line)
-write_png(dst, W, H, out)
+def downscale(w, h, bpp, rows, k):
+    """Box average over k x k pixels; returns (W, H, RGB rows)."""
+    W, H = w // k, h // k
+    out = []
+    for Y in range(H):
+        line = bytearray(W * 3)
+        for X in range(W):
+            for c in range(3):
+                s = 0
+                for y in range(Y * k, Y * k + k):
+                    r = rows[y]
+                    for x in range(X * k, X * k + k):
+                        s += r[x * bpp + c]
+                line[X * 3 + c] = (s + k * k // 2) // (k * k)
+        out.append(line)
+    return W, H, out
+
+
+if __name__ == '__main__':
+    src, dst, k = sys.argv[1], sys.argv[2], int(sys.argv[3])
+    W, H, out = downscale(*read_png(src), k)
+    write_png(dst, W, H, out)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds the three targets and runs every test
-# (native tests, then the Windows builds' tests under Wine with Xvfb as the display).
+# (native tests, the native tests again under the sanitizers, a short run of every fuzz harness,
+# then the Windows builds' tests under Wine with Xvfb as the display).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,6 +15,17 @@ export WINEDEBUG=-all
 status=0
 echo "== tests: linux"
 ctest --test-dir build/linux --output-on-failure -j "$(nproc)" || status=1
+
+# The same tests once more, built with the address and undefined-behaviour sanitizers: any
+# finding (leaks included) fails its test.
+echo "== tests: linux under the sanitizers (build/asan)"
+RIMELACE_TARGETS=asan bash scripts/build.sh
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    ctest --test-dir build/asan --output-on-failure -j "$(nproc)" || status=1
+
+# Every fuzz harness for a short while (RIMELACE_FUZZ_SECONDS each, side by side).
+echo "== fuzzing: every harness for ${RIMELACE_FUZZ_SECONDS:-20} s"
+bash scripts/fuzz.sh "${RIMELACE_FUZZ_SECONDS:-20}" || status=1
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "== preparing the Wine prefix"

@@ -2,50 +2,22 @@
 
 #include "host/cli/atomic_file.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <vector>
 
 #include "host/cli/interrupt.h"
+#include "host/cli/system.h"
 
 namespace rimelace_cli {
-namespace {
-
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-} // namespace
 
 AtomicOutput::AtomicOutput(std::string destination) : destination_(std::move(destination)) {
-    if (destination_.empty() || destination_.back() == '/')
+    if (destination_.empty() || sys::IsSeparator(destination_.back()))
         throw OutputFileError("cannot write '" + destination_ + "': not a file name");
-    struct stat info {};
-    if (stat(destination_.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-        throw OutputFileError("cannot write '" + destination_ + "': it is a folder");
-    std::string pattern = FolderOf(destination_) + "/." + NameOf(destination_) + ".rimelace-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
-    if (fd < 0) throw OutputFileError("cannot write '" + destination_ + "': " + std::strerror(errno));
-    // mkstemp makes the file private; give it the permissions a new file normally gets.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    close(fd);
-    temp_ = name.data();
+    if (sys::IsFolder(destination_)) throw OutputFileError("cannot write '" + destination_ + "': it is a folder");
+    std::string folder = sys::FolderOf(destination_);
+    if (!sys::IsSeparator(folder.back())) folder += '/';
+    std::string why;
+    temp_ = sys::CreateUniqueFile(folder + "." + sys::NameOf(destination_) + ".rimelace-", &why);
+    if (temp_.empty()) throw OutputFileError("cannot write '" + destination_ + "': " + why);
     pendingSlot_ = AddPendingTempFile(temp_.c_str());
 }
 
@@ -55,8 +27,9 @@ AtomicOutput::~AtomicOutput() {
 }
 
 void AtomicOutput::Commit() {
-    if (std::rename(temp_.c_str(), destination_.c_str()) != 0)
-        throw OutputFileError("cannot write '" + destination_ + "': " + std::strerror(errno));
+    std::string why;
+    if (!sys::RenameOver(temp_, destination_, &why))
+        throw OutputFileError("cannot write '" + destination_ + "': " + why);
     committed_ = true;
     RemovePendingTempFile(pendingSlot_);
     pendingSlot_ = -1;

@@ -9,7 +9,8 @@ class App;
 
 namespace rimelace_cli {
 
-// Exit status of the command that ran (0 success, 1 failure, 2 bad input such as a wrong header).
+// Exit status of the command that ran (0 success, 1 failure, 2 bad input such as a wrong header,
+// 3 the plug-in's dialog was cancelled, 130 Ctrl-C).
 int& ExitStatus();
 
 void AddApplyCommand(CLI::App& app);    // rimelace apply INPUT OUTPUT [...]

@@ -4,6 +4,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "host/cli/system.h"
+
 namespace rimelace_cli {
 
 void AddFilterOptions(CLI::App& command, FilterJob& job, std::int64_t& maxSpace) {
@@ -29,11 +31,14 @@ void AddFilterOptions(CLI::App& command, FilterJob& job, std::int64_t& maxSpace)
     command.add_option(
         "--max-space", maxSpace,
         "Memory in bytes the host offers the plug-in at prepare (default: enough for one strip)");
+    command.add_flag("--dialog", job.dialog,
+                     "Open the plug-in's dialog on the given values first, as a host's menu pick does, and apply "
+                     "what it returns (the Windows module has a dialog; elsewhere the values are applied as given)");
     command.add_flag("--quiet,-q", job.quiet, "No progress bar");
     command.add_flag("--smallest", job.smallestFile,
                      "PNG output: the smallest file, at many times the writing time (default: fast compression)");
     command.add_option("--module", job.module,
-                       "Plug-in module to load (default: liblorvex.so beside this program)");
+                       std::string("Plug-in module to load (default: ") + sys::kModuleFileName + " beside this program)");
 }
 
 } // namespace rimelace_cli

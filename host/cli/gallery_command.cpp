@@ -8,6 +8,7 @@
 #include <string>
 
 #include "host/cli/commands.h"
+#include "host/cli/system.h"
 #include "host/cli/demo_picture.h"
 #include "host/cli/run_filter.h"
 #include "host/cli/tiny_font.h"
@@ -97,7 +98,7 @@ void AddGalleryCommand(CLI::App& app) {
         ->check(CLI::Range(1, 8));
     command->add_option("--tile", state->tile, "Width of one picture in pixels (default 320)")
         ->check(CLI::Range(64, 2000));
-    command->add_option("--module", state->module, "Plug-in module (default: liblorvex.so beside the program)");
+    command->add_option("--module", state->module, std::string("Plug-in module (default: ") + sys::kModuleFileName + " beside the program)");
     command->add_flag("--quiet", state->quiet, "Print nothing but errors");
     command->callback([state] {
         Image picture;

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "host/cli/image_file_p.h"
+#include "host/cli/system.h"
 
 namespace rimelace_cli {
 
@@ -50,10 +51,10 @@ Detected Sniff(const unsigned char* b, std::size_t n) {
 }
 
 std::string LowerExtension(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    const auto dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-    std::string ext = path.substr(dot + 1);
+    const std::string name = sys::NameOf(path);
+    const auto dot = name.find_last_of('.');
+    if (dot == std::string::npos) return "";
+    std::string ext = name.substr(dot + 1);
     std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char c) { return char(std::tolower(c)); });
     return ext;
@@ -89,7 +90,7 @@ FileFormat FormatForName(const std::string& path) {
     FailWrite(path, "unknown image type; name it .png, .tif, .tiff, .jpg or .jpeg");
 }
 
-std::string CannotHold(FileFormat format, const Image& image) {
+std::string GeneralCannotHold(FileFormat format, const Image& image) {
     switch (format) {
     case FileFormat::TIFF:
         return "";
@@ -103,6 +104,11 @@ std::string CannotHold(FileFormat format, const Image& image) {
         return "";
     }
     return "";
+}
+
+std::string CannotHold(FileFormat format, const Image& image) {
+    std::string why = GeneralCannotHold(format, image);
+    return why.empty() ? WriterCannotHold(format, image) : why;
 }
 
 void WriteImage(const std::string& path, FileFormat format, const Image& image, PngCompression png) {

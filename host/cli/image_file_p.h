@@ -1,6 +1,8 @@
 #pragma once
-// The per-format readers and writers behind image_file.h. Each throws ImageFileError with a
-// message that names the file.
+// The per-format readers and writers behind image_file.h, one set per build: libpng, libtiff and
+// libjpeg on Linux (png_file.cpp, tiff_file.cpp, jpeg_file.cpp, image_limits_libs.cpp), the
+// system's imaging component on Windows (wic_file.cpp, wic_pixels.cpp). Each throws
+// ImageFileError with a message that names the file.
 
 #include <string>
 
@@ -16,6 +18,13 @@ void WriteTiff(const std::string& path, const Image& image);
 
 Image ReadJpeg(const std::string& path);
 void WriteJpeg(const std::string& path, const Image& image);
+
+// Beyond what a format holds at all (GeneralCannotHold): empty when this build's writer for
+// `format` stores the image's mode and depth, else why not, in one line.
+std::string WriterCannotHold(FileFormat format, const Image& image);
+
+// What the file formats themselves can hold, whatever writes them (image_file.cpp).
+std::string GeneralCannotHold(FileFormat format, const Image& image);
 
 // "cannot read 'path': why" / "cannot write 'path': why".
 [[noreturn]] void FailRead(const std::string& path, const std::string& why);

@@ -1,7 +1,8 @@
 #pragma once
-// Ctrl-C during a run. The first SIGINT only raises a flag, which the host's abortProc reports
-// to the plug-in, so the run is cancelled in an orderly way and leaves no output. A second
-// SIGINT ends the process at once, after removing the temporary output file if one is open.
+// Ctrl-C during a run (SIGINT; the console's Ctrl-C or Ctrl-Break event on Windows). The first
+// only raises a flag, which the host's abortProc reports to the plug-in, so the run is cancelled
+// in an orderly way and leaves no output. A second ends the process at once (status 130), after
+// removing the temporary output file if one is open.
 
 namespace rimelace_cli {
 

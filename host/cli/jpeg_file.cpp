@@ -121,6 +121,9 @@ bool WriteLines(JpegWriteJob* job) {
     job->info.in_color_space = image.color == ColorModel::Gray ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&job->info);
     jpeg_set_quality(&job->info, 92, TRUE);
+    // Full-resolution colour (no chroma subsampling): thin frost lines keep their colour edges.
+    for (int c = 0; c < job->info.num_components; ++c)
+        job->info.comp_info[c].h_samp_factor = job->info.comp_info[c].v_samp_factor = 1;
     jpeg_start_compress(&job->info, TRUE);
     const std::size_t stride = std::size_t(image.width) * image.Channels();
     while (job->info.next_scanline < job->info.image_height) {

@@ -5,8 +5,11 @@
 #include "host/cli/commands.h"
 
 int main(int argc, char** argv) {
-    CLI::App app{"rimelace: frost patterns over image files, through the plug-in module"};
+    // Named here rather than after argv[0], so the usage lines read alike on every system.
+    CLI::App app{"rimelace: frost patterns over image files, through the plug-in module", "rimelace"};
     app.require_subcommand(1);
+    // Paths such as /tmp/a.png are arguments on every system, not Windows-style "/option"s.
+    app.allow_windows_style_options(false);
     app.set_version_flag("--version", "rimelace " RIMELACE_VERSION);
     app.footer("Run \"rimelace COMMAND --help\" for the options of a command. Images are PNG, TIFF or JPEG; "
                "the input is never modified, and a result is written whole or not at all.");

@@ -2,14 +2,14 @@
 
 #include "host/cli/progress.h"
 
-#include <unistd.h>
-
 #include <string>
+
+#include "host/cli/system.h"
 
 namespace rimelace_cli {
 
 bool IsTerminal(std::FILE* out) {
-    return isatty(fileno(out)) == 1;
+    return sys::IsTerminal(out);
 }
 
 ProgressBar::ProgressBar(std::FILE* out, bool enabled, int width)

@@ -2,9 +2,6 @@
 
 #include "host/cli/run_filter.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <limits>
@@ -17,6 +14,7 @@
 #include "host/cli/progress.h"
 #include "host/cli/result_message.h"
 #include "host/cli/scene_export.h"
+#include "host/cli/system.h"
 #include "host/standin/standin.h"
 #include "params/params.h"
 
@@ -103,22 +101,11 @@ std::vector<DescriptorItem> FromHostDescriptor(const standin::Descriptor& descri
     return items;
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-    struct stat sa {
-    }, sb{};
-    if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 // Fails early, before the run, when the output's folder cannot take a new file.
 void CheckWritableFolder(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    struct stat info {};
-    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-        Fail(kExitBadInput, "cannot write '" + path + "': the folder '" + folder + "' does not exist");
-    if (access(folder.c_str(), W_OK | X_OK) != 0)
-        Fail(kExitBadInput, "cannot write '" + path + "': the folder '" + folder + "' is not writable");
+    const std::string folder = sys::FolderOf(path);
+    if (const std::string why = sys::FolderProblem(folder); !why.empty())
+        Fail(kExitBadInput, "cannot write '" + path + "': the folder '" + folder + "' " + why);
 }
 
 // `what` is "" for the input, or names the file's role ("selection").
@@ -170,6 +157,11 @@ Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Imag
     } catch (const ParamError& error) {
         Fail(kExitBadInput, error.what());
     }
+    if (job.dialog) {
+        // What a host does for a menu pick with an ellipsis: parameters, then start with the
+        // dialog requested; the descriptor carries the values the dialog opens with.
+        run.playInfo = plugInDialogDisplay;
+    }
 
     // The host and the run.
     ProgressBar bar(stderr, !job.quiet && IsTerminal(stderr));
@@ -215,6 +207,8 @@ Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Imag
     const standin::RunResult result = host.Run(image, run);
     bar.Finish();
     if (Interrupted()) Fail(kExitCancelled, "cancelled (Ctrl-C); nothing was written");
+    if (job.dialog && result.code == userCanceledErr)
+        Fail(kExitDialogCancelled, "the dialog was cancelled; nothing was written");
     // A cancel the plug-in did not see (it polls between strips) still discards the result.
     if (job.abort && (result.code == userCanceledErr || job.abort())) Fail(kExitCancelled, "cancelled; nothing was changed");
     if (result.code != noErr) {
@@ -260,7 +254,7 @@ int Run(const FilterJob& job) {
         Fail(kExitBadInput, "--replay plays a recorded action as it stands; it cannot be combined with --preset, --effect or --set");
 
     Image source = job.picture ? *job.picture : ReadInput(job.input, "");
-    if (!job.picture && SameFile(job.input, job.output))
+    if (!job.picture && sys::SameFile(job.input, job.output))
         Fail(kExitBadInput, "the output '" + job.output + "' is the input file; the input is never overwritten, choose another name");
     if (const std::string why = CannotHold(format, source); !why.empty())
         Fail(kExitBadInput, "cannot write '" + job.output + "': " + why);
@@ -287,15 +281,11 @@ int Run(const FilterJob& job) {
 } // namespace
 
 std::string DefaultModulePath() {
-    char self[4096];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0) return "liblorvex.so";
-    std::string path(self, std::size_t(length));
-    const std::string folder = path.substr(0, path.find_last_of('/'));
-    // Beside the program (the build tree), else where the package puts it: <prefix>/lib/rimelace.
-    const std::string beside = folder + "/liblorvex.so";
-    const std::string installed = folder + "/../lib/rimelace/liblorvex.so";
-    return access(beside.c_str(), R_OK) != 0 && access(installed.c_str(), R_OK) == 0 ? installed : beside;
+    const std::string folder = sys::ProgramFolder();
+    // Beside the program (the build tree), else where the Linux package puts it: <prefix>/lib/rimelace.
+    const std::string beside = folder + "/" + sys::kModuleFileName;
+    const std::string installed = folder + "/../lib/rimelace/" + sys::kModuleFileName;
+    return !sys::IsFile(beside) && sys::IsFile(installed) ? installed : beside;
 }
 
 int FilterInMemory(const FilterJob& job, const Image& source, Image* result, std::string* why) {

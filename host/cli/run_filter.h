@@ -28,6 +28,10 @@ struct FilterJob {
     bool quiet = false;
     std::string module; // plug-in module, empty for the one beside the program
     std::string exportGeometry; // .svg or .obj file for the grown scene, empty for none
+    // Ask the plug-in for its dialog, as a host does when the user picks the filter from the menu
+    // with an ellipsis: the parameters selector, then start with the values to show and
+    // playInfo "display". The plug-in applies what its dialog returns.
+    bool dialog = false;
     bool smallestFile = false;  // PNG output: the strongest compression instead of the fast one
 
     // For front ends that hold the values and the pixels already (the GIMP plug-in):
@@ -44,6 +48,7 @@ struct FilterJob {
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;      // the run or the output failed
 constexpr int kExitBadInput = 2;    // unusable input, options, preset or action file
+constexpr int kExitDialogCancelled = 3; // the plug-in's dialog was cancelled
 constexpr int kExitCancelled = 130; // Ctrl-C
 
 // Runs the job; prints one line saying why on failure ("rimelace: ..."). Returns the exit status.
@@ -54,8 +59,8 @@ int RunFilterJob(const FilterJob& job);
 // holds the filtered image on success.
 int FilterInMemory(const FilterJob& job, const Image& source, Image* result, std::string* why = nullptr);
 
-// The plug-in module: <folder of the executable>/liblorvex.so, or <folder>/../lib/rimelace/liblorvex.so
-// when only that one exists (the installed package).
+// The plug-in module: <folder of the executable>/liblorvex.so (Lorvex.8bf on Windows), or
+// <folder>/../lib/rimelace/liblorvex.so when only that one exists (the installed Linux package).
 std::string DefaultModulePath();
 
 } // namespace rimelace_cli

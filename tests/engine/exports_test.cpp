@@ -92,7 +92,11 @@ std::set<std::string> PeExports(const std::vector<std::uint8_t>& f, std::uint16_
 
 void ExpectSameNames(const std::set<std::string>& actual, const char* what) {
     for (const auto& name : ExpectedExports()) EXPECT_TRUE(actual.count(name)) << what << " lacks " << name;
-    for (const auto& name : actual) EXPECT_TRUE(ExpectedExports().count(name)) << what << " also exports " << name;
+    for (const auto& name : actual) {
+        // The address sanitizer's build marks each exported variable with an indicator of its own.
+        if (name.rfind("__odr_asan.", 0) == 0) continue;
+        EXPECT_TRUE(ExpectedExports().count(name)) << what << " also exports " << name;
+    }
 }
 
 void CheckWindowsLibrary(const char* path, std::uint16_t expectedMachine) {

@@ -225,7 +225,12 @@ TEST(CliApply, CtrlCCancelsTheRunAndLeavesNoFile) {
     const std::string in = folder.File("big.tif");
     WriteImage(in, NoiseImage(2400, 1600, ColorModel::RGB, true, 8));
     const std::string out = folder.File("out.png");
-    const CliResult r = RunCli({"apply", in, out, "--quiet", "--module", kModule}, "", 150);
+    CliResult r = RunCli({"apply", in, out, "--quiet", "--module", kModule}, "", 150);
+    if (r.interrupted && r.status == -1) {
+        // Under the sanitizers the program starts slower: the signal came before its handler.
+        EXPECT_FALSE(FileExists(out));
+        r = RunCli({"apply", in, out, "--quiet", "--module", kModule}, "", 1500);
+    }
     if (!r.interrupted) GTEST_SKIP() << "the run ended before the signal";
     EXPECT_EQ(r.status, 130) << r.err;
     EXPECT_EQ(r.err, "rimelace: cancelled (Ctrl-C); nothing was written\n");

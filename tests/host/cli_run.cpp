@@ -14,6 +14,13 @@
 namespace rimelace_cli::testing {
 
 CliResult RunCli(const std::vector<std::string>& args, const std::string& folder, int interruptAfterMs) {
+    std::vector<std::string> command = {RIMELACE_CLI};
+    command.insert(command.end(), args.begin(), args.end());
+    return RunProgram(command, folder, interruptAfterMs);
+}
+
+CliResult RunProgram(const std::vector<std::string>& command, const std::string& folder, int interruptAfterMs) {
+    if (command.empty()) return {};
     int outPipe[2], errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return {};
     const pid_t pid = fork();
@@ -26,13 +33,11 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& folder
         close(errPipe[1]);
         if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(127);
         std::vector<char*> argv;
-        static std::string program = RIMELACE_CLI;
-        argv.push_back(program.data());
-        std::vector<std::string> copy = args;
+        std::vector<std::string> copy = command;
         for (std::string& a : copy)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
+        execv(copy[0].c_str(), argv.data());
         _exit(127);
     }
     close(outPipe[1]);

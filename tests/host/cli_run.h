@@ -18,6 +18,10 @@ struct CliResult {
 CliResult RunCli(const std::vector<std::string>& args, const std::string& folder = "",
                  int interruptAfterMs = -1);
 
+// The same for another program: command[0] is its path, the rest its arguments.
+CliResult RunProgram(const std::vector<std::string>& command, const std::string& folder = "",
+                     int interruptAfterMs = -1);
+
 // Number of lines in a text (a last line without a line end counts).
 int LineCount(const std::string& text);
 

@@ -1,4 +1,4 @@
-// Batch runs: output names, clashes, worker processes, per-file lines and the summary.
+// Batch runs on POSIX systems: worker processes, per-file lines and the summary.
 
 #include "host/cli/batch.h"
 
@@ -19,27 +19,6 @@
 namespace rimelace_cli {
 namespace {
 
-std::string BaseName(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-const char* Extension(FileFormat format) {
-    switch (format) {
-    case FileFormat::PNG:
-        return ".png";
-    case FileFormat::TIFF:
-        return ".tif";
-    case FileFormat::JPEG:
-        return ".jpg";
-    }
-    return ".png";
-}
 
 // One file of the batch.
 struct Item {
@@ -241,27 +220,6 @@ int Batch::Run() {
 
 } // namespace
 
-FileFormat FormatFromWord(const std::string& word) {
-    const std::string w = Lower(word);
-    if (w == "png") return FileFormat::PNG;
-    if (w == "tif" || w == "tiff") return FileFormat::TIFF;
-    if (w == "jpg" || w == "jpeg") return FileFormat::JPEG;
-    throw ImageFileError("unknown --format '" + word + "'; use png, tif or jpg");
-}
-
-std::string BatchOutputName(const std::string& input, const std::string& outDir, std::optional<FileFormat> format) {
-    std::string name = BaseName(input);
-    if (format) {
-        const auto dot = name.find_last_of('.');
-        if (dot != std::string::npos && dot > 0) name.erase(dot);
-        name += Extension(*format);
-    } else {
-        FormatForName(name); // throws for a name whose type the program cannot write
-    }
-    std::string folder = outDir;
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    return folder + "/" + name;
-}
 
 int RunBatch(const BatchJob& batch) {
     InstallInterruptHandler();

@@ -1,4 +1,4 @@
-// SIGINT: a flag first, then an immediate exit.
+// Ctrl-C on POSIX systems (SIGINT): a flag first, then an immediate exit.
 
 #include "host/cli/interrupt.h"
 

@@ -1,0 +1,56 @@
+// Batch output names and the format words of --out-type: the same on every system.
+
+#include <cctype>
+
+#include "host/cli/batch.h"
+#include "host/cli/system.h"
+
+namespace rimelace_cli {
+namespace {
+
+std::string BaseName(const std::string& path) {
+    return sys::NameOf(path);
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+const char* Extension(FileFormat format) {
+    switch (format) {
+    case FileFormat::PNG:
+        return ".png";
+    case FileFormat::TIFF:
+        return ".tif";
+    case FileFormat::JPEG:
+        return ".jpg";
+    }
+    return ".png";
+}
+
+} // namespace
+
+FileFormat FormatFromWord(const std::string& word) {
+    const std::string w = Lower(word);
+    if (w == "png") return FileFormat::PNG;
+    if (w == "tif" || w == "tiff") return FileFormat::TIFF;
+    if (w == "jpg" || w == "jpeg") return FileFormat::JPEG;
+    throw ImageFileError("unknown --format '" + word + "'; use png, tif or jpg");
+}
+
+std::string BatchOutputName(const std::string& input, const std::string& outDir, std::optional<FileFormat> format) {
+    std::string name = BaseName(input);
+    if (format) {
+        const auto dot = name.find_last_of('.');
+        if (dot != std::string::npos && dot > 0) name.erase(dot);
+        name += Extension(*format);
+    } else {
+        FormatForName(name); // throws for a name whose type the program cannot write
+    }
+    std::string folder = outDir;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder + "/" + name;
+}
+
+} // namespace rimelace_cli
