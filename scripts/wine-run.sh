@@ -13,7 +13,7 @@ shift
 if file -b "$exe" | grep -q 'PE32+'; then
     export WINELOADER=/usr/lib/wine/wine64
     loader=(/usr/lib/wine/wine64)
-elif /usr/lib/wine/wine --version >/dev/null 2>&1; then
+elif bash "$here/can-run-win32.sh"; then
     loader=(/usr/lib/wine/wine)
 else
     bash "$here/prepare-wow64-prefix.sh" || exit 1

@@ -12,7 +12,8 @@ void AddFilterOptions(CLI::App& command, FilterJob& job, std::int64_t& maxSpace)
     // A single-valued option given twice takes the last value, so scripts can override defaults.
     command.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     command.add_option("--preset", job.params.preset,
-                       "Start from this preset file (.ipt) instead of the defaults");
+                       "Start from this preset instead of the defaults: a .ipt file, or the name of a shipped preset "
+                       "(\"Frost Feather\"; `rimelace gallery --presets` shows them all)");
     command.add_option("--effect", job.params.effect,
                        "Effect list entry, e.g. \"Single 4\" (sets EffectKind and PatternKind)");
     command

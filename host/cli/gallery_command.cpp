@@ -1,4 +1,5 @@
-// rimelace gallery OUTPUT [INPUT]: every effect, a few seeds each, on one labelled contact sheet.
+// rimelace gallery OUTPUT [INPUT]: every effect, a few seeds each, on one labelled contact sheet;
+// with --presets, every shipped preset.
 
 #include <CLI/CLI.hpp>
 
@@ -6,11 +7,14 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "generate/preset_thumbnail.h"
 #include "host/cli/commands.h"
 #include "host/cli/system.h"
 #include "host/cli/demo_picture.h"
 #include "host/cli/run_filter.h"
+#include "host/cli/shipped_presets.h"
 #include "host/cli/tiny_font.h"
 
 namespace rimelace_cli {
@@ -80,6 +84,39 @@ void Paste(Image& sheet, const Image& tile, int x0, int y0) {
                     &sheet.samples[(std::size_t(y0 + y) * sheet.width + x0) * 3]);
 }
 
+// One picture of the sheet: its label and how its job differs from the defaults.
+struct Tile {
+    std::string label;
+    std::string preset;
+    std::string effect;
+    std::vector<std::string> sets;
+};
+
+std::vector<Tile> EffectTiles(int seeds) {
+    std::vector<Tile> tiles;
+    for (const char* effect : kEffects)
+        for (int s = 0; s < seeds; ++s)
+            tiles.push_back({std::string(effect) + "  SEED " + std::to_string(s), "", effect,
+                             {"RandomSeed=" + std::to_string(s)}});
+    return tiles;
+}
+
+std::vector<Tile> PresetTiles(const std::string& module) {
+    std::vector<Tile> tiles;
+    for (const std::string& file : PresetFilesIn(ShippedPresetFolder(module)))
+        tiles.push_back({PresetDisplayName(file), file, "", {}});
+    return tiles;
+}
+
+// A preset that grows along the selection is shown along the sample selection (an oval).
+bool WantsSelection(const Tile& tile) {
+    if (tile.preset.empty()) return false;
+    ParamChoices choices;
+    choices.preset = tile.preset;
+    const RimelaceParams params = GatherParams(choices);
+    return params.MaskKind == 7 && params.EffectKind != 3;
+}
+
 }  // namespace
 
 void AddGalleryCommand(CLI::App& app) {
@@ -87,15 +124,22 @@ void AddGalleryCommand(CLI::App& app) {
         std::string output, input, module;
         int seeds = 2;
         int tile = 320;
+        int columns = 3;
+        bool presets = false;
         bool quiet = false;
     };
     auto state = std::make_shared<State>();
     CLI::App* command = app.add_subcommand(
-        "gallery", "Render all ten effects, a few seeds each, onto one labelled contact sheet");
+        "gallery", "Render all ten effects, a few seeds each (or every shipped preset), onto one labelled contact sheet");
     command->add_option("OUTPUT", state->output, "Contact sheet (PNG, TIFF or JPEG)")->required();
     command->add_option("INPUT", state->input, "Picture to frost (default: the built-in sample picture)");
     command->add_option("--seeds", state->seeds, "Seeds per effect, 0, 1, 2, ... (default 2)")
         ->check(CLI::Range(1, 8));
+    command->add_flag("--presets", state->presets,
+                      "Show every shipped preset (RimelaceSaves beside the module) instead of the effects; a preset "
+                      "that grows along the selection gets an oval selection in the middle of the picture");
+    command->add_option("--columns", state->columns, "With --presets: pictures a row (default 3)")
+        ->check(CLI::Range(1, 12));
     command->add_option("--tile", state->tile, "Width of one picture in pixels (default 320)")
         ->check(CLI::Range(64, 2000));
     command->add_option("--module", state->module, std::string("Plug-in module (default: ") + sys::kModuleFileName + " beside the program)");
@@ -115,33 +159,52 @@ void AddGalleryCommand(CLI::App& app) {
             ExitStatus() = kExitBadInput;
             return;
         }
+        const std::string module = state->module.empty() ? DefaultModulePath() : state->module;
+        const std::vector<Tile> tiles = state->presets ? PresetTiles(module) : EffectTiles(state->seeds);
+        if (tiles.empty()) {
+            std::fprintf(stderr, "rimelace: no shipped presets beside the plug-in module '%s'\n", module.c_str());
+            ExitStatus() = kExitFailed;
+            return;
+        }
+        const int columns = state->presets ? std::min<int>(state->columns, int(tiles.size())) : state->seeds;
+        const int rows = (int(tiles.size()) + columns - 1) / columns;
         const Image tile = Thumbnail(picture, state->tile);
         const int margin = 8, scale = 2, label = kGlyphHeight * scale + 8;
         Image sheet;
-        sheet.width = margin + state->seeds * (tile.width + margin);
-        sheet.height = margin + 10 * (label + tile.height + margin);
+        sheet.width = margin + columns * (tile.width + margin);
+        sheet.height = margin + rows * (label + tile.height + margin);
         sheet.color = ColorModel::RGB;
         sheet.depth = 8;
         sheet.samples.assign(std::size_t(sheet.width) * sheet.height * 3, 0);
         Fill(sheet, 0, 0, sheet.width, sheet.height, 24, 28, 36);
-        for (int e = 0; e < 10; ++e)
-            for (int s = 0; s < state->seeds; ++s) {
-                FilterJob job;
-                job.params.effect = kEffects[e];
-                job.params.sets = {"RandomSeed=" + std::to_string(s)};
-                job.quiet = true;
-                job.module = state->module;
-                Image frosted;
-                if (const int status = FilterInMemory(job, tile, &frosted); status != kExitOk) {
-                    ExitStatus() = status;
-                    return;
-                }
-                const int x = margin + s * (tile.width + margin);
-                const int y = margin + e * (label + tile.height + margin);
-                DrawText(sheet, x, y + 2, std::string(kEffects[e]) + "  SEED " + std::to_string(s), scale);
-                Paste(sheet, frosted, x, y + label);
-                if (!state->quiet) std::fprintf(stderr, "\r%s, seed %d   ", kEffects[e], s);
+        std::vector<std::uint8_t> oval(std::size_t(tile.width) * tile.height);
+        FillSampleSelection(oval.data(), tile.width, tile.height);
+        for (std::size_t i = 0; i < tiles.size(); ++i) {
+            FilterJob job;
+            job.params.preset = tiles[i].preset;
+            job.params.effect = tiles[i].effect;
+            job.params.sets = tiles[i].sets;
+            job.quiet = true;
+            job.module = module;
+            try {
+                if (WantsSelection(tiles[i])) job.maskBytes = oval;
+            } catch (const ParamError& error) {
+                std::fprintf(stderr, "rimelace: %s\n", error.what());
+                ExitStatus() = kExitBadInput;
+                return;
             }
+            Image frosted;
+            if (const int status = FilterInMemory(job, tile, &frosted); status != kExitOk) {
+                ExitStatus() = status;
+                return;
+            }
+            const int x = margin + int(i) % columns * (tile.width + margin);
+            const int y = margin + int(i) / columns * (label + tile.height + margin);
+            const int fits = std::max(1, (tile.width + kGlyphAdvance * scale - kGlyphWidth * scale) / (kGlyphAdvance * scale));
+            DrawText(sheet, x, y + 2, tiles[i].label.substr(0, std::size_t(fits)), scale);
+            Paste(sheet, frosted, x, y + label);
+            if (!state->quiet) std::fprintf(stderr, "\r%-40s", tiles[i].label.c_str());
+        }
         if (!state->quiet) std::fprintf(stderr, "\n");
         try {
             WriteImage(state->output, sheet);

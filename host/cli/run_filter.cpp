@@ -14,6 +14,7 @@
 #include "host/cli/progress.h"
 #include "host/cli/result_message.h"
 #include "host/cli/scene_export.h"
+#include "host/cli/shipped_presets.h"
 #include "host/cli/system.h"
 #include "host/standin/standin.h"
 #include "params/params.h"
@@ -148,7 +149,9 @@ Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Imag
             run.replay = ToHostDescriptor(action.descriptor);
             run.playInfo = PlayInfoCode(action.playInfo);
         } else {
-            const RimelaceParams values = job.values ? *job.values : GatherParams(job.params);
+            ParamChoices choices = job.params;
+            choices.preset = FindPresetFile(choices.preset, job.module.empty() ? DefaultModulePath() : job.module);
+            const RimelaceParams values = job.values ? *job.values : GatherParams(choices);
             run.replay = ToHostDescriptor(DescriptorFromParams(values));
             run.playInfo = plugInDialogSilent;
         }

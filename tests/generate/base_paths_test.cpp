@@ -223,7 +223,9 @@ TEST(SelectionPathTest, TracedOutlinesGrowOutOfTheShapesTheyOutline) {
         holeSegments += holeOutline;
         EXPECT_EQ(selected(outR, outC), holeOutline) << j;
         EXPECT_EQ(selected(inR, inC), !holeOutline) << j;
-        if (holeOutline) EXPECT_TRUE(inHole(inR, inC)) << j;
+        if (holeOutline) {
+            EXPECT_TRUE(inHole(inR, inC)) << j;
+        }
     }
     EXPECT_GE(holeSegments, 4);
     FreeBasePath(path);

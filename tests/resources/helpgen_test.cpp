@@ -54,7 +54,9 @@ TEST_F(HelpDocument, NamesEveryDialogControlWithItsLabelTooltipAndRange) {
         const std::string row = "<tr id=\"";
         const auto at = html.find(row + entry.field + "\"");
         const bool shared = std::string(entry.field) == "PatternKind" || std::string(entry.field) == "LightBeta";
-        if (!shared) ASSERT_NE(at, std::string::npos) << entry.field;
+        if (!shared) {
+            ASSERT_NE(at, std::string::npos) << entry.field;
+        }
         EXPECT_NE(html.find(std::string("<td class=\"label\">") + entry.label + "</td>"), std::string::npos) << entry.field;
         if (entry.rangeKind == RangeKind::Span && std::string(entry.field) != "EffectKind" &&
             std::string(entry.field) != "PatternKind" && !shared) {
