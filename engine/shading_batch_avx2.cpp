@@ -1,6 +1,8 @@
 // The batched lighting on the lanes of processors with AVX2 (chosen at run time): eight floats for
 // the plain Phong batches, four pixels with their powers in double for the exact lighting.
+#if !defined(__clang__)  // Clang gets -mavx2 on this file (engine/CMakeLists.txt)
 #pragma GCC target("avx2")
+#endif
 #define TRIVANE_LANES_AVX2 1  // the pragma leaves the processor's feature macros as they were
 #include "engine/shading_lanes_p.h"
 

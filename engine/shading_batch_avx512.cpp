@@ -1,6 +1,8 @@
 // The batched lighting on the lanes of processors with AVX-512 (chosen at run time): sixteen floats
 // for the plain Phong batches, eight pixels with their powers in double for the exact lighting.
+#if !defined(__clang__)  // Clang gets -mavx512f on this file (engine/CMakeLists.txt)
 #pragma GCC target("avx512f")
+#endif
 #define TRIVANE_LANES_AVX512 1  // the pragma leaves the processor's feature macros as they were
 #include "engine/shading_lanes_p.h"
 
