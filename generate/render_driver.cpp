@@ -21,23 +21,18 @@ namespace {
 // The full-size result of the run in progress, kept while its strips are written.
 struct StripCache {
     std::uint8_t* result = nullptr;
-    Rect filter{};
+    VRect filter{};
     bool wide = false;
     std::int32_t rowBytes = 0;
 };
 StripCache gStrips;
 
-Rect MaskRect(const FilterRecord& record) {
-    if (record.bigDocumentData && record.bigDocumentData->PluginUsing32BitCoordinates) {
-        const VRect& r = record.bigDocumentData->maskRect32;
-        return {std::int16_t(r.top), std::int16_t(r.left), std::int16_t(r.bottom), std::int16_t(r.right)};
-    }
-    return record.maskRect;
-}
+bool Contains(const VRect& outer, const VRect& inner) { return RectContains(outer, inner); }
 
-bool Contains(const Rect& outer, const Rect& inner) {
-    return inner.top >= outer.top && inner.left >= outer.left && inner.bottom <= outer.bottom &&
-           inner.right <= outer.right;
+// Bytes from the start of a host buffer of rectangle `from` to the pixel (x, y).
+std::ptrdiff_t HostOffset(const VRect& from, std::int32_t rowBytes, std::int32_t x, std::int32_t y,
+                          std::int32_t pixelBytes) {
+    return std::ptrdiff_t(y - from.top) * rowBytes + std::ptrdiff_t(x - from.left) * pixelBytes;
 }
 
 void* ParentWindow(const FilterRecord& record) {
@@ -45,14 +40,13 @@ void* ParentWindow(const FilterRecord& record) {
     return data ? reinterpret_cast<void*>(data->hwnd) : nullptr;
 }
 
-void PassThrough(FilterRecord& record, const Rect& out, const Rect& in) {
-    platform::MessageBoxOk(ParentWindow(record), kUnsupportedModeText, "Sory");
+void PassThrough(FilterRecord& record, const VRect& out, const VRect& in) {
+    platform::MessageBoxOk(ParentWindow(record), kUnsupportedModeText, "Sory", platform::MessageIcon::Warning);
     const int bytes = record.depth == 16 ? 2 : (record.depth == 0 || record.depth == 8 ? 1 : 0);
     if (bytes == 0 || !record.inData || !record.outData || RectIsEmpty(out) || !Contains(in, out)) return;
     const std::int32_t planes = record.planes;
     HostPixels from{static_cast<std::uint8_t*>(record.inData), record.inRowBytes, planes};
-    from.data += std::ptrdiff_t(out.top - in.top) * record.inRowBytes +
-                 std::ptrdiff_t(out.left - in.left) * planes * bytes;
+    from.data += HostOffset(in, record.inRowBytes, out.left, out.top, planes * bytes);
     const HostPixels to{static_cast<std::uint8_t*>(record.outData), record.outRowBytes, planes};
     CopyHostPixels(from, to, bytes, out.right - out.left, out.bottom - out.top);
 }
@@ -78,7 +72,7 @@ void TellBudget(const FilterRecord& record, const SceneContext& ctx, const Scene
 }
 
 // The final render of the whole filter rectangle into a full-size result (gStrips.result).
-bool RenderWhole(PluginGlobals& globals, RimelaceParams& params, FilterRecord& record, const Rect& filter,
+bool RenderWhole(PluginGlobals& globals, RimelaceParams& params, FilterRecord& record, const VRect& filter,
                  bool wide, std::uint8_t showProgress) {
     const std::int32_t w = filter.right - filter.left, h = filter.bottom - filter.top;
     const std::int32_t pixelBytes = wide ? 8 : 4;
@@ -92,13 +86,12 @@ bool RenderWhole(PluginGlobals& globals, RimelaceParams& params, FilterRecord& r
         return false;
     }
     // Conversion A over the part of the filter rectangle the host delivered.
-    const Rect in = GetInRect(record);
-    const Rect area{std::max(in.top, filter.top), std::max(in.left, filter.left), std::min(in.bottom, filter.bottom),
+    const VRect in = GetInRect(record);
+    const VRect area{std::max(in.top, filter.top), std::max(in.left, filter.left), std::min(in.bottom, filter.bottom),
                     std::min(in.right, filter.right)};
     if (record.inData && !RectIsEmpty(area)) {
         HostPixels from{static_cast<std::uint8_t*>(record.inData), record.inRowBytes, record.planes};
-        from.data += std::ptrdiff_t(area.top - in.top) * record.inRowBytes +
-                     std::ptrdiff_t(area.left - in.left) * record.planes * (wide ? 2 : 1);
+        from.data += HostOffset(in, record.inRowBytes, area.left, area.top, record.planes * (wide ? 2 : 1));
         HostToWorking(from, wide, area.right - area.left, area.bottom - area.top, source, w * pixelBytes,
                       area.left - filter.left, area.top - filter.top, WorkingOrder::CoverageLast);
     }
@@ -106,8 +99,8 @@ bool RenderWhole(PluginGlobals& globals, RimelaceParams& params, FilterRecord& r
     SceneContext ctx = ContextFor(params, record, w, h, w, h, wide);
     ctx.rendererOrder = true;
     if (record.haveMask && record.maskData) {
-        const Rect m = MaskRect(record);
-        if (m.top == filter.top && m.left == filter.left && m.bottom == filter.bottom && m.right == filter.right) {
+        const VRect m = GetMaskRect(record);
+        if (SameRect(m, filter)) {
             ctx.mask = static_cast<const std::uint8_t*>(record.maskData);
             ctx.maskRowBytes = record.maskRowBytes;
         } else if (Contains(filter, m) && !RectIsEmpty(m)) {
@@ -118,12 +111,10 @@ bool RenderWhole(PluginGlobals& globals, RimelaceParams& params, FilterRecord& r
                 platform::FreePages(result);
                 return false;
             }
-            for (int y = m.top; y < m.bottom; ++y)
-                for (int x = m.left; x < m.right; ++x)
-                    maskCopy[std::size_t(y - filter.top) * w + std::size_t(x - filter.left)] =
-                        static_cast<const std::uint8_t*>(record.maskData)[std::ptrdiff_t(y - m.top) *
-                                                                              record.maskRowBytes +
-                                                                          (x - m.left)];
+            for (std::int32_t y = m.top; y < m.bottom; ++y)
+                for (std::int32_t x = m.left; x < m.right; ++x)
+                    maskCopy[std::size_t(y - filter.top) * std::size_t(w) + std::size_t(x - filter.left)] =
+                        static_cast<const std::uint8_t*>(record.maskData)[HostOffset(m, record.maskRowBytes, x, y, 1)];
             ctx.mask = maskCopy;
             ctx.maskRowBytes = w;
         }
@@ -148,13 +139,12 @@ bool RenderWhole(PluginGlobals& globals, RimelaceParams& params, FilterRecord& r
 
 void FinalRender(PluginGlobals& globals, RimelaceParams& params, FilterRecord& record, bool wide,
                  std::uint8_t showProgress) {
-    const Rect filter = GetFilterRect(record);
-    const Rect out = GetOutRect(record);
+    const VRect filter = GetFilterRect(record);
+    const VRect out = GetOutRect(record);
     if (RectIsEmpty(filter) || RectIsEmpty(out) || !Contains(filter, out) || !record.outData) return;
     // A new run (the first strip, or the whole image) renders anew; later strips reuse the result.
-    const bool reuse = gStrips.result && out.top != filter.top && gStrips.wide == wide &&
-                       gStrips.filter.top == filter.top && gStrips.filter.left == filter.left &&
-                       gStrips.filter.bottom == filter.bottom && gStrips.filter.right == filter.right;
+    const bool reuse =
+        gStrips.result && out.top != filter.top && gStrips.wide == wide && SameRect(gStrips.filter, filter);
     if (!reuse) {
         ReleaseStripCache();
         if (!RenderWhole(globals, params, record, filter, wide, showProgress)) {
@@ -163,13 +153,12 @@ void FinalRender(PluginGlobals& globals, RimelaceParams& params, FilterRecord& r
         }
     }
     // Conversion B of the strip's rows; a fifth plane from the same input pixel.
-    const Rect in = GetInRect(record);
+    const VRect in = GetInRect(record);
     const HostPixels to{static_cast<std::uint8_t*>(record.outData), record.outRowBytes, record.planes};
     HostPixels from{static_cast<std::uint8_t*>(record.inData), record.inRowBytes, record.planes};
     const bool inCovers = record.inData && Contains(in, out);
     if (inCovers)
-        from.data += std::ptrdiff_t(out.top - in.top) * record.inRowBytes +
-                     std::ptrdiff_t(out.left - in.left) * record.planes * (wide ? 2 : 1);
+        from.data += HostOffset(in, record.inRowBytes, out.left, out.top, record.planes * (wide ? 2 : 1));
     WorkingToHost(gStrips.result, gStrips.rowBytes, out.left - filter.left, out.top - filter.top, wide,
                   out.right - out.left, out.bottom - out.top, to, inCovers ? &from : nullptr,
                   WorkingOrder::CoverageLast);
@@ -182,6 +171,8 @@ void ReleaseStripCache() {
     platform::FreePages(gStrips.result);
     gStrips = StripCache{};
 }
+
+bool StripCacheHeld() { return gStrips.result != nullptr; }
 
 void RenderEffect(PluginGlobals& globals, std::uint8_t showProgress) {
     FilterRecord* record = globals.filterRecord;
@@ -199,12 +190,12 @@ void RenderEffect(PluginGlobals& globals, std::uint8_t showProgress) {
         PreviewZoom = 1.0f;
     }
     if (!params->BumpImage) params->BumpImage = LoadBumpImage();
-    const Rect filter = GetFilterRect(*record);
+    const VRect filter = GetFilterRect(*record);
     const float zoom = PreviewZoom > 0 ? PreviewZoom : 1.0f;
-    const std::int32_t W = std::int32_t((filter.right - filter.left) / zoom + 0.5f);
-    const std::int32_t H = std::int32_t((filter.bottom - filter.top) / zoom + 0.5f);
+    const std::int32_t W = std::int32_t(double(filter.right - filter.left) / zoom + 0.5);
+    const std::int32_t H = std::int32_t(double(filter.bottom - filter.top) / zoom + 0.5);
 
-    const Rect out = GetOutRect(*record);
+    const VRect out = GetOutRect(*record);
     if ((record->imageMode != plugInModeRGBColor && record->imageMode != plugInModeRGB48) || record->planes < 3) {
         PassThrough(*record, out, GetInRect(*record));
         return;

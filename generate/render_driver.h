@@ -21,8 +21,10 @@ struct RimelaceParams;
 // memFullErr through the result pointer when a working buffer cannot be allocated.
 void RenderEffect(PluginGlobals& globals, std::uint8_t showProgress);
 
-// Releases the full-size result kept between strips (also done after a run's last strip).
+// Releases the full-size result kept between strips (also done after a run's last strip, and by
+// the shell when a run ends early). StripCacheHeld says whether one is kept.
 void ReleaseStripCache();
+bool StripCacheHeld();
 
 // The warnings the driver shows (message box title "Sory" for the image mode).
 extern const char* const kUnsupportedModeText;   // "dont support this image mode"

@@ -36,9 +36,11 @@ void GlobalFree(GlobalBlock block);
 // The system debug output (OutputDebugStringA; stderr on POSIX).
 void DebugOutput(const char* text);
 
-// A modal message box with an OK button. On POSIX the caption and text go to stderr and the
-// call returns at once (never blocks); a handler can be installed to capture them instead.
-void MessageBoxOk(void* parentWindow, const char* text, const char* caption);
+// A modal message box with an OK button, and the warning icon when asked. On POSIX the caption
+// and text go to stderr (a warning prefixed "warning: ") and the call returns at once (never
+// blocks); a handler can be installed to capture them instead.
+enum class MessageIcon { None, Warning };
+void MessageBoxOk(void* parentWindow, const char* text, const char* caption, MessageIcon icon = MessageIcon::None);
 using MessageHandler = void (*)(const char* text, const char* caption);
 void SetMessageHandler(MessageHandler handler);  // nullptr restores the default
 

@@ -99,12 +99,13 @@ MessageHandler gMessageHandler = nullptr;
 
 void SetMessageHandler(MessageHandler handler) { gMessageHandler = handler; }
 
-void MessageBoxOk(void*, const char* text, const char* caption) {
+void MessageBoxOk(void*, const char* text, const char* caption, MessageIcon icon) {
     if (gMessageHandler) {
         gMessageHandler(text ? text : "", caption ? caption : "");
         return;
     }
-    std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+    std::fprintf(stderr, "%s%s: %s\n", icon == MessageIcon::Warning ? "warning: " : "", caption ? caption : "",
+                 text ? text : "");
 }
 
 // ---- The module and the host process -----------------------------------------------------

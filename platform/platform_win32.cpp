@@ -53,12 +53,13 @@ MessageHandler gMessageHandler = nullptr;
 
 void SetMessageHandler(MessageHandler handler) { gMessageHandler = handler; }
 
-void MessageBoxOk(void* parentWindow, const char* text, const char* caption) {
+void MessageBoxOk(void* parentWindow, const char* text, const char* caption, MessageIcon icon) {
     if (gMessageHandler) {
         gMessageHandler(text ? text : "", caption ? caption : "");
         return;
     }
-    MessageBoxA(static_cast<HWND>(parentWindow), text ? text : "", caption ? caption : "", MB_OK);
+    const UINT style = MB_OK | (icon == MessageIcon::Warning ? MB_ICONWARNING : 0u);
+    MessageBoxA(static_cast<HWND>(parentWindow), text ? text : "", caption ? caption : "", style);
 }
 
 // ---- The module and the host process -----------------------------------------------------

@@ -19,24 +19,61 @@ struct FallbackHandle {
 };
 constexpr std::uint32_t kFallbackTag = FourCC("OTOF");
 
-// Fallback handles made by this module; looked up instead of peeking at the tag, because a
-// host's handle block may be no longer than its first word.
+// Fallback handles made by this copy of the module.
 std::set<const void*>& FallbackHandles() {
     static std::set<const void*> handles;
     return handles;
 }
 
-FallbackHandle* AsFallback(Handle handle) {
-    if (!handle || FallbackHandles().count(handle) == 0) return nullptr;
-    return reinterpret_cast<FallbackHandle*>(handle);
-}
-
 void Record(OSErr code) { RecordResult(code); }
 
-const HandleProcs* HostProcs() {
+// The host's suite when it may be called at all.
+const HandleProcs* CallableProcs() {
     const FilterRecord* record = CurrentFilterRecord();
     const HandleProcs* procs = record ? record->handleProcs : nullptr;
     return HostHandlesUsable(procs) ? procs : nullptr;
+}
+
+// Whether a suite answers sizes as a handle suite must: a new handle reports at least the size
+// asked for, and a resize is reported back. A host that answers 0 for its own handles, or
+// ignores resizes, cannot hold a record whose size is checked; the plug-in's own handles are
+// used there instead. Asked once per set of routines.
+bool SuiteAnswersRight(const HandleProcs& procs) {
+    struct Verdict {
+        decltype(procs.newProc) newProc = nullptr;
+        decltype(procs.getSizeProc) getSizeProc = nullptr;
+        decltype(procs.setSizeProc) setSizeProc = nullptr;
+        bool right = true;
+    };
+    static Verdict known;
+    if (known.newProc == procs.newProc && known.getSizeProc == procs.getSizeProc &&
+        known.setSizeProc == procs.setSizeProc)
+        return known.right;
+    constexpr std::int32_t kProbe = 16, kGrown = 64;
+    Handle probe = procs.newProc(kProbe);
+    if (!probe) return true;  // no memory now: no verdict, the allocation itself reports it
+    const bool right = procs.getSizeProc(probe) >= kProbe && procs.setSizeProc(probe, kGrown) == noErr &&
+                       procs.getSizeProc(probe) >= kGrown;
+    procs.disposeProc(probe);
+    known = {procs.newProc, procs.getSizeProc, procs.setSizeProc, right};
+    return right;
+}
+
+// The host's suite when the plug-in's handles are made by it.
+const HandleProcs* AllocatingProcs() {
+    const HandleProcs* procs = CallableProcs();
+    return procs && SuiteAnswersRight(*procs) ? procs : nullptr;
+}
+
+FallbackHandle* AsFallback(Handle handle) {
+    if (!handle) return nullptr;
+    if (FallbackHandles().count(handle) != 0) return reinterpret_cast<FallbackHandle*>(handle);
+    // Made by another copy of the module (a host that loads the filter again keeps the handles
+    // in parameters and data). When the plug-in does not allocate through the host, every
+    // handle it keeps is its own, and the tag stored with it says so.
+    if (AllocatingProcs()) return nullptr;
+    auto* fallback = reinterpret_cast<FallbackHandle*>(handle);
+    return fallback->tag == kFallbackTag ? fallback : nullptr;
 }
 
 Handle NewFallback(std::int32_t size) {
@@ -66,15 +103,12 @@ bool HostHandlesUsable(const HandleProcs* procs) {
            procs->getSizeProc && procs->setSizeProc;
 }
 
-bool IsFallbackHandle(Handle handle) {
-    FallbackHandle* fallback = AsFallback(handle);
-    return fallback && fallback->tag == kFallbackTag;
-}
+bool IsFallbackHandle(Handle handle) { return AsFallback(handle) != nullptr; }
 
 Handle NewPluginHandle(std::int32_t size) {
     Handle handle = nullptr;
     if (size >= 0) {
-        if (const HandleProcs* procs = HostProcs())
+        if (const HandleProcs* procs = AllocatingProcs())
             handle = procs->newProc(size);
         else
             handle = NewFallback(size);
@@ -86,14 +120,14 @@ Handle NewPluginHandle(std::int32_t size) {
 Ptr LockPluginHandle(Handle handle, Boolean moveHigh) {
     if (!handle) return nullptr;
     if (FallbackHandle* fallback = AsFallback(handle)) return static_cast<Ptr>(fallback->data);
-    const HandleProcs* procs = HostProcs();
+    const HandleProcs* procs = CallableProcs();
     if (procs && procs->lockProc) return procs->lockProc(handle, moveHigh);
     return *handle;
 }
 
 void UnlockPluginHandle(Handle handle) {
     if (!handle || AsFallback(handle)) return;  // fallback data stays locked for the handle's life
-    const HandleProcs* procs = HostProcs();
+    const HandleProcs* procs = CallableProcs();
     if (procs && procs->unlockProc) procs->unlockProc(handle);
 }
 
@@ -102,8 +136,10 @@ void DisposePluginHandle(Handle handle) {
         Record(nilHandleErr);
         return;
     }
+    ForgetDisposedHandle(handle);
     if (FallbackHandle* fallback = AsFallback(handle)) {
         FallbackHandles().erase(handle);
+        fallback->tag = 0;  // a stale copy of the handle is no longer taken for one
         platform::GlobalBlock data = fallback->dataBlock;
         platform::GlobalBlock self = fallback->selfBlock;
         platform::GlobalUnlockBlock(data);
@@ -112,7 +148,7 @@ void DisposePluginHandle(Handle handle) {
         platform::GlobalFree(self);
         return;
     }
-    if (const HandleProcs* procs = HostProcs()) procs->disposeProc(handle);
+    if (const HandleProcs* procs = CallableProcs()) procs->disposeProc(handle);
 }
 
 std::int32_t PluginHandleSize(Handle handle) {
@@ -122,7 +158,7 @@ std::int32_t PluginHandleSize(Handle handle) {
     }
     if (FallbackHandle* fallback = AsFallback(handle))
         return std::int32_t(platform::GlobalSize(fallback->dataBlock));
-    if (const HandleProcs* procs = HostProcs()) return procs->getSizeProc(handle);
+    if (const HandleProcs* procs = CallableProcs()) return procs->getSizeProc(handle);
     return 0;
 }
 
@@ -143,7 +179,7 @@ OSErr ResizePluginHandle(Handle handle, std::int32_t size) {
         }
         return noErr;
     }
-    if (const HandleProcs* procs = HostProcs()) return procs->setSizeProc(handle, size);
+    if (const HandleProcs* procs = CallableProcs()) return procs->setSizeProc(handle, size);
     Record(memWZErr);
     return memWZErr;
 }

@@ -11,5 +11,9 @@ void EndCall();
 
 std::intptr_t* CurrentDataSlot();
 
+// Called when a handle is disposed: a parameter record locked through it is forgotten, so that
+// nothing unlocks or reads the handle afterwards.
+void ForgetDisposedHandle(Handle handle);
+
 // Writes a failure code to the result of the call in progress (ignored outside a call).
 void RecordResult(OSErr code);

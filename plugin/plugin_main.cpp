@@ -44,6 +44,12 @@ void EndCall() {
     gResult = nullptr;
 }
 
+void ForgetDisposedHandle(Handle handle) {
+    if (!handle || handle != gLockedParamsHandle) return;
+    gLockedParamsHandle = nullptr;
+    gLockedParams = nullptr;
+}
+
 std::intptr_t* CurrentDataSlot() { return gDataSlot; }
 FilterRecord* CurrentFilterRecord() { return gFilterRecord; }
 SPBasicSuite* CurrentBasicSuite() { return gBasicSuite; }
@@ -90,7 +96,13 @@ void ValidateParameters(PluginGlobals& globals) {
             *globals.result = memFullErr;
             return;
         }
-    } else {
+        if (PluginHandleSize(record->parameters) < std::int32_t(sizeof(RimelaceParams))) {
+            // Resized in name only: a new record of the plug-in's own replaces it.
+            DisposePluginHandle(record->parameters);
+            record->parameters = nullptr;
+        }
+    }
+    if (!record->parameters) {
         record->parameters = NewPluginHandle(sizeof(RimelaceParams));
         if (!record->parameters) {
             *globals.result = memFullErr;

@@ -6,6 +6,7 @@
 #include "params/params.h"
 #include "plugin/dialogs.h"
 #include "plugin/host_interface.h"
+#include "plugin/plane_requests.h"
 #include "plugin/plugin_main.h"
 #include "plugin/rects.h"
 #include "plugin/scripting.h"
@@ -16,11 +17,19 @@
 namespace {
 
 constexpr Fixed kRateOne = 0x10000;
-constexpr Rect kEmptyRect = {0, 0, 0, 0};
+constexpr VRect kEmptyRect = {0, 0, 0, 0};
 
 bool AbortRequested(const FilterRecord& record) { return record.abortProc && record.abortProc(); }
 
-void SetAllRects(FilterRecord& record, const Rect& rect) {
+// The parameter record of this call. A record that exists but cannot be locked fails the call
+// with memFullErr (unless an earlier step already wrote its own failure).
+RimelaceParams* RequireParams(PluginGlobals& globals) {
+    RimelaceParams* params = LockedParams(globals);
+    if (!params && *globals.result == noErr) *globals.result = memFullErr;
+    return params;
+}
+
+void SetAllRects(FilterRecord& record, const VRect& rect) {
     SetInRect(record, rect);
     SetOutRect(record, rect);
     SetMaskRect(record, rect);
@@ -36,34 +45,51 @@ void RequestAllPlanes(FilterRecord& record) {
 // whole filter rectangle as input and mask. The effect is drawn over the whole image (glass
 // refracts across strip borders, the selection outline is traced whole), so every strip needs
 // the whole input; the driver renders once and writes each strip's rows.
-void RequestStrip(FilterRecord& record, const Rect& filter, const Rect& strip) {
+void RequestStrip(FilterRecord& record, const VRect& filter, const VRect& strip) {
     SetInRect(record, filter);
     SetMaskRect(record, filter);
     SetOutRect(record, strip);
 }
 
 // Rows [top, top + rows) of the filter rectangle, cut at its bottom.
-Rect Strip(const Rect& filter, int top, int rows) {
-    const int bottom = std::min(top + std::max(rows, 1), int(filter.bottom));
-    return {std::int16_t(top), filter.left, std::int16_t(bottom), filter.right};
+VRect Strip(const VRect& filter, std::int32_t top, int rows) {
+    const std::int32_t bottom = std::int32_t(std::min<std::int64_t>(std::int64_t(top) + std::max(rows, 1), filter.bottom));
+    return {top, filter.left, bottom, filter.right};
 }
 
 // The whole filter rectangle strip by strip through advanceState, rendering each strip.
 void RunSinglePass(PluginGlobals& globals, RimelaceParams& params) {
     FilterRecord& record = *globals.filterRecord;
     RequestAllPlanes(record);
-    const Rect filter = GetFilterRect(record);
+    const VRect filter = GetFilterRect(record);
     SetAllRects(record, filter);
-    for (int top = filter.top; top < filter.bottom; top += std::max<int>(params.RowsPerChunk, 1)) {
-        if (AbortRequested(record) || *globals.result != noErr) {
+    const int rows = std::max<int>(params.RowsPerChunk, 1);
+    bool planeByPlane = false;  // the host serves one plane per request
+    for (std::int64_t top = filter.top; top < filter.bottom; top += rows) {
+        if (*globals.result != noErr) break;  // a failed strip keeps its own cause
+        if (AbortRequested(record)) {
             *globals.result = userCanceledErr;
             break;
         }
-        RequestStrip(record, filter, Strip(filter, top, params.RowsPerChunk));
-        *globals.result = record.advanceState();
-        if (*globals.result != noErr) break;
-        RenderEffect(globals, 1);
+        const VRect strip = Strip(filter, std::int32_t(top), rows);
+        if (!planeByPlane) {
+            RequestAllPlanes(record);
+            RequestStrip(record, filter, strip);
+            const OSErr served = record.advanceState();
+            if (served == noErr) {
+                RenderEffect(globals, 1);
+                continue;
+            }
+            // A host that cannot serve all planes at once may still serve them one by one.
+            if (served == userCanceledErr || record.planes < 2) {
+                *globals.result = served;
+                break;
+            }
+            planeByPlane = true;
+        }
+        *globals.result = RenderStripPlaneByPlane(globals, filter, strip);
     }
+    ReleaseStripCache();  // after the last strip, or a run that ended early
     SetAllRects(record, kEmptyRect);
 }
 
@@ -72,7 +98,7 @@ void BeginStrips(PluginGlobals& globals, RimelaceParams& params) {
     FilterRecord& record = *globals.filterRecord;
     RequestAllPlanes(record);
     record.inputPadding = record.outputPadding = record.maskPadding = 255;
-    const Rect filter = GetFilterRect(record);
+    const VRect filter = GetFilterRect(record);
     RequestStrip(record, filter, Strip(filter, filter.top, params.RowsPerChunk));
 }
 
@@ -80,23 +106,23 @@ void BeginStrips(PluginGlobals& globals, RimelaceParams& params) {
 
 void DoParameters(PluginGlobals& globals) {
     ValidateParameters(globals);
-    if (RimelaceParams* params = LockedParams(globals)) params->QueryForParameters = 1;
+    if (RimelaceParams* params = RequireParams(globals)) params->QueryForParameters = 1;
 }
 
 void DoPrepare(PluginGlobals& globals) {
     FilterRecord& record = *globals.filterRecord;
     record.bufferSpace = 0;
     ValidateParameters(globals);
-    RimelaceParams* params = LockedParams(globals);
+    RimelaceParams* params = RequireParams(globals);
     if (!params) return;
 
     // One mask byte plus an input and an output pixel per column and plane.
-    const Rect filter = GetFilterRect(record);
-    const std::int64_t height = filter.bottom - filter.top;
-    const std::int64_t width = std::max(filter.right - filter.left, 0);
+    const VRect filter = GetFilterRect(record);
+    const std::int64_t height = std::int64_t(filter.bottom) - filter.top;
+    const std::int64_t width = std::max<std::int64_t>(std::int64_t(filter.right) - filter.left, 0);
     const std::int64_t bytesPerRow = width + 2 * width * std::max<std::int64_t>(record.planes, 0);
     std::int64_t rows = 1;
-    while (rows * bytesPerRow < record.maxSpace && rows < height) ++rows;
+    while (rows * bytesPerRow < record.maxSpace && rows < height && rows < INT16_MAX) ++rows;
     params->RowsPerChunk = std::int16_t(rows);
     record.maxSpace = std::int32_t(std::min<std::int64_t>(rows * bytesPerRow, INT32_MAX));
 }
@@ -104,11 +130,12 @@ void DoPrepare(PluginGlobals& globals) {
 void DoStart(PluginGlobals& globals) {
     FilterRecord& record = *globals.filterRecord;
     ValidateParameters(globals);
-    RimelaceParams* params = LockedParams(globals);
+    RimelaceParams* params = RequireParams(globals);
     if (!params) return;
     if (params->RowsPerChunk < 1) {  // no prepare before this start
-        const Rect filter = GetFilterRect(record);
-        params->RowsPerChunk = std::int16_t(std::max(filter.bottom - filter.top, 1));
+        const VRect filter = GetFilterRect(record);
+        params->RowsPerChunk =
+            std::int16_t(std::clamp<std::int64_t>(std::int64_t(filter.bottom) - filter.top, 1, INT16_MAX));
     }
     params->UseAdvanceState = record.advanceState && record.displayPixels && !params->HostIsPremiere &&
                               !params->HostIsAfterEffects;
@@ -130,21 +157,26 @@ void DoStart(PluginGlobals& globals) {
 void DoContinue(PluginGlobals& globals) {
     FilterRecord& record = *globals.filterRecord;
     if (AbortRequested(record) || *globals.result != noErr) {
+        ReleaseStripCache();
         *globals.result = userCanceledErr;
         return;
     }
-    RimelaceParams* params = LockedParams(globals);
+    RimelaceParams* params = RequireParams(globals);
     if (params && !params->UseAdvanceState) {
         RenderEffect(globals, 1);
-        const Rect filter = GetFilterRect(record);
-        const Rect done = GetOutRect(record);
-        const int next = done.top + std::max<int>(params->RowsPerChunk, 1);
-        if (next < filter.bottom) {
-            RequestStrip(record, filter, Strip(filter, next, params->RowsPerChunk));
+        const VRect filter = GetFilterRect(record);
+        const VRect done = GetOutRect(record);
+        const std::int64_t next = std::int64_t(done.top) + std::max<int>(params->RowsPerChunk, 1);
+        if (*globals.result == noErr && next < filter.bottom) {
+            RequestStrip(record, filter, Strip(filter, std::int32_t(next), params->RowsPerChunk));
             return;
         }
     }
+    ReleaseStripCache();
     SetAllRects(record, kEmptyRect);
 }
 
-void DoFinish(PluginGlobals& globals) { WriteScriptParams(globals); }
+void DoFinish(PluginGlobals& globals) {
+    ReleaseStripCache();  // a run the host ended early leaves no full-size result behind
+    WriteScriptParams(globals);
+}

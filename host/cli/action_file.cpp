@@ -154,6 +154,11 @@ Action ParseAction(const std::string& text, const std::string& name) {
         else if (const auto close = why.find("] "); close != std::string::npos)
             why = why.substr(close + 2);
         throw ActionFileError(name + ": " + why);
+    } catch (const Json::out_of_range& error) {
+        // A number no double holds: "[json.exception.out_of_range.406] number overflow parsing '1e400'".
+        std::string why = error.what();
+        if (const auto close = why.find("] "); close != std::string::npos) why = why.substr(close + 2);
+        throw ActionFileError(name + ": " + why + " (too large for a number)");
     }
     if (!json.is_object()) Fail(name, "top level", "expected an object with \"playInfo\" and \"descriptor\"");
     CheckMembers(json, {"playInfo", "descriptor"}, name, "top level");

@@ -22,7 +22,10 @@ void AddFilterOptions(CLI::App& command, FilterJob& job, std::int64_t& maxSpace)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->allow_extra_args(false);
     command.add_option("--selection", job.selection,
-                       "Image whose non-black pixels are the selection (same size as the input)");
+                       "Selection image of the input's size. Each pixel's brightest colour sample (scaled by its "
+                       "transparency) says how strongly it is selected: white fully, black not at all, greys "
+                       "in between. The result is blended into the input by it, so unselected pixels stay as "
+                       "they were");
     command.add_option("--replay", job.replay,
                        "Replay a recorded action file (JSON) instead of --preset/--effect/--set");
     command.add_option("--record", job.record,

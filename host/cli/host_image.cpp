@@ -2,6 +2,7 @@
 
 #include "host/cli/host_image.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace rimelace_cli {
@@ -68,14 +69,16 @@ std::vector<std::uint8_t> MaskFromImage(const Image& mask) {
     const std::size_t pixels = std::size_t(mask.width) * std::size_t(mask.height);
     const int channels = mask.Channels();
     const int colors = mask.ColorChannels();
+    const std::uint64_t top = mask.MaxSample();
+    const std::uint64_t scale = top * top; // brightest × alpha at full scale
     std::vector<std::uint8_t> selection(pixels, 0);
     for (std::size_t p = 0; p < pixels; ++p) {
         const std::uint16_t* px = mask.samples.data() + p * channels;
-        bool lit = false;
+        std::uint64_t brightest = 0;
         for (int c = 0; c < colors; ++c)
-            lit = lit || px[c] != 0;
-        if (mask.alpha && px[colors] == 0) lit = false;
-        selection[p] = lit ? 255 : 0;
+            brightest = std::max<std::uint64_t>(brightest, px[c]);
+        const std::uint64_t value = brightest * (mask.alpha ? px[colors] : top);
+        selection[p] = std::uint8_t((value * 255 + scale / 2) / scale);
     }
     return selection;
 }

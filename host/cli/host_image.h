@@ -36,8 +36,9 @@ std::vector<std::uint8_t> ToHostPixels(const Image& image);
 // The reverse: replaces image.samples from host pixels of the same size, mode and depth.
 void FromHostPixels(const std::vector<std::uint8_t>& pixels, Image& image);
 
-// A selection mask from an image: one byte per pixel, 255 where the pixel is not black (any
-// colour sample non-zero) and not fully transparent, 0 elsewhere.
+// A selection mask from an image: one byte per pixel saying how strongly it is selected, 0..255:
+// the brightest of its colour samples, scaled by its transparency when it has an alpha plane.
+// White (or any full colour) selects fully, black or transparent not at all, greys in between.
 std::vector<std::uint8_t> MaskFromImage(const Image& mask);
 
 } // namespace rimelace_cli

@@ -3,9 +3,12 @@
 #include "host/cli/run_filter.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 #include <new>
+#include <optional>
 
 #include "host/cli/action_file.h"
 #include "host/cli/atomic_file.h"
@@ -109,6 +112,49 @@ void CheckWritableFolder(const std::string& path) {
         Fail(kExitBadInput, "cannot write '" + path + "': the folder '" + folder + "' " + why);
 }
 
+// True when two paths name one file, or would once it exists: the same file, or the same name in
+// the same folder.
+bool SamePlace(const std::string& a, const std::string& b) {
+    return sys::SameFile(a, b) ||
+           (sys::NameOf(a) == sys::NameOf(b) && sys::SameFile(sys::FolderOf(a), sys::FolderOf(b)));
+}
+
+// The outputs must be distinct files, and none of them a file the run reads.
+void CheckDistinctFiles(const FilterJob& job) {
+    struct Named {
+        const char* option;
+        const std::string& path;
+    };
+    const Named outputs[] = {{"the output", job.output}, {"--record", job.record}, {"--export-geometry", job.exportGeometry}};
+    const Named inputs[] = {{"the input", job.input}, {"--selection", job.selection}, {"--replay", job.replay},
+                            {"--preset", job.params.preset}};
+    for (std::size_t i = 0; i < std::size(outputs); ++i) {
+        if (outputs[i].path.empty()) continue;
+        for (std::size_t j = i + 1; j < std::size(outputs); ++j)
+            if (!outputs[j].path.empty() && SamePlace(outputs[i].path, outputs[j].path))
+                Fail(kExitBadInput, std::string(outputs[i].option) + " and " + outputs[j].option + " name the same file '" +
+                                        outputs[j].path + "'; choose another name");
+        for (const Named& input : inputs) {
+            if (input.path.empty() || (job.picture && &input.path == &job.input)) continue;
+            if (SamePlace(input.path, outputs[i].path))
+                Fail(kExitBadInput, std::string(outputs[i].option) + " '" + outputs[i].path + "' is " +
+                                        (&input.path == &job.input ? std::string("the input file")
+                                                                   : "the file of " + std::string(input.option)) +
+                                        "; inputs are never overwritten, choose another name");
+        }
+    }
+}
+
+// Opens an output as its temporary file before the run, so that a path that cannot be written is
+// refused before any work is done.
+void OpenOutput(std::optional<AtomicOutput>& output, const std::string& path) {
+    try {
+        output.emplace(path);
+    } catch (const OutputFileError& error) {
+        Fail(kExitBadInput, error.what());
+    }
+}
+
 // `what` is "" for the input, or names the file's role ("selection").
 Image ReadInput(const std::string& path, const std::string& what) {
     try {
@@ -116,6 +162,15 @@ Image ReadInput(const std::string& path, const std::string& what) {
     } catch (const ImageFileError& error) {
         Fail(kExitBadInput, (what.empty() ? "" : what + ": ") + error.what());
     }
+}
+
+// Writes text into an output's temporary file.
+void WriteText(const AtomicOutput& output, const std::string& text) {
+    std::FILE* file = std::fopen(output.TempPath().c_str(), "wb");
+    const bool written = file && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    const bool closed = file && std::fclose(file) == 0;
+    if (!written || !closed)
+        Fail(kExitFailed, "cannot write '" + output.Destination() + "': " + std::strerror(errno));
 }
 
 // Replaces the temporary name in a writer's message with the name the user gave.
@@ -127,7 +182,8 @@ std::string NameDestination(std::string message, const AtomicOutput& output) {
 
 // The run itself: parameters, host, module, the filter over `source`; the filtered image back.
 // Fills *recorded when the job records an action, and writes the grown scene when asked.
-Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Image& source, Action* recorded) {
+Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Image& source, Action* recorded,
+                        const std::string& geometryFile) {
     std::vector<std::uint8_t> mask;
     if (job.maskBytes) {
         if (job.maskBytes->size() != std::size_t(source.width) * std::size_t(source.height))
@@ -232,7 +288,8 @@ Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Imag
         if (bytes.size() != sizeof params) Fail(kExitFailed, "the plug-in kept no parameters; no geometry to export");
         std::memcpy(static_cast<void*>(&params), bytes.data(), sizeof params);
         std::string why;
-        if (!ExportSceneGeometry(job.exportGeometry, params, source.width, source.height, image.mask, &why))
+        if (!ExportSceneGeometry(job.exportGeometry, params, source.width, source.height, image.mask, &why,
+                                 geometryFile))
             Fail(kExitFailed, why);
     }
     Image filtered = source;
@@ -261,23 +318,32 @@ int Run(const FilterJob& job) {
         Fail(kExitBadInput, "the output '" + job.output + "' is the input file; the input is never overwritten, choose another name");
     if (const std::string why = CannotHold(format, source); !why.empty())
         Fail(kExitBadInput, "cannot write '" + job.output + "': " + why);
-    CheckWritableFolder(job.output);
-    if (!job.record.empty()) CheckWritableFolder(job.record);
+    if (!job.exportGeometry.empty() && !GeometryFileName(job.exportGeometry))
+        Fail(kExitBadInput, "--export-geometry: '" + job.exportGeometry + "' must end in .svg or .obj");
+    CheckDistinctFiles(job);
+    for (const std::string* path : {&job.output, &job.record, &job.exportGeometry})
+        if (!path->empty()) CheckWritableFolder(*path);
+
+    // Every output is opened under its temporary name before the run and renamed into place only
+    // when all of them are written; whatever fails leaves none of them behind.
+    std::optional<AtomicOutput> output, record, geometry;
+    OpenOutput(output, job.output);
+    if (!job.record.empty()) OpenOutput(record, job.record);
+    if (!job.exportGeometry.empty()) OpenOutput(geometry, job.exportGeometry);
 
     Action recorded;
-    Image filtered = FilterThroughHost(job, kind, source, &recorded);
-
-    // The result: written under a temporary name, renamed when all is done.
-    AtomicOutput output(job.output);
+    Image filtered = FilterThroughHost(job, kind, source, &recorded, geometry ? geometry->TempPath() : "");
     try {
-        WriteImage(output.TempPath(), format, filtered,
+        WriteImage(output->TempPath(), format, filtered,
                    job.smallestFile ? PngCompression::Smallest : PngCompression::Fast);
     } catch (const ImageFileError& error) {
-        Fail(kExitFailed, NameDestination(error.what(), output));
+        Fail(kExitFailed, NameDestination(error.what(), *output));
     }
+    if (record) WriteText(*record, FormatAction(recorded));
     if (Interrupted()) Fail(kExitCancelled, "cancelled (Ctrl-C); nothing was written");
-    if (!job.record.empty()) WriteActionFile(job.record, recorded);
-    output.Commit();
+    output->Commit();
+    if (record) record->Commit();
+    if (geometry) geometry->Commit();
     return kExitOk;
 }
 
@@ -300,7 +366,7 @@ int FilterInMemory(const FilterJob& job, const Image& source, Image* result, std
     };
     try {
         Action unused;
-        *result = FilterThroughHost(job, HostKindFor(job.host), source, &unused);
+        *result = FilterThroughHost(job, HostKindFor(job.host), source, &unused, job.exportGeometry);
         return kExitOk;
     } catch (const Stop& stop) {
         tell(stop.message);

@@ -54,8 +54,13 @@ struct FileCloser {
 
 }  // namespace
 
+bool GeometryFileName(const std::string& path) {
+    const std::string name = Lower(path);
+    return name.size() > 4 && (name.compare(name.size() - 4, 4, ".svg") == 0 || name.compare(name.size() - 4, 4, ".obj") == 0);
+}
+
 bool ExportSceneGeometry(const std::string& path, const RimelaceParams& values, int width, int height,
-                         const std::vector<std::uint8_t>& mask, std::string* why) {
+                         const std::vector<std::uint8_t>& mask, std::string* why, const std::string& writeTo) {
     const std::string name = Lower(path);
     const bool svg = name.size() > 4 && name.compare(name.size() - 4, 4, ".svg") == 0;
     const bool obj = name.size() > 4 && name.compare(name.size() - 4, 4, ".obj") == 0;
@@ -68,7 +73,7 @@ bool ExportSceneGeometry(const std::string& path, const RimelaceParams& values, 
     const RimelaceParams& p = scene.params;
     const std::vector<SceneGeometry::Line>& lines = scene.geometry.pathLines;
     const std::int32_t count = p.SceneTriangles && p.ScenePoints ? p.SceneTriangleCount : 0;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "w"));
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen((writeTo.empty() ? path : writeTo).c_str(), "w"));
     if (!file) {
         *why = "cannot write '" + path + "'";
         return false;

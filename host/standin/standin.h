@@ -33,7 +33,10 @@ struct Image {
     std::int16_t imageMode = plugInModeRGBColor;   // 3 RGB, 11 RGB48, 1 gray, 10 gray16, ...
     std::int32_t depth = 8;                        // 8 or 16
     std::vector<std::uint8_t> data;                // width × height × planes × depth/8 bytes
-    std::vector<std::uint8_t> mask;                // empty (no selection) or width × height bytes, 255 = selected
+    // Empty (no selection) or width × height bytes: how strongly each pixel is selected, 255
+    // fully and 0 not. With autoMask left set by the plug-in the host blends its output into the
+    // input by these values, so unselected pixels stay as they were.
+    std::vector<std::uint8_t> mask;
 
     // A zero-filled image; the mode follows from planes and depth (gray 1 plane, RGB otherwise).
     static Image Make(std::int32_t width, std::int32_t height, std::int16_t planes, std::int32_t depth);
@@ -42,8 +45,9 @@ struct Image {
     std::size_t RowBytes() const { return std::size_t(width) * planes * BytesPerSample(); }
     std::uint32_t Sample(std::int32_t x, std::int32_t y, std::int32_t plane) const;
     void SetSample(std::int32_t x, std::int32_t y, std::int32_t plane, std::uint32_t value);
-    // Checks sizes, depth and planes; returns an empty string when the image is usable.
-    std::string Problem() const;
+    // Checks sizes, depth and planes; returns an empty string when the image is usable. Sides of
+    // 32768 pixels or more need 32-bit coordinates (bigDocument).
+    std::string Problem(bool bigDocument = true) const;
 };
 
 // ---- Scripting descriptors -----------------------------------------------------------------
@@ -81,18 +85,28 @@ struct HostOptions {
     ParametersCall parametersCall = ParametersCall::EveryRun;
     std::int32_t maxSpace = 256 << 20;  // bytes offered at prepare
     bool bigDocument = true;            // offer bigDocumentData (32-bit rectangles)
-    bool descriptorProcs = true;        // offer descriptorParameters with both proc sets
+    bool descriptorParameters = true;   // offer descriptorParameters at all
+    bool descriptorProcs = true;        // ... with both proc sets (false: present, procs null)
     bool basicSuite = true;             // offer sSPBasic
     bool displayPixels = true;          // offer displayPixels (Photoshop kind only)
     // The handle suite as offered: absent, or with another version or routine count.
     bool handleProcs = true;
     std::int16_t handleProcsVersion = kCurrentHandleProcsVersion;
     std::int16_t numHandleProcs = kCurrentHandleProcsCount;
-    // Blend the output back into the input by the selection mask after the run. Off by default:
-    // this filter declares that it writes outside the selection.
-    bool clipToSelection = false;
+    // A suite that answers 0 for the size of every handle it made and ignores resizes (while
+    // still returning noErr), as some hosts do.
+    bool handleSizesAnswerZero = false;
+    // Keep the plug-in's parameter handle from one run to the next (false: every run starts
+    // without one, as a host that does not save it).
+    bool keepParameters = true;
+    // Call continue until every rectangle's right edge is 0 (hosts that test only that), rather
+    // than until every rectangle is empty.
+    bool continueUntilRightIsZero = false;
+    // Serve one plane per advanceState request; a request for several planes fails with
+    // errPlugInHostInsufficient.
+    bool singlePlaneRequests = false;
     // The caller merges the output through the selection itself (GIMP merges its shadow buffer
-    // through the selection): the host never blends by the mask, so the selection is applied once.
+    // through the selection): the host never masks by it, so the selection is applied once.
     bool callerMergesSelection = false;
     // Start the output as a copy of the input (what hosts do) or all zero, which shows exactly
     // what the plug-in wrote (for tests).
@@ -161,6 +175,11 @@ public:
     bool Loaded() const;
 
     HostOptions& Options();
+
+    // Loads a module again (another copy, or the same file anew) while keeping what the host
+    // keeps for the plug-in (its parameters and its data slot), as a host that unloads its filters
+    // between runs does. The previous module is unloaded after the new one is loaded.
+    bool Reload(const std::string& modulePath, std::string* error);
 
     // The about selector.
     RunResult About();

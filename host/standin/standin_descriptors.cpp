@@ -36,6 +36,13 @@ const DescriptorItem* Current(PIReadDescriptor rd) {
     return &rd->items[rd->next - 1];
 }
 
+// A descriptor number as a 32-bit integer: truncated, saturated, NaN as 0.
+std::int32_t ToInt32(double number) {
+    if (std::isnan(number)) return 0;
+    const double whole = std::trunc(number);
+    return whole >= 2147483647.0 ? INT32_MAX : whole <= -2147483648.0 ? INT32_MIN : std::int32_t(whole);
+}
+
 bool IsNumeric(DescriptorTypeID type) {
     return type == typeInteger || type == typeFloat || type == typeUnitFloat || type == typeBoolean;
 }
@@ -91,8 +98,7 @@ OSErr OnGetInteger(PIReadDescriptor rd, std::int32_t* value) {
         Leave(rd, paramErr);
         return paramErr;
     }
-    double number = std::trunc(item->number);
-    *value = number >= 2147483647.0 ? INT32_MAX : number <= -2147483648.0 ? INT32_MIN : std::int32_t(number);
+    *value = ToInt32(item->number);
     return noErr;
 }
 OSErr OnGetFloat(PIReadDescriptor rd, double* value) { return GetNumber(rd, value); }
@@ -116,7 +122,8 @@ OSErr OnGetCode(PIReadDescriptor rd, std::uint32_t* value) {
         Leave(rd, paramErr);
         return paramErr;
     }
-    *value = std::uint32_t(item->number);
+    const double number = item->number;  // a four-character code, kept as its 32-bit value
+    *value = number >= 0 && number < 4294967296.0 ? std::uint32_t(number) : 0;
     return noErr;
 }
 OSErr OnGetUnsupported(PIReadDescriptor rd, Handle* value) {

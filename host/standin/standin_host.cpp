@@ -30,6 +30,7 @@ struct Host::Impl {
     void SetUpRecord(const Image& image, RunTrace& runTrace);
     OSErr Call(std::int16_t selector, void* target);
     OSErr Serve();
+    void ForgetParameters();
     void ForgetPluginState();
 };
 
@@ -63,6 +64,39 @@ bool HasAlpha(const Image& image) {
     return image.planes >= (gray ? 2 : 4);
 }
 
+// output := input + (output − input) × mask / 255, rounded to nearest, sample by sample.
+void MaskOutput(const Image& input, Image& output) {
+    const std::size_t pixels = input.mask.size();
+    const std::size_t planes = std::size_t(input.planes);
+    const bool wide = input.depth == 16;
+    for (std::size_t i = 0; i < pixels; ++i) {
+        const std::int64_t m = input.mask[i];
+        if (m == 255) continue;
+        for (std::size_t p = 0; p < planes; ++p) {
+            const std::size_t at = i * planes + p;
+            std::int64_t before, after;
+            if (wide) {
+                std::uint16_t a, b;
+                std::memcpy(&a, input.data.data() + 2 * at, 2);
+                std::memcpy(&b, output.data.data() + 2 * at, 2);
+                before = a;
+                after = b;
+            } else {
+                before = input.data[at];
+                after = output.data[at];
+            }
+            const std::int64_t delta = (after - before) * m;
+            const std::int64_t blended = before + (delta >= 0 ? (delta + 127) / 255 : -((-delta + 127) / 255));
+            if (wide) {
+                const std::uint16_t v = std::uint16_t(blended);
+                std::memcpy(output.data.data() + 2 * at, &v, 2);
+            } else {
+                output.data[at] = std::uint8_t(blended);
+            }
+        }
+    }
+}
+
 // While alive, callbacks reach this host.
 struct ActiveScope {
     explicit ActiveScope(Host::Impl* impl) { gActive = impl; }
@@ -87,17 +121,19 @@ OSErr Host::Impl::Call(std::int16_t selector, void* target) {
 void Host::Impl::SetUpRecord(const Image& image, RunTrace& runTrace) {
     trace = &runTrace;
     const HostKind kind = options.kind;
-    handleProcs = MakeHandleProcs(options.handleProcsVersion, options.numHandleProcs);
+    handleProcs = MakeHandleProcs(options.handleProcsVersion, options.numHandleProcs, options.handleSizesAnswerZero);
     basicSuite = MakeBasicSuite();
     readProcs = MakeReadDescriptorProcs();
     writeProcs = MakeWriteDescriptorProcs();
     descriptorParameters = {};
     descriptorParameters.descriptorParametersVersion = kCurrentDescriptorParametersVersion;
-    descriptorParameters.readDescriptorProcs = &readProcs;
-    descriptorParameters.writeDescriptorProcs = &writeProcs;
+    descriptorParameters.readDescriptorProcs = options.descriptorProcs ? &readProcs : nullptr;
+    descriptorParameters.writeDescriptorProcs = options.descriptorProcs ? &writeProcs : nullptr;
     std::memset(errorString, 0, sizeof errorString);
 
-    const std::int16_t width = std::int16_t(image.width), height = std::int16_t(image.height);
+    // The 16-bit fields of a larger image hold what fits; such a plug-in reads bigDocumentData.
+    const std::int16_t width = std::int16_t(std::min(image.width, 32767));
+    const std::int16_t height = std::int16_t(std::min(image.height, 32767));
     const Rect whole = {0, 0, height, width};
     bigDocument = {};
     bigDocument.imageSize32 = {image.height, image.width};
@@ -145,12 +181,17 @@ void Host::Impl::SetUpRecord(const Image& image, RunTrace& runTrace) {
     record.inTransparencyMask = record.outTransparencyMask = record.absTransparencyMask = alpha ? 1 : 0;
     record.inTileHeight = record.outTileHeight = record.absTileHeight = record.maskTileHeight = height;
     record.inTileWidth = record.outTileWidth = record.absTileWidth = record.maskTileWidth = width;
-    record.descriptorParameters = options.descriptorProcs ? &descriptorParameters : nullptr;
+    record.descriptorParameters = options.descriptorParameters ? &descriptorParameters : nullptr;
     record.errorString = &errorString;
     record.sSPBasic = options.basicSuite ? &basicSuite : nullptr;
     record.depth = image.depth;
     record.bigDocumentData = options.bigDocument ? &bigDocument : nullptr;
     record.bufferSpace64 = record.maxSpace64 = options.maxSpace;
+}
+
+void Host::Impl::ForgetParameters() {
+    if (IsLiveHostHandle(parameters)) DisposeHostHandle(parameters);
+    parameters = nullptr;
 }
 
 void Host::Impl::ForgetPluginState() {
@@ -177,6 +218,16 @@ bool Host::Load(const std::string& modulePath, std::string* error) {
 }
 
 bool Host::Loaded() const { return impl_->module.entry != nullptr; }
+
+bool Host::Reload(const std::string& modulePath, std::string* error) {
+    std::string scratch;
+    if (!error) error = &scratch;
+    LoadedModule next;
+    if (!LoadPluginModule(modulePath, &next, error)) return false;
+    UnloadPluginModule(&impl_->module);
+    impl_->module = next;
+    return true;
+}
 
 HostOptions& Host::Options() { return impl_->options; }
 
@@ -236,14 +287,16 @@ RunResult Host::Run(Image& image, const RunOptions& run) {
         return result;
     };
     if (!Loaded()) return fail(paramErr, "no plug-in module is loaded");
-    if (std::string problem = image.Problem(); !problem.empty()) return fail(paramErr, problem);
+    if (std::string problem = image.Problem(impl_->options.bigDocument); !problem.empty()) return fail(paramErr, problem);
     if (gActive) return fail(paramErr, "another host call is in progress");
 
     ActiveScope active(impl_.get());
     Impl& host = *impl_;
+    if (!host.options.keepParameters) host.ForgetParameters();
     Image output = image;  // a host's output starts as a copy of its input
     if (!host.options.outputStartsAsInput) std::fill(output.data.begin(), output.data.end(), std::uint8_t(0));
     PixelService pixels(image, output);
+    pixels.SetSinglePlane(host.options.singlePlaneRequests);
     host.pixels = &pixels;
     host.SetUpRecord(image, result.trace);
     FilterRecord& record = host.record;
@@ -263,9 +316,17 @@ RunResult Host::Run(Image& image, const RunOptions& run) {
         code = host.Call(filterSelectorStart, &record);
         if (code == noErr) {
             // The strip path asks for its first strip here; the one-pass path has emptied its rects.
+            // A host that tests only the right edges goes on while any of them is not 0.
+            const bool rightOnly = host.options.continueUntilRightIsZero;
+            auto more = [&] { return rightOnly ? PixelService::AnyRightEdge(record) : PixelService::AnyRequest(record); };
+            const std::int64_t maxContinues = std::int64_t(image.height) + 2;  // one-row strips and a margin
             if (PixelService::AnyRequest(record)) code = host.Serve();
-            while (code == noErr && PixelService::AnyRequest(record)) {
-                ++result.trace.continueCalls;
+            while (code == noErr && more()) {
+                if (++result.trace.continueCalls > maxContinues) {
+                    host.serveError = "the plug-in asked for more strips than the image has rows";
+                    code = paramErr;
+                    break;
+                }
                 code = host.Call(filterSelectorContinue, &record);
                 if (code == noErr && PixelService::AnyRequest(record)) code = host.Serve();
             }
@@ -291,19 +352,9 @@ RunResult Host::Run(Image& image, const RunOptions& run) {
     host.trace = nullptr;
     result.code = code;
     if (code == noErr) {
-        if (host.options.clipToSelection && !host.options.callerMergesSelection && !image.mask.empty()) {
-            const std::size_t perPixel = std::size_t(image.planes);
-            for (std::size_t i = 0; i < image.mask.size(); ++i) {
-                const std::uint32_t m = image.mask[i];
-                for (std::size_t p = 0; p < perPixel; ++p) {
-                    const std::int32_t x = std::int32_t(i % std::size_t(image.width));
-                    const std::int32_t y = std::int32_t(i / std::size_t(image.width));
-                    const std::int64_t before = image.Sample(x, y, std::int32_t(p));
-                    const std::int64_t after = output.Sample(x, y, std::int32_t(p));
-                    output.SetSample(x, y, std::int32_t(p), std::uint32_t(before + ((after - before) * m + 127) / 255));
-                }
-            }
-        }
+        // autoMask still set: the host masks the output, as hosts do. Each sample moves from the
+        // input towards the plug-in's output by the selection's value (255 fully, 0 not at all).
+        if (record.autoMask && !host.options.callerMergesSelection && !image.mask.empty()) MaskOutput(image, output);
         image = std::move(output);
     } else if (code == errReportString) {
         const unsigned char* text = host.errorString;

@@ -38,9 +38,10 @@ void Image::SetSample(std::int32_t x, std::int32_t y, std::int32_t plane, std::u
     }
 }
 
-std::string Image::Problem() const {
+std::string Image::Problem(bool bigDocument) const {
     if (width <= 0 || height <= 0) return "the image has no pixels";
-    if (width > 32767 || height > 32767) return "the image is larger than 32767 pixels on a side";
+    if (!bigDocument && (width > 32767 || height > 32767))
+        return "the image is larger than 32767 pixels on a side, and the host offers no 32-bit coordinates";
     if (planes < 1 || planes > 56) return "the image has " + std::to_string(planes) + " planes";
     if (depth != 8 && depth != 16) return "the image has " + std::to_string(depth) + "-bit samples (8 or 16 expected)";
     if (data.size() != std::size_t(width) * height * planes * BytesPerSample())

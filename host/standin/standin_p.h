@@ -29,7 +29,8 @@ Handle NewHostHandle(std::int32_t size);
 void DisposeHostHandle(Handle handle);
 bool IsLiveHostHandle(Handle handle);
 void DisposeAllHostHandles();  // when the host goes away
-HandleProcs MakeHandleProcs(std::int16_t version, std::int16_t count);
+// sizesAnswerZero: getSizeProc answers 0 and setSizeProc does nothing (a host's quirk).
+HandleProcs MakeHandleProcs(std::int16_t version, std::int16_t count, bool sizesAnswerZero = false);
 SPBasicSuite MakeBasicSuite();
 
 // ---- Descriptors (standin_descriptors.cpp) ---------------------------------------------------
@@ -49,6 +50,10 @@ public:
     void Commit();
     // True while any requested rectangle is non-empty.
     static bool AnyRequest(const FilterRecord& record);
+    // True while any requested rectangle's right edge is not 0.
+    static bool AnyRightEdge(const FilterRecord& record);
+    // Serve one plane per request; wider requests fail with errPlugInHostInsufficient.
+    void SetSinglePlane(bool single) { singlePlane_ = single; }
 
 private:
     struct Region {
@@ -60,6 +65,7 @@ private:
     std::vector<std::uint8_t> in_, out_, mask_;
     Region outRegion_;
     std::int32_t outRowBytes_ = 0;
+    bool singlePlane_ = false;
 };
 
 }  // namespace standin

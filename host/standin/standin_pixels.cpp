@@ -124,6 +124,10 @@ bool PixelService::AnyRequest(const FilterRecord& record) {
     return !Empty(InRect(record)) || !Empty(OutRect(record)) || !Empty(MaskRect(record));
 }
 
+bool PixelService::AnyRightEdge(const FilterRecord& record) {
+    return InRect(record).right != 0 || OutRect(record).right != 0 || MaskRect(record).right != 0;
+}
+
 OSErr PixelService::Serve(FilterRecord& record, RunTrace& trace, std::string* error) {
     Commit();
     in_.clear();
@@ -137,6 +141,11 @@ OSErr PixelService::Serve(FilterRecord& record, RunTrace& trace, std::string* er
     trace.inRects.push_back(
         {std::int16_t(inRect.top), std::int16_t(inRect.left), std::int16_t(inRect.bottom), std::int16_t(inRect.right)});
 
+    if (singlePlane_ && ((!Empty(inRect) && record.inHiPlane != record.inLoPlane) ||
+                         (!Empty(outRect) && record.outHiPlane != record.outLoPlane))) {
+        *error = "this host serves one plane per request";
+        return errPlugInHostInsufficient;
+    }
     auto planesOk = [&](int lo, int hi, const char* what) {
         if (lo >= 0 && lo <= hi && hi < source_.planes) return true;
         *error = std::string("the plug-in asked for ") + what + " planes " + std::to_string(lo) + ".." +

@@ -45,6 +45,8 @@ void OnUnlock(Handle handle) {
     if (HostHandle* block = Block(handle); block && block->locks > 0) --block->locks;
 }
 void OnRecoverSpace(std::int32_t) {}
+std::int32_t OnGetSizeZero(Handle) { return 0; }
+OSErr OnSetSizeIgnored(Handle, std::int32_t) { return noErr; }
 
 // ---- SPBasicSuite routines ----------------------------------------------------------------
 SPErr OnAcquireSuite(const char*, std::int32_t, const void** suite) {
@@ -103,14 +105,14 @@ void DisposeAllHostHandles() {
     while (!LiveHandles().empty()) DisposeHostHandle(*LiveHandles().begin());
 }
 
-HandleProcs MakeHandleProcs(std::int16_t version, std::int16_t count) {
+HandleProcs MakeHandleProcs(std::int16_t version, std::int16_t count, bool sizesAnswerZero) {
     HandleProcs procs{};
     procs.handleProcsVersion = version;
     procs.numHandleProcs = count;
     procs.newProc = OnNew;
     procs.disposeProc = OnDispose;
-    procs.getSizeProc = OnGetSize;
-    procs.setSizeProc = OnSetSize;
+    procs.getSizeProc = sizesAnswerZero ? OnGetSizeZero : OnGetSize;
+    procs.setSizeProc = sizesAnswerZero ? OnSetSizeIgnored : OnSetSize;
     procs.lockProc = OnLock;
     procs.unlockProc = OnUnlock;
     procs.recoverSpaceProc = OnRecoverSpace;

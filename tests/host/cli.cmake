@@ -82,3 +82,13 @@ if(NOT WIN32 AND TARGET rimelace AND TARGET lorvex)
     add_dependencies(cli_batch_test rimelace lorvex)
 endif()
 
+# The outputs' checks and clean-up, and the selection image (Linux only).
+if(NOT WIN32 AND TARGET rimelace AND TARGET lorvex)
+    rimelace_test(cli_outputs_test
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/cli_outputs_test.cpp ${CMAKE_CURRENT_LIST_DIR}/cli_selection_test.cpp
+                ${CMAKE_CURRENT_LIST_DIR}/cli_run.cpp ${CMAKE_CURRENT_LIST_DIR}/cli_test_images.cpp
+        LIBS rimelace_image_files)
+    target_compile_definitions(cli_outputs_test PRIVATE
+        RIMELACE_CLI="$<TARGET_FILE:rimelace>" RIMELACE_MODULE="$<TARGET_FILE:lorvex>")
+    add_dependencies(cli_outputs_test rimelace lorvex)
+endif()

@@ -87,6 +87,9 @@ TEST(ActionFile, SyntaxErrorsGiveLineAndColumn) {
         ParseError("{\n  \"playInfo\": \"silent\",\n  \"descriptor\": [ {\"key\": \"AtUp\",, } ]\n}\n");
     EXPECT_EQ(message.rfind("act.json: line 3, column", 0), 0u) << message;
     EXPECT_NE(ParseError("").find("act.json: line 1"), std::string::npos);
+    // A number no double can hold is refused the same way, not as a bare library message.
+    const std::string huge = ParseError("{\"descriptor\":[{\"key\":\"Wdth\",\"type\":\"UntF\",\"value\":-1e400}]}");
+    EXPECT_EQ(huge.rfind("act.json: number overflow", 0), 0u) << huge;
 }
 
 TEST(ActionFile, BadMembersAreNamedByTheirPath) {

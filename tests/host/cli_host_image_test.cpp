@@ -70,13 +70,13 @@ TEST(HostImage, PixelsGoToTheHostAndBackUnchangedAtEightBitsAndWithinOneLevelAtS
     }
 }
 
-TEST(HostImage, MaskSelectsEveryNonBlackPixelAndNoTransparentOne) {
-    Image mask = testing::NoiseImage(3, 1, ColorModel::RGB, true, 8);
-    mask.samples = {0, 0, 0, 255, 0, 1, 0, 255, 9, 9, 9, 0};
-    EXPECT_EQ(MaskFromImage(mask), (std::vector<std::uint8_t>{0, 255, 0}));
-    Image gray = testing::NoiseImage(4, 1, ColorModel::Gray, false, 16);
-    gray.samples = {0, 1, 65535, 0};
-    EXPECT_EQ(MaskFromImage(gray), (std::vector<std::uint8_t>{0, 255, 255, 0}));
+TEST(HostImage, MaskIsTheBrightestColourSampleScaledByTransparency) {
+    Image mask = testing::NoiseImage(5, 1, ColorModel::RGB, true, 8);
+    mask.samples = {0, 0, 0, 255, 0, 1, 0, 255, 9, 9, 9, 0, 255, 0, 0, 255, 200, 100, 40, 128};
+    EXPECT_EQ(MaskFromImage(mask), (std::vector<std::uint8_t>{0, 1, 0, 255, 100}));
+    Image gray = testing::NoiseImage(5, 1, ColorModel::Gray, false, 16);
+    gray.samples = {0, 1, 65535, 32768, 257};
+    EXPECT_EQ(MaskFromImage(gray), (std::vector<std::uint8_t>{0, 0, 255, 128, 1}));
 }
 
 } // namespace

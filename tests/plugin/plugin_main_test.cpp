@@ -1,12 +1,15 @@
 // The entry's dispatch, called directly: globals in the data slot, the prepare arithmetic, and
 // nothing thrown ever crossing the entry.
+#include "generate/render_driver.h"
 #include "params/params.h"
 #include "plugin/handles.h"
+#include "plugin/module_state.h"
 #include "plugin/plugin_main.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <new>
 #include <vector>
 
@@ -32,6 +35,14 @@ struct Release {
         if (record.parameters) DisposePluginHandle(record.parameters);
         if (data) DisposePluginHandle(reinterpret_cast<Handle>(data));
     }
+};
+
+// Makes `record` the record of a call in progress (so that handle routines reach its suite).
+struct BeginCallScope {
+    explicit BeginCallScope(FilterRecord& record) { BeginCall(&record, false, &data, &result); }
+    ~BeginCallScope() { EndCall(); }
+    std::intptr_t data = 0;
+    std::int16_t result = 0;
 };
 
 RimelaceParams& ParamsIn(const FilterRecord& record) { return *reinterpret_cast<RimelaceParams*>(*record.parameters); }
@@ -124,6 +135,109 @@ TEST(PluginMainTest, NoExceptionCrossesTheEntry) {
         EXPECT_NO_THROW(DispatchSelector(filterSelectorStart, &record, &data, &result));
         EXPECT_EQ(result, thrower == ThrowBadAlloc ? memFullErr : paramErr);
         EXPECT_EQ(CurrentFilterRecord(), nullptr);
+    }
+}
+
+// A working handle suite whose lock routine can be made to fail for one handle.
+struct LockingHost {
+    static inline std::map<Handle, std::vector<char>> blocks;
+    static inline Handle failLock = nullptr;
+    static Handle New(std::int32_t size) {
+        Handle h = new char*;
+        blocks[h].assign(std::size_t(size), 0);
+        *h = blocks[h].data();
+        return h;
+    }
+    static void Dispose(Handle h) {
+        blocks.erase(h);
+        delete h;
+    }
+    static std::int32_t Size(Handle h) { return std::int32_t(blocks[h].size()); }
+    static OSErr SetSize(Handle h, std::int32_t size) {
+        blocks[h].resize(std::size_t(size));
+        *h = blocks[h].data();
+        return noErr;
+    }
+    static Ptr Lock(Handle h, Boolean) { return h == failLock ? nullptr : *h; }
+    static void Unlock(Handle) {}
+    static HandleProcs Procs() {
+        HandleProcs procs{};
+        procs.handleProcsVersion = 1;
+        procs.numHandleProcs = 8;
+        procs.newProc = New;
+        procs.disposeProc = Dispose;
+        procs.getSizeProc = Size;
+        procs.setSizeProc = SetSize;
+        procs.lockProc = Lock;
+        procs.unlockProc = Unlock;
+        return procs;
+    }
+};
+
+TEST(PluginMainTest, AParameterRecordThatCannotBeLockedFailsTheCall) {
+    for (std::int16_t selector : {filterSelectorParameters, filterSelectorPrepare, filterSelectorStart}) {
+        HandleProcs procs = LockingHost::Procs();
+        FilterRecord record = MakeRecord(6, 4, 1 << 20);
+        record.handleProcs = &procs;
+        std::intptr_t data = 0;
+        std::int16_t result = -1;
+        DispatchSelector(filterSelectorParameters, &record, &data, &result);  // the record exists
+        ASSERT_EQ(result, noErr);
+        ASSERT_TRUE(record.parameters != nullptr);  // a packed field: not bound to a reference
+        LockingHost::failLock = record.parameters;
+        result = -1;
+        DispatchSelector(selector, &record, &data, &result);
+        EXPECT_EQ(result, memFullErr) << selector;
+        LockingHost::failLock = nullptr;
+        BeginCallScope scope(record);
+        DisposePluginHandle(record.parameters);
+        DisposePluginHandle(reinterpret_cast<Handle>(data));
+    }
+}
+
+// The strip path driven by hand: start asks for the first strip, continue renders it.
+struct StripRun {
+    FilterRecord record = MakeRecord(8, 6, 8 * 7 * 2);  // two rows a strip
+    std::intptr_t data = 0;
+    std::vector<std::uint8_t> in = std::vector<std::uint8_t>(8 * 6 * 3, 90);
+    std::vector<std::uint8_t> out = std::vector<std::uint8_t>(8 * 6 * 3, 0);
+    bool abort = false;
+    static inline StripRun* current = nullptr;
+
+    StripRun() {
+        current = this;
+        record.abortProc = [] { return Boolean(current->abort); };
+    }
+    ~StripRun() {
+        Release release{record, data};
+        current = nullptr;
+    }
+    OSErr Call(std::int16_t selector) {
+        // What a host delivers for the requested rectangles: the whole input, the strip's rows out.
+        record.inData = in.data();
+        record.inRowBytes = 8 * 3;
+        record.outData = out.data() + record.outRect.top * 8 * 3;
+        record.outRowBytes = 8 * 3;
+        std::int16_t result = -1;
+        DispatchSelector(selector, &record, &data, &result);
+        return result;
+    }
+};
+
+TEST(PluginMainTest, TheStripCacheIsReleasedWhenARunEndsEarly) {
+    for (bool cancelled : {true, false}) {
+        StripRun run;
+        ASSERT_EQ(run.Call(filterSelectorPrepare), noErr);
+        ASSERT_EQ(run.Call(filterSelectorStart), noErr);
+        ASSERT_EQ(run.Call(filterSelectorContinue), noErr);
+        ASSERT_TRUE(StripCacheHeld()) << "the whole result is kept for the next strips";
+        if (cancelled) {
+            run.abort = true;
+            EXPECT_EQ(run.Call(filterSelectorContinue), userCanceledErr);
+            EXPECT_FALSE(StripCacheHeld()) << "cancelled";
+        }
+        EXPECT_EQ(run.Call(filterSelectorFinish), noErr);  // the host ends the run here
+        EXPECT_FALSE(StripCacheHeld()) << cancelled;
     }
 }
 

@@ -63,7 +63,7 @@ void PreviewContainer::UpdatePicture() {
     RECT client{};
     GetClientRect(window, &client);
     const int W = client.right, H = client.bottom;
-    const Rect out = GetOutRect(*record);
+    const VRect out = GetOutRect(*record);
     const int pictureWidth = std::max(out.right - out.left, 0), pictureHeight = std::max(out.bottom - out.top, 0);
     const int visibleWidth = std::min(W, pictureWidth), visibleHeight = std::min(H, pictureHeight);
     originX = std::max((W - pictureWidth) >> 1, 0);
@@ -124,7 +124,7 @@ void PreviewContainer::SetCentreFrom(int x, int y) {
     y = std::max(y, 0);
     const FilterRecord* record = HostRecord(*this);
     if (!record || zoom <= 0) return;
-    const Rect filter = GetFilterRect(*record);
+    const VRect filter = GetFilterRect(*record);
     const int Wv = int((filter.right - filter.left) / zoom), Hv = int((filter.bottom - filter.top) / zoom);
     if (Wv <= 0 || Hv <= 0) return;
     // -1000 at the left (bottom) edge of the image, +1000 at its right (top) edge; the fields'
@@ -193,7 +193,7 @@ LRESULT PreviewContainer::OnRightDown(LPARAM lParam) {
     CheckButtons(false);
     const FilterRecord* record = HostRecord(*this);
     if (!record) return 0;
-    const Rect filter = GetFilterRect(*record);
+    const VRect filter = GetFilterRect(*record);
     if (zoom <= 0 || int((filter.right - filter.left) / zoom) <= 0 || int((filter.bottom - filter.top) / zoom) <= 0)
         return 0;
     SetCentreFrom(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));

@@ -29,7 +29,7 @@ void PreparePreview(PluginGlobals& globals, PreviewContainer& preview) {
     const int wv = client.right, hv = client.bottom;
 
     // The reduction, the zoom and the visible part of the reduced image.
-    const Rect filter = GetFilterRect(*record);
+    const VRect filter = GetFilterRect(*record);
     PreviewFit = PreviewFitFor(filter.right - filter.left, filter.bottom - filter.top, wv, hv);
     SetInRect(*record, filter);
     PreviewZoom = PreviewZoomFor(PreviewFit, PreviewScale);
@@ -41,7 +41,7 @@ void PreparePreview(PluginGlobals& globals, PreviewContainer& preview) {
     preview.zoom = PreviewZoom;
 
     // The request: every plane of the view, sampled at the zoom.
-    const Rect r{std::int16_t(view.top), std::int16_t(view.left), std::int16_t(view.bottom), std::int16_t(view.right)};
+    const VRect r{view.top, view.left, view.bottom, view.right};
     SetInRect(*record, r);
     SetMaskRect(*record, r);
     SetOutRect(*record, r);
@@ -57,7 +57,7 @@ void PreparePreview(PluginGlobals& globals, PreviewContainer& preview) {
 
     // The sampled input as the window's source.
     if (*globals.result == noErr && preview.mode == 1) {
-        const Rect out = GetOutRect(*record);
+        const VRect out = GetOutRect(*record);
         const int w = out.right - out.left, h = out.bottom - out.top;
         if (w > 0 && h > 0 && !preview.AllocateBuffers(w, h)) *globals.result = memFullErr;
         if (preview.source && record->inData)
