@@ -18,14 +18,24 @@ namespace {
 constexpr DWORD kNameCharacters = 1024;
 constexpr char kFilter[] = "Rimelace parameters\0*.ipt\0";
 
-// One file-dialog description, filled afresh for each use.
+// One file-dialog description, filled afresh for each use. The system's dialogs move the
+// process's current folder to where the user went; the host's is put back when they close.
 struct FileDialog {
     OPENFILENAMEA ofn{};
     char file[kNameCharacters] = "*.ipt";
     char title[kNameCharacters] = "*.ipt";
     std::string folder = PresetFolder();
+    char hostFolder[MAX_PATH] = {};
+    bool haveHostFolder = false;
 
+    FileDialog(const FileDialog&) = delete;
+    FileDialog& operator=(const FileDialog&) = delete;
+    ~FileDialog() {
+        if (haveHostFolder) SetCurrentDirectoryA(hostFolder);
+    }
     explicit FileDialog(HWND owner) {
+        const DWORD length = GetCurrentDirectoryA(sizeof hostFolder, hostFolder);
+        haveHostFolder = length > 0 && length < sizeof hostFolder;
         ofn.lStructSize = sizeof ofn;
         ofn.hwndOwner = owner;
         ofn.lpstrFilter = kFilter;
