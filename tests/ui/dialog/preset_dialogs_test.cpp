@@ -170,6 +170,23 @@ TEST_F(PresetDialogsTest, ShowPreviewClearedStaysClearedAtTheNextOpening) {
     EXPECT_TRUE(thumbnail);
 }
 
+TEST_F(PresetDialogsTest, TheHostsCurrentFolderIsTheSameAfterEitherDialog) {
+    char before[MAX_PATH] = {}, after[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof before, before);
+    WhenWindowAppears(kSaveTitle, [&](HWND box) { EnterFileName(box, scratch.File("here")); });
+    EXPECT_TRUE(SavePresetDialog(nullptr, host.globals));
+    GetCurrentDirectoryA(sizeof after, after);
+    EXPECT_STREQ(after, before);
+    WhenWindowAppears(kOpenTitle, [&](HWND box) {
+        EnterFileName(box, scratch.path);
+        ClickFile(box, "here.ipt");
+        ClickOpen(box);
+    });
+    EXPECT_TRUE(LoadPresetDialog(nullptr, host.globals));
+    GetCurrentDirectoryA(sizeof after, after);
+    EXPECT_STREQ(after, before);
+}
+
 // ---- The file type ------------------------------------------------------------------------------
 std::string DefaultValue(const std::string& key) {
     char value[2048] = {};
