@@ -1,5 +1,5 @@
 // The main dialog's commands: the parameter controls it holds itself, the preview's zoom, pan and
-// update, Reset, OK and Cancel with the keyboard's Enter and Escape, help, about and the web link.
+// update, Reset, Load and Save, OK and Cancel with the keyboard's Enter and Escape, help, about and the web link.
 #include "ui/dialog/main_dialog_p.h"
 
 #include "generate/render_state.h"
@@ -10,6 +10,7 @@
 #include "ui/controls/dialog_keys.h"
 #include "ui/controls/preview_container.h"
 #include "ui/dialog/dialog_ids.h"
+#include "ui/dialog/preset_dialogs.h"
 #include "ui/dialog/preview.h"
 
 namespace {
@@ -58,11 +59,6 @@ void Reset(MainDialog& dialog) {
     dialog.params->BumpImage = bump;
     RefreshAll(dialog);
 }
-
-// "Load" and "Save": the preset file dialogs. Load refreshes every control (RefreshAll) when it
-// has read a preset; a cancelled dialog changes nothing.
-void LoadPreset(MainDialog&) {}
-void SavePreset(MainDialog&) {}
 
 void OpenWebPage() {
     if (!platform::ShellOpen(kWebAddress)) MessageBeep(MB_ICONWARNING);
@@ -167,8 +163,10 @@ INT_PTR OnMainCommand(MainDialog& dialog, WPARAM wParam, LPARAM lParam) {
         PrepareAndRender(dialog);
         return TRUE;
     case IDC_RESET: return Reset(dialog), TRUE;
-    case IDC_LOAD: return LoadPreset(dialog), TRUE;
-    case IDC_SAVE: return SavePreset(dialog), TRUE;
+    case IDC_LOAD:
+        if (LoadPresetDialog(dialog.window, *dialog.globals)) RefreshAll(dialog);
+        return TRUE;
+    case IDC_SAVE: return SavePresetDialog(dialog.window, *dialog.globals), TRUE;
     case IDC_HELP_BUTTON: return OpenHelp(dialog), TRUE;
     case IDC_ABOUT: return RunAboutBox(dialog.window), TRUE;
     case IDC_WEB_LINK: return OpenWebPage(), TRUE;
