@@ -31,9 +31,12 @@ struct SceneRecipe {
     int triangles;
     float area;    // pixels
     float aspect;  // base / height
+    bool scaling = false;  // one point of the scaling curve (run with --scaling only)
 };
 
-// The benchmark's scenes, in report order.
+// The benchmark's scenes, in report order: the comparison scenes, then the scaling curve (the
+// triangle count at 4000 x 3000, and the image size at 100k triangles covering the same share of
+// it as 100k triangles of 20 px^2 cover 4000 x 3000).
 const std::vector<SceneRecipe>& SceneRecipes();
 
 // Builds a scene (deterministic for a recipe).

@@ -5,6 +5,8 @@
 //   shading_bench [--reps N] [--scene NAME]... [--variant phong|quality_bump_layers|glass]...
 //                 [--no-peer]    (Trivane only, e.g. under a profiler)
 //                 [--dump DIR]   (writes both renderers' last frames as PNG files)
+//                 [--scaling]    (the scaling curve's scenes, Trivane only; TRIVANE_THREADS sets the
+//                                 thread count)
 #include <png.h>
 
 #include <algorithm>
@@ -67,7 +69,7 @@ int main(int argc, char** argv) {
     int reps = 3;
     std::vector<std::string> sceneNames, variantNames;
     std::string dump;
-    bool peer = true;
+    bool peer = true, scaling = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--reps" && i + 1 < argc) {
@@ -78,10 +80,13 @@ int main(int argc, char** argv) {
             variantNames.push_back(argv[++i]);
         } else if (arg == "--no-peer") {
             peer = false;
+        } else if (arg == "--scaling") {
+            scaling = true;
+            peer = false;
         } else if (arg == "--dump" && i + 1 < argc) {
             dump = argv[++i];
         } else {
-            std::fprintf(stderr, "usage: %s [--reps N] [--scene NAME]... [--variant NAME]... [--no-peer] [--dump DIR]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--reps N] [--scene NAME]... [--variant NAME]... [--no-peer] [--dump DIR] [--scaling]\n", argv[0]);
             return 2;
         }
     }
@@ -94,6 +99,7 @@ int main(int argc, char** argv) {
     std::printf("|---|---|---|---|---|---|---|---|\n");
     for (const bench::SceneRecipe& recipe : bench::SceneRecipes()) {
         if (!wanted(sceneNames, recipe.name)) continue;
+        if (recipe.scaling != scaling) continue;
         const bench::Scene scene = bench::MakeScene(recipe);
         struct Pair {
             Variant variant;

@@ -36,13 +36,22 @@ float LineCoverage(const LineGeometry& l, float px, float py, float halfWidth);
 // Cuts the segment to the rectangle [x0, x1] x [y0, y1]; false when nothing of it is inside.
 bool ClipSegment(float& ax, float& ay, float& bx, float& by, float x0, float y0, float x1, float y1);
 
+// How far beyond its end points a line of half width halfWidth can draw (see WalkLine).
+inline int LineMargin(float halfWidth, int clipWidth, int clipHeight) {
+    if (!_Quality || !(halfWidth > 0.0f)) return 4;
+    const float limit = static_cast<float>(std::max(clipWidth, clipHeight));
+    return static_cast<int>(std::min(halfWidth, limit)) + 4;
+}
+
 // Walks the line from (ax, ay) to (bx, by) (image coordinates) and calls plot(px, py, coverage) for
-// each of its pixels inside [0, clipWidth) x [0, clipHeight). Without kQuality: one pixel per
+// each of its pixels inside [0, clipWidth) x [0, clipHeight) on the rows [rowBegin, rowEnd) (the
+// walk itself is that of the whole clip rectangle). Without kQuality: one pixel per
 // Bresenham step, coverage 1. With kQuality, w = trunc(halfWidth) (at least 1): a run of 2w pixels
 // across the line at every step and a 2w x 2w square at each end point, each pixel with its
 // coverage against the line (pixels of coverage <= 0 are not plotted).
 template <bool kQuality, typename Plot>
-void WalkLine(float ax, float ay, float bx, float by, float halfWidth, int clipWidth, int clipHeight, Plot&& plot) {
+void WalkLine(float ax, float ay, float bx, float by, float halfWidth, int clipWidth, int clipHeight, int rowBegin,
+              int rowEnd, Plot&& plot) {
     if (clipWidth <= 0 || clipHeight <= 0) return;
     if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by)) return;
     int w = 0;
@@ -58,7 +67,7 @@ void WalkLine(float ax, float ay, float bx, float by, float halfWidth, int clipW
     if (!ClipSegment(x0, y0, x1, y1, -margin, -margin, clipWidth + margin, clipHeight + margin)) return;
 
     auto visit = [&](int px, int py) {
-        if (px < 0 || py < 0 || px >= clipWidth || py >= clipHeight) return;
+        if (px < 0 || py < rowBegin || px >= clipWidth || py >= clipHeight || py >= rowEnd) return;
         if constexpr (kQuality) {
             float coverage = LineCoverage(line, static_cast<float>(px), static_cast<float>(py), halfWidth);
             if (coverage > 0.0f) plot(px, py, coverage);

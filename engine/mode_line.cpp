@@ -34,18 +34,19 @@ void FacePlane(const SceneCall& call, const __Triangle3ds& t, __Point& normal, f
 template <typename S, bool kQuality>
 void LineTriangles(const SceneCall& call) {
     const float cx = static_cast<float>(call.cx), cy = static_cast<float>(call.cy);
-    for (int i = 0; i < call.triangleCount; ++i) {
+    ForEachTriangle(call, [&](int i) {
         __Triangle3ds* t = &call.triangles[i];
-        if (!PassesOutlineOrientation(*t, call.points)) continue;
+        if (!PassesOutlineOrientation(*t, call.points)) return;
         LineShader<S> shader{&call, t, {}, {}};
         FacePlane(call, *t, shader.normal, shader.plane);
         const __Point3ds* v[3] = {&call.points[t->v0], &call.points[t->v1], &call.points[t->v2]};
         for (int e = 0; e < 3; ++e) {
             const __Point3ds& a = *v[e];
             const __Point3ds& b = *v[(e + 1) % 3];
-            WalkLine<kQuality>(cx + a.x, cy + a.y, cx + b.x, cy + b.y, _WireSize, Zwidth, Zheight, shader);
+            WalkLine<kQuality>(cx + a.x, cy + a.y, cx + b.x, cy + b.y, _WireSize, Zwidth, Zheight, call.rowBegin,
+                               call.rowEnd, shader);
         }
-    }
+    });
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "engine/curved_patch_p.h"
+#include "engine/raster_bands_p.h"
 
 namespace trivane {
 namespace {
@@ -30,40 +31,44 @@ __Point3ds EdgePoint(const __Point3ds& a, const __Point3ds& b, BYTE mapped) {
 
 }  // namespace
 
+void SubdivisionPoints(const __Point3ds& v0, const __Point3ds& v1, const __Point3ds& v2, __Point3ds out[6]) {
+    const BYTE mapped = (v0.mapped && v1.mapped && v2.mapped) ? 1 : 0;
+    out[0] = v0, out[1] = v1, out[2] = v2;
+    out[3] = EdgePoint(v0, v1, mapped);
+    out[4] = EdgePoint(v1, v2, mapped);
+    out[5] = EdgePoint(v2, v0, mapped);
+}
+
 void DrawPatchFill(const SceneCall& call) {
-    // The sub-triangles go to mode 6 a batch of triangles at a time, in the order of their
-    // triangles, from fixed storage: a scene of any size costs no memory and so cannot fail.
-    constexpr int kBatch = 128;
-    static __Point3ds points[kBatch * 6];
-    static __Triangle3ds triangles[kBatch * 4];
+    // The sub-triangles go to mode 6 a batch at a time, in the order of their triangles, from the
+    // drawing thread's own fixed storage: a scene of any size costs no memory and so cannot fail.
+    constexpr int kBatch = 32;
+    __Point3ds points[kBatch * 6];
+    __Triangle3ds triangles[kBatch * 4];
     SceneCall subdivided = call;
     subdivided.triangles = triangles;
     subdivided.points = points;
-    int pointCount = 0, triangleCount = 0;
-    auto flush = [&]() {
-        if (triangleCount == 0) return;
-        subdivided.triangleCount = triangleCount;
+    subdivided.order = nullptr;
+    int batched = 0;
+    auto flush = [&] {
+        if (batched == 0) return;
+        subdivided.triangleCount = batched * 4;
         DrawPhongTriangles(subdivided, true);
-        pointCount = 0, triangleCount = 0;
+        batched = 0;
     };
-    for (int i = 0; i < call.triangleCount; ++i) {
+    ForEachTriangle(call, [&](int i) {
         const __Triangle3ds& t = call.triangles[i];
-        if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) continue;
-        const __Point3ds& v0 = call.points[t.v0];
-        const __Point3ds& v1 = call.points[t.v1];
-        const __Point3ds& v2 = call.points[t.v2];
-        const BYTE mapped = (v0.mapped && v1.mapped && v2.mapped) ? 1 : 0;
+        if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return;
         // V0 V1 V2 M3 M4 M5 at base + 0 .. 5.
-        const std::int32_t base = pointCount;
-        const __Point3ds corners[6] = {v0, v1, v2, EdgePoint(v0, v1, mapped), EdgePoint(v1, v2, mapped),
-                                       EdgePoint(v2, v0, mapped)};
-        for (const __Point3ds& p : corners) points[pointCount++] = p;
+        const std::int32_t base = batched * 6;
+        SubdivisionPoints(call.points[t.v0], call.points[t.v1], call.points[t.v2], points + base);
         const std::int32_t sub[4][3] = {{0, 3, 5}, {3, 1, 4}, {4, 2, 5}, {3, 4, 5}};
-        for (const auto& s : sub) {
-            triangles[triangleCount++] = __Triangle3ds{base + s[0], base + s[1], base + s[2], t.flags, t.material};
+        for (int k = 0; k < 4; ++k) {
+            triangles[batched * 4 + k] =
+                __Triangle3ds{base + sub[k][0], base + sub[k][1], base + sub[k][2], t.flags, t.material};
         }
-        if (triangleCount == kBatch * 4) flush();
-    }
+        if (++batched == kBatch) flush();
+    });
     flush();
 }
 

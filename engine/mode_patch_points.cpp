@@ -13,7 +13,7 @@ namespace {
 // The orientation test of a triangle, applied to a sample's normal z.
 bool SampleFacesPass(float nz) {
     if (_DubleSide) return true;
-    if (_DrawBackFaces1) return nz < 0.0f;
+    if (BackPass()) return nz < 0.0f;
     return nz >= 0.0f || _UseMultyRefract == 2;
 }
 
@@ -36,12 +36,14 @@ void PointTriangles(const SceneCall& call) {
     const float width = static_cast<float>(Zwidth), height = static_cast<float>(Zheight);
     const float originX = static_cast<float>(call.cx), originY = static_cast<float>(call.cy);
     CurvedPatch patch;
-    for (int i = 0; i < call.triangleCount; ++i) {
+    ForEachTriangle(call, [&](int i) {
         __Triangle3ds* t = &call.triangles[i];
-        if (!BuildPatch(*t, call.points, call.cx, call.cy, patch)) continue;
-        const int x0 = ClampToPixels(patch.minX - 3.0f, Zwidth), y0 = ClampToPixels(patch.minY - 3.0f, Zheight);
-        const int x1 = ClampToPixels(patch.maxX + 3.0f, Zwidth), y1 = ClampToPixels(patch.maxY + 3.0f, Zheight);
-        if (x1 <= x0 || y1 <= y0) continue;
+        if (!BuildPatch(*t, call.points, call.cx, call.cy, patch)) return;
+        const int x0 = ClampToPixels(patch.minX - 3.0f, Zwidth);
+        const int y0 = std::max(call.rowBegin, ClampToPixels(patch.minY - 3.0f, Zheight));
+        const int x1 = ClampToPixels(patch.maxX + 3.0f, Zwidth);
+        const int y1 = std::min(call.rowEnd, ClampToPixels(patch.maxY + 3.0f, Zheight));
+        if (x1 <= x0 || y1 <= y0) return;
         ClearLayer(call, x0, y0, x1, y1);
 
         __PrevInfo previous{};
@@ -49,8 +51,9 @@ void PointTriangles(const SceneCall& call) {
             if (!(p.x >= 0.0f && p.x < width && p.y >= 0.0f && p.y < height)) return;
             if (!SampleFacesPass(p.nz)) return;
             const int px = static_cast<int>(p.x), py = static_cast<int>(p.y);
-            if (ZBuff != nullptr) {
-                float& depth = ZBuff[static_cast<std::size_t>(py) * static_cast<std::size_t>(Zwidth) + px];
+            if (py < call.rowBegin || py >= call.rowEnd) return;
+            if (float* row = DepthRow(call, py)) {
+                float& depth = row[px];
                 if (!(depth < p.z)) return;
                 depth = p.z;
             }
@@ -63,15 +66,15 @@ void PointTriangles(const SceneCall& call) {
                 originX, originY, call.target, call.background, sceneX, sceneY, p.z, t, call.materials,
                 call.materialCount, red, green, blue, &normal, patch.mapped, u, v, call.textures, call.lightCount,
                 call.lights, &previous, call.glass, p.nx, p.ny, p.nz, -(p.x * p.nx + p.y * p.ny + p.z * p.nz));
-            BlendPixel<S>(reinterpret_cast<S*>(call.layer + PixelOffset(px, py)), red, green, blue, opacity * factor,
-                          full);
+            BlendPixel<S>(reinterpret_cast<S*>(call.layer + PlaneOffset(call, px, py)), red, green, blue,
+                          opacity * factor, full);
             previous.nx = p.nx, previous.ny = p.ny, previous.nz = p.nz;
             previous.valid = 1;
             previous.x = sceneX, previous.y = sceneY;
             previous.u = u, previous.v = v;
         });
         CompositeLayer<S>(call, x0, y0, x1, y1);
-    }
+    });
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ void RoughEdge(const SceneCall& call, float ax, float ay, float bx, float by) {
         const float x = ax + sx * static_cast<float>(i), y = ay + sy * static_cast<float>(i);
         if (!(x >= 0.0f && y >= 0.0f)) continue;
         const int px = static_cast<int>(x), py = static_cast<int>(y);
-        if (px >= call.width || py >= call.height) continue;
+        if (px >= call.width || py >= call.height || py < call.rowBegin || py >= call.rowEnd) continue;
         const std::size_t offset = (static_cast<std::size_t>(py) * static_cast<std::size_t>(call.width) + px) * 4;
         for (int k = 0; k < 3; ++k) {
             const S under = background != nullptr ? background[offset + k] : S{0};
@@ -44,16 +44,16 @@ void RoughEdge(const SceneCall& call, float ax, float ay, float bx, float by) {
 template <typename S>
 void RoughTriangles(const SceneCall& call) {
     const float cx = static_cast<float>(call.cx), cy = static_cast<float>(call.cy);
-    for (int i = 0; i < call.triangleCount; ++i) {
+    ForEachTriangle(call, [&](int i) {
         const __Triangle3ds& t = call.triangles[i];
-        if (!PassesOutlineOrientation(t, call.points)) continue;
+        if (!PassesOutlineOrientation(t, call.points)) return;
         const __Point3ds* v[3] = {&call.points[t.v0], &call.points[t.v1], &call.points[t.v2]};
         for (int e = 0; e < 3; ++e) {
             const __Point3ds& a = *v[e];
             const __Point3ds& b = *v[(e + 1) % 3];
             RoughEdge<S>(call, cx + a.x, cy + a.y, cx + b.x, cy + b.y);
         }
-    }
+    });
 }
 
 }  // namespace

@@ -27,9 +27,9 @@ void SilhouetteTriangles(const SceneCall& call) {
     S* target = reinterpret_cast<S*>(call.target);
     const S* background = reinterpret_cast<const S*>(call.background);
     CurvedPatch patch;
-    for (int i = 0; i < call.triangleCount; ++i) {
+    ForEachTriangle(call, [&](int i) {
         const __Triangle3ds& t = call.triangles[i];
-        if (!BuildPatch(t, call.points, call.cx, call.cy, patch)) continue;
+        if (!BuildPatch(t, call.points, call.cx, call.cy, patch)) return;
         float colour[3] = {full, 0.0f, 0.0f};
         if (call.materials != nullptr && call.materialCount > 0) {
             const material3ds& m = call.materials[std::min<int>(t.material, call.materialCount - 1)];
@@ -38,21 +38,22 @@ void SilhouetteTriangles(const SceneCall& call) {
         ForEachPatchSample(patch, Zwidth, Zheight, [&](const PatchSample& p) {
             if (!(p.x >= 0.0f && p.x < width && p.y >= 0.0f && p.y < height)) return;
             if (!(p.nz >= 0.0f)) return;
+            if (static_cast<int>(p.y) < call.rowBegin || static_cast<int>(p.y) >= call.rowEnd) return;
             const std::size_t offset =
                 (static_cast<std::size_t>(p.y) * static_cast<std::size_t>(Zwidth) + static_cast<std::size_t>(p.x)) * 4;
             if (p.nz > 0.3f) {
-                for (int k = 0; k < 4; ++k) target[offset + k] = background[offset + k];
+                for (int k = 0; k < 4; ++k) target[offset + k] = background != nullptr ? background[offset + k] : S{0};
             } else {
                 BlendPixel<S>(target + offset, colour[0], colour[1], colour[2], SilhouetteCoverage(p.nz), full);
             }
         });
-    }
+    });
 }
 
 }  // namespace
 
 void DrawSilhouette(const SceneCall& call) {
-    if (_DrawBackFaces1) return;
+    if (BackPass()) return;
     _Deep ? SilhouetteTriangles<std::uint16_t>(call) : SilhouetteTriangles<BYTE>(call);
 }
 

@@ -14,7 +14,7 @@ namespace {
 // Whether a segment whose later end has normal z nz is drawn in the current pass.
 bool SegmentFacesPass(float nz) {
     if (_DubleSide) return true;
-    return _DrawBackFaces1 ? nz < 0.0f : nz >= -0.2f;
+    return BackPass() ? nz < 0.0f : nz >= -0.2f;
 }
 
 // The parameter step along every edge: 4 * min(1 / |V0V2|, 1 / |V1V2|), a reciprocal being 1 for a
@@ -29,9 +29,9 @@ template <typename S, bool kQuality>
 void WireTriangles(const SceneCall& call) {
     const float maxCount = 2.0f * static_cast<float>(std::max<int>(Zwidth, Zheight)) + 64.0f;
     CurvedPatch patch;
-    for (int i = 0; i < call.triangleCount; ++i) {
+    ForEachTriangle(call, [&](int i) {
         __Triangle3ds* t = &call.triangles[i];
-        if (!BuildPatch(*t, call.points, call.cx, call.cy, patch)) continue;
+        if (!BuildPatch(*t, call.points, call.cx, call.cy, patch)) return;
         const float step = WireStep(patch, maxCount);
         LineShader<S> shader{&call, t, {}, {}};
         for (int e = 0; e < 3; ++e) {
@@ -49,13 +49,13 @@ void WireTriangles(const SceneCall& call) {
                     shader.plane[0] = -current.nx, shader.plane[1] = -current.ny, shader.plane[2] = -current.nz;
                     shader.plane[3] = current.nx * current.x + current.ny * current.y + current.nz * current.z;
                     WalkLine<kQuality>(previous.x, previous.y, current.x, current.y, _WireSize, Zwidth, Zheight,
-                                       shader);
+                                       call.rowBegin, call.rowEnd, shader);
                 }
                 previous = current;
                 t0 = t1;
             }
         }
-    }
+    });
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "engine/raster_p.h"
 #include "engine/shading_p.h"
@@ -80,84 +81,232 @@ inline void StoreOpaque(S* pixel, float red, float green, float blue, float full
     pixel[3] = static_cast<S>(full);
 }
 
-// The interior of one row when the built-in shading takes whole runs of pixels: the pixels that
-// pass the depth test are gathered (without branches on the test) in chunks and shaded together;
-// a material the batches cannot shade falls back to one call per pixel for the rest of the
-// triangle.
-template <typename S, typename Shade>
-void SpanBatched(const TriangleSetup& s, Shade& shade, S* row, float* depthRow, int first, int last, int py,
-                 float depthRowTerm, __PrevInfo& previous, float full) {
-    constexpr int kChunk = 64;
-    float x[kChunk], y[kChunk], z[kChunk], nx[kChunk], ny[kChunk], nz[kChunk];
-    float red[kChunk], green[kChunk], blue[kChunk];
-    int column[kChunk];
-    const float sceneY = static_cast<float>(py) - shade.OriginY();
-    for (int i = 0; i < kChunk; ++i) y[i] = sceneY;
-    for (int start = first; start <= last; start += kChunk) {
-        const int end = std::min(last, start + kChunk - 1);
-        int n = 0;
-        for (int px = start; px <= end; ++px) {
-            const float fx = static_cast<float>(px);
-            const float depth = PlaneDepth(s, fx, depthRowTerm);
-            bool pass = true;
-            if (depthRow != nullptr) {
-                const float old = depthRow[px];
-                pass = old < depth;
-                depthRow[px] = pass ? depth : old;
+// The interior pixels of a triangle when the built-in shading takes them in batches: the pixels
+// that pass the depth test (tested without branches) are gathered, row after row, with their
+// position and normal, shaded together and written.
+template <typename S, typename Shade, typename Writer>
+class PixelGather {
+public:
+    PixelGather(Shade& shade, const Writer& out) : shade_(shade), out_(out) {}
+
+    // The pixels first..last of row py (the shade's row terms set for it).
+    void Row(const TriangleSetup& s, float* depthRow, int first, int last, int py, float depthRowTerm) {
+        const float sceneY = static_cast<float>(py) - shade_.OriginY();
+        for (int start = first; start <= last;) {
+            const int end = std::min(last, start + (kChunk - n_) - 1);
+            const int from = n_;
+            for (int px = start; px <= end; ++px) {
+                const float fx = static_cast<float>(px);
+                const float depth = PlaneDepth(s, fx, depthRowTerm);
+                bool pass = true;
+                if (depthRow != nullptr) {
+                    const float old = depthRow[px];
+                    pass = old < depth;
+                    depthRow[px] = pass ? depth : old;
+                }
+                column_[n_] = px;
+                z_[n_] = depth;
+                n_ += pass ? 1 : 0;
             }
-            column[n] = px;
-            z[n] = depth;
-            n += pass ? 1 : 0;
-        }
-        if (n == 0) continue;
-        // Positions and normals of the pixels that passed only.
-        for (int i = 0; i < n; ++i) {
-            const float fx = static_cast<float>(column[i]);
-            x[i] = fx - shade.OriginX();
-            shade.NormalAt(fx, nx[i], ny[i], nz[i]);
-        }
-        shading::PixelBatch batch;
-        batch.count = n;
-        batch.x = x, batch.y = y, batch.z = z, batch.nx = nx, batch.ny = ny, batch.nz = nz;
-        batch.red = red, batch.green = green, batch.blue = blue;
-        const float opacity = shade.ShadeBatch(batch);
-        if (opacity >= 1.0f) {
-            for (int i = 0; i < n; ++i) StoreOpaque<S>(row + 4 * column[i], red[i], green[i], blue[i], full);
-        } else if (opacity >= 0.0f) {
-            for (int i = 0; i < n; ++i) BlendPixel<S>(row + 4 * column[i], red[i], green[i], blue[i], opacity, full);
-        } else {
-            for (int i = 0; i < n; ++i) {
-                float o = shade(column[i], py, z[i], &previous, red[0], green[0], blue[0]);
-                BlendPixel<S>(row + 4 * column[i], red[0], green[0], blue[0], o, full);
+            // Positions and normals of the pixels that passed only.
+            for (int i = from; i < n_; ++i) {
+                const float fx = static_cast<float>(column_[i]);
+                x_[i] = fx - shade_.OriginX();
+                y_[i] = sceneY;
+                row_[i] = py;
+                shade_.NormalAt(fx, nx_[i], ny_[i], nz_[i]);
             }
-            continue;
+            if (n_ == kChunk) Flush();
+            start = end + 1;
         }
-        previous.valid = 1;
-        previous.x = x[n - 1];
-        previous.y = sceneY;
     }
-}
+
+    void Flush() {
+        if (n_ == 0) return;
+        shading::PixelBatch batch;
+        batch.count = n_;
+        batch.x = x_, batch.y = y_, batch.z = z_, batch.nx = nx_, batch.ny = ny_, batch.nz = nz_;
+        batch.red = red_, batch.green = green_, batch.blue = blue_;
+        const float opacity = shade_.ShadeBatch(batch);
+        int rowIndex = row_[0];
+        typename Writer::Row row = out_.RowAt(rowIndex);
+        for (int i = 0; i < n_; ++i) {
+            if (row_[i] != rowIndex) row = out_.RowAt(rowIndex = row_[i]);
+            if (opacity >= 1.0f) {
+                out_.Opaque(row, column_[i], red_[i], green_[i], blue_[i]);
+            } else {
+                out_.Blend(row, column_[i], red_[i], green_[i], blue_[i], opacity);
+            }
+        }
+        n_ = 0;
+    }
+
+private:
+    static constexpr int kChunk = 64;
+    Shade& shade_;
+    const Writer& out_;
+    int n_ = 0;
+    float x_[kChunk], y_[kChunk], z_[kChunk], nx_[kChunk], ny_[kChunk], nz_[kChunk];
+    float red_[kChunk], green_[kChunk], blue_[kChunk];
+    int column_[kChunk], row_[kChunk];
+};
+
+// The pixels the material's own kernel shades: a triangle's edge pixels, and with a material the
+// batches cannot shade every pixel, queued in drawing order with what the per-pixel shading would
+// be handed (normal, texture coordinates, the previous-pixel record), then shaded together in that
+// order and written.
+template <typename S, typename Shade, typename Writer>
+class ExactQueue {
+public:
+    ExactQueue(Shade& shade, const Writer& out) : shade_(shade), out_(out) {}
+
+    // An interior pixel, with the row's previous-pixel record, which this pixel then becomes.
+    void Interior(int px, int py, float z, __PrevInfo& previous) {
+        const int i = Add(px, py, z, -1.0f);
+        records_[i] = previous;
+        previous_[i] = &records_[i];
+        previous.valid = 1;
+        previous.x = x_[i];
+        previous.y = y_[i];
+        previous.u = u_[i];
+        previous.v = v_[i];
+        if (n_ == kChunk) Flush();
+    }
+    // An edge pixel and its coverage (no previous-pixel record).
+    void Edge(int px, int py, float z, float coverage) {
+        const int i = Add(px, py, z, coverage);
+        previous_[i] = nullptr;
+        if (n_ == kChunk) Flush();
+    }
+
+    void Flush() {
+        if (n_ == 0) return;
+        shading::QueuedPixels q;
+        q.count = n_;
+        shade_.Describe(q);
+        q.x = x_, q.y = y_, q.z = z_, q.nx = nx_, q.ny = ny_, q.nz = nz_, q.u = u_, q.v = v_;
+        q.previous = previous_;
+        q.red = red_, q.green = green_, q.blue = blue_, q.opacity = opacity_;
+        shading::ShadeQueued(*shade_.plan, q);
+        int rowIndex = row_[0];
+        typename Writer::Row row = out_.RowAt(rowIndex);
+        for (int i = 0; i < n_; ++i) {
+            if (row_[i] != rowIndex) row = out_.RowAt(rowIndex = row_[i]);
+            const float g = coverage_[i] < 0.0f ? opacity_[i] : coverage_[i] * opacity_[i];
+            out_.Blend(row, column_[i], red_[i], green_[i], blue_[i], g);
+        }
+        n_ = 0;
+    }
+
+private:
+    int Add(int px, int py, float z, float coverage) {
+        const int i = n_++;
+        const float fx = static_cast<float>(px), fy = static_cast<float>(py);
+        column_[i] = px;
+        row_[i] = py;
+        coverage_[i] = coverage;
+        x_[i] = fx - shade_.OriginX();
+        y_[i] = fy - shade_.OriginY();
+        z_[i] = z;
+        shade_.Attributes(fx, fy, z, nx_[i], ny_[i], nz_[i], u_[i], v_[i]);
+        return i;
+    }
+
+    static constexpr int kChunk = 64;
+    Shade& shade_;
+    const Writer& out_;
+    int n_ = 0;
+    float x_[kChunk], y_[kChunk], z_[kChunk], nx_[kChunk], ny_[kChunk], nz_[kChunk], u_[kChunk], v_[kChunk];
+    float coverage_[kChunk];  // negative: an interior pixel
+    float red_[kChunk], green_[kChunk], blue_[kChunk], opacity_[kChunk];
+    int column_[kChunk], row_[kChunk];
+    __PrevInfo records_[kChunk];
+    const __PrevInfo* previous_[kChunk];
+};
 
 }  // namespace fill_detail
 
-// Draws triangle s into image (the target or the layer). Pixels stay inside [0, Zwidth) x
-// [0, Zheight) and, with kQuality, inside the layer box [boxX0, boxX1) x [boxY0, boxY1).
-template <typename S, bool kQuality, bool kDepth, typename Shade>
-void FillTriangle(const TriangleSetup& s, BYTE* image, Shade& shade, int boxX0, int boxY0, int boxX1, int boxY1) {
-    const float full = static_cast<float>(g_state.fullScale);
-    float* const zbuffer = kDepth ? ZBuff : nullptr;
+// How the pixels of a filled triangle reach an image: blended straight into it.
+template <typename S>
+struct DirectWriter {
+    using Row = S*;
+    BYTE* image;
+    int row0;  // image row of the buffer's first row
+    float full;
+    Row RowAt(int py) const { return reinterpret_cast<S*>(image + PixelOffset(0, py - row0)); }
+    void Opaque(Row row, int px, float red, float green, float blue) const {
+        fill_detail::StoreOpaque<S>(row + 4 * px, red, green, blue, full);
+    }
+    void Blend(Row row, int px, float red, float green, float blue, float g) const {
+        BlendPixel<S>(row + 4 * px, red, green, blue, g, full);
+    }
+};
+
+// Layered drawing without the layer: the pixel the layer would hold (a blend into a clear pixel)
+// composited into the target at once.
+template <typename S>
+struct CompositeWriter {
+    struct Row {
+        S* target;
+        S* edge;
+        S* under;
+    };
+    const SceneCall* call;
+    int full;
+    Row RowAt(int py) const {
+        const std::size_t plane = PlaneOffset(*call, 0, py);
+        return Row{reinterpret_cast<S*>(call->target + PixelOffset(0, py)), reinterpret_cast<S*>(call->edge + plane),
+                   reinterpret_cast<S*>(call->underEdge + plane)};
+    }
+    void Put(const Row& row, int px, const S layer[4]) const {
+        CompositePixel<S>(row.target + 4 * px, row.edge + 4 * px, row.under + 4 * px, layer, full);
+    }
+    void Opaque(const Row& row, int px, float red, float green, float blue) const {
+        const float f = static_cast<float>(full);
+        const S layer[4] = {ClampSample<S>(red, f), ClampSample<S>(green, f), ClampSample<S>(blue, f),
+                            static_cast<S>(full)};
+        Put(row, px, layer);
+    }
+    void Blend(const Row& row, int px, float red, float green, float blue, float g) const {
+        if (!(g > 0.0f)) return;
+        const float f = static_cast<float>(full);
+        const S cover = g >= 1.0f ? static_cast<S>(full) : ClampSample<S>(g * f, f);
+        const S layer[4] = {ClampSample<S>(red, f), ClampSample<S>(green, f), ClampSample<S>(blue, f), cover};
+        Put(row, px, layer);
+    }
+};
+
+// Draws triangle s through out. Pixels stay inside the clip [boxX0, boxX1) x [boxY0, boxY1) (the
+// band's rows, and with layers the layer box), which lies inside [0, Zwidth) x [0, Zheight).
+template <typename S, bool kQuality, typename Shade, typename Writer>
+void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const SceneCall* depth, int boxX0,
+                  int boxY0, int boxX1, int boxY1) {
     const int width = Zwidth;
-    const std::int64_t clipX0 = kQuality ? std::max(0, boxX0) : 0;
-    const std::int64_t clipX1 = kQuality ? std::min(width, boxX1) - 1 : width - 1;
+    const std::int64_t clipX0 = std::max(0, boxX0);
+    const std::int64_t clipX1 = std::min(width, boxX1) - 1;
     // One row more than the float extent each way: the fixed-point vertices may round across a
     // row, and the edge band reaches one pixel beyond the triangle.
-    int rowFirst = std::max(kQuality ? boxY0 : 0, static_cast<int>(std::floor(s.minY)) - 1);
-    int rowLast = std::min((kQuality ? boxY1 : static_cast<int>(Zheight)) - 1,
-                           static_cast<int>(std::ceil(s.maxY)) + 1);
+    int rowFirst = std::max(boxY0, static_cast<int>(std::floor(s.minY)) - 1);
+    int rowLast = std::min(boxY1 - 1, static_cast<int>(std::ceil(s.maxY)) + 1);
 
     __PrevInfo previous{};
     float red, green, blue;
     float depthRowTerm = 0.0f;
+    float* depthRow = nullptr;
+    // With the built-in shading, the pixels go through the batches (interior pixels of plain
+    // materials) and the kernel's queue (the others); else one call of the installed shading each.
+    using Gather = fill_detail::PixelGather<S, Shade, Writer>;
+    using Queue = fill_detail::ExactQueue<S, Shade, Writer>;
+    std::optional<Gather> batches;
+    std::optional<Queue> queued;
+    Gather* gather = nullptr;
+    Queue* queue = nullptr;
+    if constexpr (Shade::kCanBatch) {
+        if (shade.plan != nullptr && !shading::SeesTarget(*shade.plan)) {
+            queue = &queued.emplace(shade, out);
+            if (shade.Batched()) gather = &batches.emplace(shade, out);
+        }
+    }
 
     auto edgePixel = [&](int px, int py) {
         float fx = static_cast<float>(px);
@@ -165,16 +314,29 @@ void FillTriangle(const TriangleSetup& s, BYTE* image, Shade& shade, int boxX0, 
         if (!(coverage > 0.0f)) return;
         float z = PlaneDepth(s, fx, depthRowTerm);
         float saved = 0.0f;
-        float* depth = nullptr;
-        if (zbuffer != nullptr) {
-            depth = &zbuffer[static_cast<std::size_t>(py) * width + px];
-            if (!(*depth < z)) return;
-            saved = *depth;
-            *depth = z;
+        float* entry = nullptr;
+        if (depthRow != nullptr) {
+            entry = &depthRow[px];
+            if (!(*entry < z)) return;
+            // The edge pixel's depth is put back once it is drawn; the built-in shading never
+            // reads it, so a queued pixel leaves it untouched.
+            if constexpr (Shade::kCanBatch) {
+                if (queue != nullptr) {
+                    queue->Edge(px, py, z, coverage);
+                    return;
+                }
+            }
+            saved = *entry;
+            *entry = z;
+        } else if constexpr (Shade::kCanBatch) {
+            if (queue != nullptr) {
+                queue->Edge(px, py, z, coverage);
+                return;
+            }
         }
         float opacity = shade(px, py, z, static_cast<__PrevInfo*>(nullptr), red, green, blue);
-        BlendPixel<S>(reinterpret_cast<S*>(image + PixelOffset(px, py)), red, green, blue, coverage * opacity, full);
-        if (depth != nullptr) *depth = saved;
+        out.Blend(out.RowAt(py), px, red, green, blue, coverage * opacity);
+        if (entry != nullptr) *entry = saved;
     };
 
     for (int py = rowFirst; py <= rowLast; ++py) {
@@ -185,6 +347,7 @@ void FillTriangle(const TriangleSetup& s, BYTE* image, Shade& shade, int boxX0, 
         if (xs > xe && !band) continue;
         const float fy = static_cast<float>(py);
         depthRowTerm = DepthRowTerm(s, fy);
+        depthRow = depth != nullptr ? DepthRow(*depth, py) : nullptr;
         shade.BeginRow(fy);
         previous.valid = 0;
 
@@ -198,16 +361,28 @@ void FillTriangle(const TriangleSetup& s, BYTE* image, Shade& shade, int boxX0, 
 
         const int first = static_cast<int>(std::max(xs, clipX0));
         const int last = static_cast<int>(std::min(xe, clipX1));
-        float* depthRow = zbuffer != nullptr ? zbuffer + static_cast<std::size_t>(py) * width : nullptr;
-        S* const row = reinterpret_cast<S*>(image + PixelOffset(0, py));
         bool batchedSpan = false;
         if constexpr (Shade::kCanBatch) {
-            if (shade.Batched()) {
-                fill_detail::SpanBatched<S>(s, shade, row, depthRow, first, last, py, depthRowTerm, previous, full);
+            if (gather != nullptr) {
+                gather->Row(s, depthRow, first, last, py, depthRowTerm);
+                batchedSpan = true;
+            }
+        }
+        if constexpr (Shade::kCanBatch) {
+            if (!batchedSpan && queue != nullptr) {
+                for (int px = first; px <= last; ++px) {
+                    const float z = PlaneDepth(s, static_cast<float>(px), depthRowTerm);
+                    if (depthRow != nullptr) {
+                        if (!(depthRow[px] < z)) continue;
+                        depthRow[px] = z;
+                    }
+                    queue->Interior(px, py, z, previous);
+                }
                 batchedSpan = true;
             }
         }
         if (!batchedSpan) {
+            const typename Writer::Row row = out.RowAt(py);
             for (int px = first; px <= last; ++px) {
                 const float z = PlaneDepth(s, static_cast<float>(px), depthRowTerm);
                 if (depthRow != nullptr) {
@@ -215,13 +390,17 @@ void FillTriangle(const TriangleSetup& s, BYTE* image, Shade& shade, int boxX0, 
                     depthRow[px] = z;
                 }
                 float opacity = shade(px, py, z, &previous, red, green, blue);
-                BlendPixel<S>(row + 4 * px, red, green, blue, opacity, full);
+                out.Blend(row, px, red, green, blue, opacity);
             }
         }
 
         if (band && xs <= xe) {
             for (std::int64_t px = std::max(xe + 1, bx0); px <= bx1; ++px) edgePixel(static_cast<int>(px), py);
         }
+    }
+    if constexpr (Shade::kCanBatch) {
+        if (gather != nullptr) gather->Flush();
+        if (queue != nullptr) queue->Flush();
     }
 }
 
@@ -230,27 +409,37 @@ void FillTriangle(const TriangleSetup& s, BYTE* image, Shade& shade, int boxX0, 
 namespace trivane {
 
 // The triangle loop of a filled mode: orientation test, set-up, then the triangle drawn straight
-// into the target, or when kLayered (with kQuality unless asked otherwise) into the layer and
-// composited. makeShade(triangle, setup) gives the mode's shading functor for one triangle.
+// into the target, or when kLayered (with kQuality unless asked otherwise) through the layer.
+// makeShade(triangle, setup) gives the mode's shading functor for one triangle.
 template <typename S, bool kQuality, bool kLayered = kQuality, typename MakeShade>
 void DrawFilledTriangles(const SceneCall& call, MakeShade makeShade) {
     TriangleSetup s;
-    for (int i = 0; i < call.triangleCount; ++i) {
+    const float full = static_cast<float>(g_state.fullScale);
+    ForEachTriangle(call, [&](int i) {
         __Triangle3ds* t = &call.triangles[i];
-        if (!PassesOrientation(*t, call.points)) continue;
-        if (!SetupTriangle(*t, call.points, call.cx, call.cy, s)) continue;
+        if (!PassesOrientation(*t, call.points)) return;
+        if (!SetupTriangle(*t, call.points, call.cx, call.cy, s)) return;
         auto shade = makeShade(t, s);
         if (kLayered) {
             int x0, y0, x1, y1;
             LayerBox(s, x0, y0, x1, y1);
-            if (x1 <= x0 || y1 <= y0) continue;
-            ClearLayer(call, x0, y0, x1, y1);
-            FillTriangle<S, kQuality, true>(s, call.layer, shade, x0, y0, x1, y1);
-            CompositeLayer<S>(call, x0, y0, x1, y1);
+            y0 = std::max(y0, call.rowBegin);
+            y1 = std::min(y1, call.rowEnd);
+            if (x1 <= x0 || y1 <= y0) return;
+            if (call.fused) {
+                const CompositeWriter<S> out{&call, g_state.fullScale};
+                FillTriangle<S, kQuality>(s, out, shade, &call, x0, y0, x1, y1);
+            } else {
+                ClearLayer(call, x0, y0, x1, y1);
+                const DirectWriter<S> out{call.layer, call.planeRow0, full};
+                FillTriangle<S, kQuality>(s, out, shade, &call, x0, y0, x1, y1);
+                CompositeLayer<S>(call, x0, y0, x1, y1);
+            }
         } else {
-            FillTriangle<S, false, true>(s, call.target, shade, 0, 0, Zwidth, Zheight);
+            const DirectWriter<S> out{call.target, 0, full};
+            FillTriangle<S, false>(s, out, shade, &call, 0, call.rowBegin, Zwidth, call.rowEnd);
         }
-    }
+    });
 }
 
 // The shading of one filled triangle: calls the installed shading for a pixel with the normal
@@ -268,13 +457,20 @@ struct TriangleShader {
     NormalRule normals;
     float originX, originY;
     bool needsWeights;
+    // With the built-in shading installed, the material's plan (what the shading would look up for
+    // every pixel), and whether its pixels go in batches.
+    const shading::Plan* plan;
     bool batched;
     float rowTerms[3] = {0.0f, 0.0f, 0.0f};
 
     TriangleShader(const SceneCall& c, __Triangle3ds* t, const TriangleSetup& setup)
         : call(&c), triangle(t), s(&setup), normals(setup), originX(static_cast<float>(c.cx)),
           originY(static_cast<float>(c.cy)), needsWeights(NormalRule::kUsesWeights || setup.mapped),
-          batched(g_state.renderOnePixel == RenderOnePixelBuiltin) {}
+          plan(g_state.renderOnePixel == RenderOnePixelBuiltin
+                   ? &shading::PlanFor(t, c.materials, c.materialCount, c.textures, c.lightCount, c.lights, c.glass,
+                                       setup.mapped != 0)
+                   : nullptr),
+          batched(plan != nullptr && shading::Batches(*plan)) {}
 
     void BeginRow(float fy) {
         if (needsWeights) WeightRowTerms(*s, fy, rowTerms);
@@ -290,10 +486,19 @@ struct TriangleShader {
         __Point normal = normals.At(w);
         float u = 0.0f, v = 0.0f;
         if (s->mapped) TextureAt(*s, call->cx, call->cy, fx, fy, z, w, u, v);
-        float opacity = g_state.renderOnePixel(
-            originX, originY, call->target, call->background, fx - originX, fy - originY, z, triangle,
-            call->materials, call->materialCount, red, green, blue, &normal, s->mapped, u, v, call->textures,
-            call->lightCount, call->lights, previous, call->glass, s->nx, s->ny, s->nz, s->d);
+        float opacity;
+        if (plan != nullptr) {
+            const shading::Pixel pixel{originX, originY, call->target, call->background, fx - originX, fy - originY,
+                                       z, &normal, u, v, previous, s->nx, s->ny, s->nz, s->d};
+            float out[3];
+            opacity = plan->kernel(*plan, pixel, out);
+            red = out[0], green = out[1], blue = out[2];
+        } else {
+            opacity = g_state.renderOnePixel(
+                originX, originY, call->target, call->background, fx - originX, fy - originY, z, triangle,
+                call->materials, call->materialCount, red, green, blue, &normal, s->mapped, u, v, call->textures,
+                call->lightCount, call->lights, previous, call->glass, s->nx, s->ny, s->nz, s->d);
+        }
         if (previous != nullptr) {
             previous->valid = 1;
             previous->x = fx - originX;
@@ -304,6 +509,22 @@ struct TriangleShader {
         return opacity;
     }
 
+    // What operator() hands the shading for pixel (fx, fy) at depth z: normal and texture coordinates.
+    void Attributes(float fx, float fy, float z, float& nx, float& ny, float& nz, float& u, float& v) const {
+        float w[3] = {0.0f, 0.0f, 0.0f};
+        if (needsWeights) WeightsAt(*s, fx, rowTerms, w);
+        const __Point normal = normals.At(w);
+        nx = normal.x, ny = normal.y, nz = normal.z;
+        u = 0.0f, v = 0.0f;
+        if (s->mapped) TextureAt(*s, call->cx, call->cy, fx, fy, z, w, u, v);
+    }
+    // The rest of what the shading is handed: origin, images and the triangle's plane.
+    void Describe(shading::QueuedPixels& q) const {
+        q.originX = originX, q.originY = originY;
+        q.target = call->target, q.background = call->background;
+        q.planeA = s->nx, q.planeB = s->ny, q.planeC = s->nz, q.planeD = s->d;
+    }
+
     void NormalAt(float fx, float& nx, float& ny, float& nz) const {
         float w[3] = {0.0f, 0.0f, 0.0f};
         if (NormalRule::kUsesWeights) WeightsAt(*s, fx, rowTerms, w);
@@ -311,14 +532,8 @@ struct TriangleShader {
         nx = normal.x, ny = normal.y, nz = normal.z;
     }
 
-    // Opacity of the batch, or negative when this triangle's pixels must go one by one.
-    float ShadeBatch(const shading::PixelBatch& batch) {
-        float opacity = shading::ShadeBatchBuiltin(triangle, call->materials, call->materialCount, call->textures,
-                                                   call->lightCount, call->lights, call->glass, s->mapped != 0,
-                                                   batch);
-        if (opacity < 0.0f) batched = false;
-        return opacity;
-    }
+    // Shades a batch; returns the opacity shared by its pixels.
+    float ShadeBatch(const shading::PixelBatch& batch) { return shading::ShadeBatch(*plan, batch); }
 };
 
 // Picks the sample type and the edge treatment once per call.

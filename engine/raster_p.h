@@ -2,7 +2,9 @@
 // Library-private machinery shared by every filled draw mode: the per-call description of a scene,
 // the triangle set-up and the pixel rules (blend, edge coverage, layer compositing).
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/state_p.h"
@@ -27,7 +29,40 @@ struct SceneCall {
     BYTE* layer = nullptr;       // one triangle at a time (layered drawing)
     BYTE* edge = nullptr;        // first partial edge composited at each pixel
     BYTE* underEdge = nullptr;   // the target colour under that edge
+
+    // The band of rows drawn by this part of the call, [rowBegin, rowEnd), and its triangles in
+    // array order (order null: all of them). Nothing outside the band is written.
+    int rowBegin = 0, rowEnd = 0;
+    const int* order = nullptr;
+    int orderCount = 0;
+    // Depth of pixel (x, y): depth[(y - depthRow0) * Zwidth + x]; null: no depth test.
+    float* depth = nullptr;
+    int depthRow0 = 0;
+    // The layer and edge memories hold rows from planeRow0 on, addressed like the target.
+    int planeRow0 = 0;
+    // Layered drawing composites each pixel as it is drawn instead of through the layer (the
+    // same bytes when nothing reads the target while a triangle is drawn).
+    bool fused = false;
 };
+
+// Calls draw(index) for the band's triangles in array order.
+template <typename Draw>
+inline void ForEachTriangle(const SceneCall& call, Draw&& draw) {
+    if (call.order != nullptr) {
+        for (int k = 0; k < call.orderCount; ++k) draw(call.order[k]);
+    } else {
+        for (int i = 0; i < call.triangleCount; ++i) draw(i);
+    }
+}
+
+// Byte offset of pixel (x, y) in the layer and edge memories.
+inline std::size_t PlaneOffset(const SceneCall& call, int x, int y) { return PixelOffset(x, y - call.planeRow0); }
+
+// The depth row of image row y (null without depth).
+inline float* DepthRow(const SceneCall& call, int y) {
+    if (call.depth == nullptr) return nullptr;
+    return call.depth + static_cast<std::size_t>(y - call.depthRow0) * static_cast<std::size_t>(Zwidth);
+}
 
 // A triangle's loop over the scene: one per draw mode, chosen once per call.
 using TriangleLoop = void (*)(const SceneCall& call);
@@ -177,9 +212,48 @@ inline void BlendPixel(S* pixel, float red, float green, float blue, float g, fl
     if (covered > pixel[3]) pixel[3] = covered;
 }
 
-// Composites the layer into the target over the box [x0, x1) x [y0, y1), keeping the edge and
-// under-edge memories, so that a second edge of similar colour blends against what lay under the
-// first rather than against the first one's half-blended pixel.
+// Composites one layer pixel into the target, keeping the edge and under-edge memories, so that a
+// second edge of similar colour blends against what lay under the first rather than against the
+// first one's half-blended pixel. The memories' colours matter only while the edge coverage is
+// non-zero (every path that sets it sets both colours), so an opaque pixel updates them only then.
+template <typename S>
+inline void CompositePixel(S* target, S* edge, S* under, const S* layer, int full) {
+    const int cover = layer[3];
+    if (cover == 0) return;
+    if (cover >= full) {
+        target[0] = layer[0], target[1] = layer[1], target[2] = layer[2];
+        target[3] = static_cast<S>(full);
+        if (edge[3] != 0) {
+            for (int k = 0; k < 3; ++k) edge[k] = under[k] = layer[k];
+        }
+        return;
+    }
+    if (target[3] == 0) {
+        for (int k = 0; k < 4; ++k) target[k] = layer[k];
+        return;
+    }
+    const int similar = full == 255 ? 20 : 20 * 256;
+    int c;
+    const int d0 = edge[0] - layer[0], d1 = edge[1] - layer[1], d2 = edge[2] - layer[2];
+    const int difference = std::max(std::max(d0 < 0 ? -d0 : d0, d1 < 0 ? -d1 : d1), d2 < 0 ? -d2 : d2);
+    if (edge[3] != 0 && difference < similar) {
+        // A second edge of similar colour: blend against what lay under the first.
+        if (cover > edge[3]) edge[3] = static_cast<S>(cover);
+        c = edge[3];
+    } else {
+        for (int k = 0; k < 3; ++k) under[k] = target[k];
+        for (int k = 0; k < 4; ++k) edge[k] = layer[k];
+        c = cover;
+    }
+    const float k = static_cast<float>(c) / static_cast<float>(full);
+    for (int i = 0; i < 3; ++i) {
+        const float u = under[i];
+        target[i] = ClampSample<S>(u + (static_cast<float>(layer[i]) - u) * k, static_cast<float>(full));
+    }
+    if (c > target[3]) target[3] = static_cast<S>(c);
+}
+
+// Composites the layer into the target over the box [x0, x1) x [y0, y1) (rows of the call's band).
 template <typename S>
 void CompositeLayer(const SceneCall& call, int x0, int y0, int x1, int y1);
 

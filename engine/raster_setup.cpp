@@ -16,6 +16,13 @@ constexpr float kCoordinateLimit = 2097152.0f;
 
 bool Finite(float value) { return std::isfinite(value); }
 
+// std::llround (halves away from zero) of a value well inside 2^53, without the library call.
+std::int64_t RoundHalfAway(double value) {
+    const std::int64_t whole = static_cast<std::int64_t>(value);  // toward zero
+    const double rest = value - static_cast<double>(whole);
+    return rest >= 0.5 ? whole + 1 : rest <= -0.5 ? whole - 1 : whole;
+}
+
 // Direction angle in [0, 2pi) of (dx, dy), measured from +x towards +y. The arc cosine is the
 // portable one, rounded to float: the C runtimes' acosf differ in the last bit (glibc's is not
 // correctly rounded), and for a thin triangle one bit decides its winding or whether it is drawn.
@@ -83,16 +90,17 @@ bool FacesViewer(const __Triangle3ds& t, const __Point3ds* points, float& normal
 
 bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points) {
     if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
-    if (!_DrawBackFaces1 && _UseMultyRefract == 2) return true;
+    if (!BackPass() && _UseMultyRefract == 2) return true;
     return PassesOutlineOrientation(t, points);
 }
 
 bool PassesOutlineOrientation(const __Triangle3ds& t, const __Point3ds* points) {
     if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
     if (_DubleSide) return true;
+    const bool backPass = BackPass();
     float normalZ;
     bool front = FacesViewer(t, points, normalZ);
-    return _DrawBackFaces1 ? normalZ < 0.0f : front;
+    return backPass ? normalZ < 0.0f : front;
 }
 
 bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int cy, TriangleSetup& s) {
@@ -149,8 +157,8 @@ bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int
     // Fixed-point edges (1/256 pixel); the winding above makes the inside positive.
     std::int64_t fx[3], fy[3];
     for (int i = 0; i < 3; ++i) {
-        fx[i] = std::llround(static_cast<double>(s.v[i].x) * 256.0);
-        fy[i] = std::llround(static_cast<double>(s.v[i].y) * 256.0);
+        fx[i] = RoundHalfAway(static_cast<double>(s.v[i].x) * 256.0);
+        fy[i] = RoundHalfAway(static_cast<double>(s.v[i].y) * 256.0);
     }
     std::int64_t area = (fx[1] - fx[0]) * (fy[2] - fy[0]) - (fy[1] - fy[0]) * (fx[2] - fx[0]);
     if (area <= 0) return false;

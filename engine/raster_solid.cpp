@@ -1,4 +1,5 @@
 // __RasterSolid: triangles filled with one colour and opacity, no depth, no shading.
+#include "engine/raster_bands_p.h"
 #include "engine/raster_fill_p.h"
 #include "platform/platform.h"
 
@@ -17,12 +18,22 @@ struct SolidShade {
 };
 
 template <typename S, bool kQuality>
-void FillSolid(BYTE* target, int count, __Triangle3ds* triangles, __Point3ds* points, int cx, int cy,
-               SolidShade shade) {
+void FillSolid(const SceneCall& band, SolidShade shade) {
     TriangleSetup s;
-    for (int i = 0; i < count; ++i) {
-        if (!SetupTriangle(triangles[i], points, cx, cy, s)) continue;
-        FillTriangle<S, kQuality, false>(s, target, shade, 0, 0, Zwidth, Zheight);
+    const DirectWriter<S> out{band.target, 0, static_cast<float>(g_state.fullScale)};
+    ForEachTriangle(band, [&](int i) {
+        if (!SetupTriangle(band.triangles[i], band.points, band.cx, band.cy, s)) return;
+        FillTriangle<S, kQuality>(s, out, shade, static_cast<const SceneCall*>(nullptr), 0, band.rowBegin, Zwidth,
+                                  band.rowEnd);
+    });
+}
+
+void DrawSolidBand(void* context, const SceneCall& band) {
+    const SolidShade& shade = *static_cast<const SolidShade*>(context);
+    if (_Deep) {
+        _Quality ? FillSolid<std::uint16_t, true>(band, shade) : FillSolid<std::uint16_t, false>(band, shade);
+    } else {
+        _Quality ? FillSolid<BYTE, true>(band, shade) : FillSolid<BYTE, false>(band, shade);
     }
 }
 
@@ -51,11 +62,12 @@ void __RasterSolid(BYTE* target, int width, int height, int stride, int /*unused
     const float full = static_cast<float>(g_state.fullScale);
     auto clamp = [full](float value) { return value > 0.0f ? (value < full ? value : full) : 0.0f; };
     SolidShade shade{clamp(r), clamp(g), clamp(b), a};
-    if (_Deep) {
-        _Quality ? FillSolid<std::uint16_t, true>(target, count, triangles, points, cx, cy, shade)
-                 : FillSolid<std::uint16_t, false>(target, count, triangles, points, cx, cy, shade);
-    } else {
-        _Quality ? FillSolid<BYTE, true>(target, count, triangles, points, cx, cy, shade)
-                 : FillSolid<BYTE, false>(target, count, triangles, points, cx, cy, shade);
-    }
+    SceneCall call;
+    call.target = target;
+    call.width = width, call.height = height;
+    call.triangleCount = count;
+    call.triangles = triangles;
+    call.points = points;
+    call.cx = cx, call.cy = cy;
+    DrawPlainBands(call, width, height, Reach::Vertices, 4, DrawSolidBand, &shade);
 }

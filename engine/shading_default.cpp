@@ -9,9 +9,6 @@ namespace shading {
 
 namespace {
 
-// Plans of the materials seen in this call, by material index modulo the slot count.
-constexpr int kPlanSlots = 16;
-Plan g_plans[kPlanSlots];
 unsigned g_generation = 1;
 
 // Lighting: diffuse with self-illumination, and the specular highlight, summed over the lights.
@@ -66,8 +63,17 @@ float KernelPhong(const Plan& plan, const Pixel& pixel, float out[3]) {
 
 // Every step.
 float KernelFull(const Plan& plan, const Pixel& pixel, float out[3]) {
-    Vec3 n = ShadeNormal(plan, pixel.normal);
-    float colour[3] = {plan.colour[0], plan.colour[1], plan.colour[2]};
+    Vec3 n;
+    float colour[3];
+    const float opacity = PrepareFull(plan, pixel, n, colour, plan.glass ? &CurrentShading().glass : nullptr);
+    Light(plan, pixel, n, colour, out);
+    Finish(plan, out);
+    return Clamp01(opacity);
+}
+
+float PrepareFull(const Plan& plan, const Pixel& pixel, Vec3& n, float colour[3], GlassMemory* glass) {
+    n = ShadeNormal(plan, pixel.normal);
+    colour[0] = plan.colour[0], colour[1] = plan.colour[1], colour[2] = plan.colour[2];
     float opacity = plan.opacity;
 
     float reflection[3] = {0.0f, 0.0f, 0.0f};
@@ -80,11 +86,8 @@ float KernelFull(const Plan& plan, const Pixel& pixel, float out[3]) {
         const float keep = 1.0f - r;
         for (int i = 0; i < 3; ++i) colour[i] = keep * colour[i] + r * reflection[i];
     }
-    if (plan.glass) RefractGlass(plan, pixel, n, colour, opacity);
-
-    Light(plan, pixel, n, colour, out);
-    Finish(plan, out);
-    return Clamp01(opacity);
+    if (plan.glass) RefractGlass(plan, pixel, n, colour, opacity, *glass);
+    return opacity;
 }
 
 const Plan& PlanFor(const __Triangle3ds* triangle, const material3ds* materials, int materialCount,
@@ -92,7 +95,7 @@ const Plan& PlanFor(const __Triangle3ds* triangle, const material3ds* materials,
                     bool mapped) {
     const int index = triangle != nullptr ? triangle->material : -1;
     const std::uint8_t switches = CurrentSwitches();
-    Plan& plan = g_plans[static_cast<unsigned>(index) % kPlanSlots];
+    Plan& plan = CurrentShading().plans[static_cast<unsigned>(index) % ShadingScratch::kPlanSlots];
     if (plan.generation != g_generation || plan.materialIndex != index || plan.materials != materials ||
         plan.materialCount != materialCount || plan.textures != textures || plan.lightArray != lights ||
         plan.lightArrayCount != lightCount || plan.glassArray != glass || plan.mapped != mapped ||

@@ -16,15 +16,6 @@ constexpr float kSameLayerDepth = 30.0f;  // glass depths closer than this are t
 constexpr float kDepthEmptyBelow = -1e37f;
 constexpr int kMaxWindow = 5;
 
-// Where the previous glass pixel sampled each channel, so the next pixel on the row can tell how
-// far its samples jumped.
-struct GlassMemory {
-    bool valid = false;
-    float x = 0.0f, y = 0.0f;
-    float sampleX[3] = {}, sampleY[3] = {};
-};
-GlassMemory g_memory;
-
 // The images a glass pixel reads, fixed for the call.
 struct Sources {
     const Plan& plan;
@@ -84,11 +75,30 @@ struct Sources {
     }
 };
 
+// The common case: nothing but the caller's background is seen through the glass (no other glass
+// layer, no back faces drawn first), read straight at the sample type.
+template <typename S>
+struct PlainSources {
+    const Plan& plan;
+    const S* background;
+    float* glassDepth;  // always null: nothing reads it
+    int width, height;
+    int stride;  // in samples
+
+    float Value(int px, int py, int channel, float) const {
+        if (background == nullptr) return 0.0f;
+        return static_cast<float>(background[static_cast<std::size_t>(py) * static_cast<std::size_t>(stride) +
+                                             static_cast<std::size_t>(px) * 4u + static_cast<std::size_t>(channel)]);
+    }
+    float PlaneDepth(const Pixel&, int, int) const { return 0.0f; }
+};
+
 // Inside the clip rectangle along one axis once truncated.
 inline bool Inside(float coordinate, int size) { return coordinate > -1.0f && coordinate < static_cast<float>(size); }
 
 // Weighted 2 x 2 mean from the truncated sample (neighbours held at the last column and row).
-float FilteredValue(const Sources& s, const Pixel& pixel, float sx, float sy, int channel) {
+template <typename Source>
+float FilteredValue(const Source& s, const Pixel& pixel, float sx, float sy, int channel) {
     const int ix = static_cast<int>(sx);
     const int iy = static_cast<int>(sy);
     const float fx = sx - static_cast<float>(ix);
@@ -117,7 +127,8 @@ inline int Moved(float now, float before) {
 // Mean over the window the sample swept since the previous pixel (up to 5 x 5 pixels back
 // towards the previous sample), with the window's mean coverage. Channel 2 marks the glass
 // depth of the pixels it reads.
-float WindowValue(const Sources& s, const Pixel& pixel, int ix, int iy, int dx, int dy, int channel, float& coverage) {
+template <typename Source>
+float WindowValue(const Source& s, const Pixel& pixel, int ix, int iy, int dx, int dy, int channel, float& coverage) {
     const int wx = std::abs(dx) + 1 < kMaxWindow ? std::abs(dx) + 1 : kMaxWindow;
     const int wy = std::abs(dy) + 1 < kMaxWindow ? std::abs(dy) + 1 : kMaxWindow;
     const int stepX = dx > 0 ? -1 : 1;
@@ -143,13 +154,48 @@ float WindowValue(const Sources& s, const Pixel& pixel, int ix, int iy, int dx, 
     return sum / static_cast<float>(count);
 }
 
-}  // namespace
+// The same over the caller's background alone: the rows and columns inside the image found first,
+// then summed in the same order.
+template <typename S>
+float WindowValue(const PlainSources<S>& s, const Pixel&, int ix, int iy, int dx, int dy, int channel,
+                  float& coverage) {
+    const int wx = std::abs(dx) + 1 < kMaxWindow ? std::abs(dx) + 1 : kMaxWindow;
+    const int wy = std::abs(dy) + 1 < kMaxWindow ? std::abs(dy) + 1 : kMaxWindow;
+    const int stepX = dx > 0 ? -1 : 1;
+    const int stepY = dy > 0 ? -1 : 1;
+    // The steps i (and j) whose column (row) ix + i * step lies inside [0, size).
+    auto inside = [](int start, int step, int steps, int size, int& first, int& end) {
+        if (step > 0) {
+            first = start < 0 ? -start : 0;
+            end = size - start < steps ? size - start : steps;
+        } else {
+            first = start >= size ? start - size + 1 : 0;
+            end = start + 1 < steps ? start + 1 : steps;
+        }
+    };
+    int i0, i1, j0, j1;
+    inside(ix, stepX, wx, s.width, i0, i1);
+    inside(iy, stepY, wy, s.height, j0, j1);
+    float sum = 0.0f, coverageSum = 0.0f;
+    if (s.background != nullptr) {
+        for (int j = j0; j < j1; ++j) {
+            const S* row = s.background + static_cast<std::size_t>(iy + j * stepY) * static_cast<std::size_t>(s.stride);
+            for (int i = i0; i < i1; ++i) {
+                const S* pixel = row + static_cast<std::size_t>(ix + i * stepX) * 4u;
+                sum += static_cast<float>(pixel[channel]);
+                coverageSum += static_cast<float>(pixel[3]);
+            }
+        }
+    }
+    const int count = (i1 - i0) * (j1 - j0);
+    // The sample pixel itself is always inside, so count >= 1.
+    coverage = coverageSum / static_cast<float>(count) / s.plan.fullScale;
+    return sum / static_cast<float>(count);
+}
 
-void ResetGlassMemory() { g_memory.valid = false; }
-
-void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& n, float colour[3], float& opacity) {
-    const Sources s{plan,    pixel.background, pixel.target, g_state.backCopy, g_state.glassDepth,
-                    Zwidth,  Zheight,          g_state.stride};
+template <typename Source>
+void Refract(const Source& s, const Plan& plan, const Pixel& pixel, const Vec3& n, float colour[3], float& opacity,
+             GlassMemory& last) {
     const float px = pixel.originX + pixel.x;
     const float py = pixel.originY + pixel.y;
     const float o = plan.opticalCoefficient;
@@ -158,8 +204,8 @@ void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& n, float col
                               plan.refraction * plan.aberrationFactor * plan.aberrationFactor};
 
     const bool jumpsKnown = plan.quality && !plan.drawBackFaces && pixel.previous != nullptr &&
-                            pixel.previous->valid && g_memory.valid && g_memory.x == pixel.previous->x &&
-                            g_memory.y == pixel.previous->y;
+                            pixel.previous->valid && last.valid && last.x == pixel.previous->x &&
+                            last.y == pixel.previous->y;
     GlassMemory memory;
     memory.valid = true;
     memory.x = pixel.x;
@@ -188,8 +234,8 @@ void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& n, float col
         } else {
             int dx = 0, dy = 0;
             if (jumpsKnown) {
-                dx = Moved(sx, g_memory.sampleX[c]);
-                dy = Moved(sy, g_memory.sampleY[c]);
+                dx = Moved(sx, last.sampleX[c]);
+                dy = Moved(sy, last.sampleY[c]);
             }
             if (std::abs(dx) + std::abs(dy) > 2) {
                 float coverage;
@@ -206,7 +252,29 @@ void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& n, float col
         const float coverage = coverageSum / static_cast<float>(windowed);
         if (coverage < opacity) opacity = coverage;
     }
-    g_memory = memory;
+    last = memory;
+}
+
+
+}  // namespace
+
+void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& n, float colour[3], float& opacity,
+                  GlassMemory& last) {
+    if (!plan.twoPassFront && (!plan.multipleRefraction || g_state.backCopy == nullptr)) {
+        const int stride = g_state.stride;  // in samples at either depth
+        if (plan.deepSamples) {
+            const PlainSources<std::uint16_t> s{plan, reinterpret_cast<const std::uint16_t*>(pixel.background),
+                                                nullptr, Zwidth, Zheight, stride};
+            Refract(s, plan, pixel, n, colour, opacity, last);
+        } else {
+            const PlainSources<std::uint8_t> s{plan, pixel.background, nullptr, Zwidth, Zheight, stride};
+            Refract(s, plan, pixel, n, colour, opacity, last);
+        }
+        return;
+    }
+    const Sources s{plan, pixel.background, pixel.target, g_state.backCopy, g_state.glassDepth,
+                    Zwidth, Zheight, g_state.stride};
+    Refract(s, plan, pixel, n, colour, opacity, last);
 }
 
 }  // namespace trivane::shading

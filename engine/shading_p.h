@@ -103,10 +103,29 @@ struct Pixel {
     float planeA, planeB, planeC, planeD;
 };
 
+// ---- One thread's shading state -------------------------------------------------------------------
+// Where the previous glass pixel sampled each channel, so the next pixel on the row can tell how
+// far its samples jumped.
+struct GlassMemory {
+    bool valid = false;
+    float x = 0.0f, y = 0.0f;
+    float sampleX[3] = {}, sampleY[3] = {};
+};
+
+// The plans of the materials seen in this call (by material index modulo the slot count) and the
+// glass memory, one set per drawing thread.
+struct ShadingScratch {
+    static constexpr int kPlanSlots = 16;
+    Plan plans[kPlanSlots];
+    GlassMemory glass;
+};
+// The calling thread's set (worker_p.h).
+ShadingScratch& CurrentShading();
+
 // ---- Plan building (shading_plan.cpp: the only place that reads the records) -------------------
 // The switch that changes within a call (between the back-face and the front-face pass); the
 // others are fixed for a call, and BeginShadingCall covers changes between calls.
-inline std::uint8_t CurrentSwitches() { return _DrawBackFaces1; }
+inline std::uint8_t CurrentSwitches() { return BackPass() ? 1 : 0; }
 
 void BuildPlan(Plan& plan, unsigned generation, std::uint8_t switches, int materialIndex,
                const material3ds* materials, int materialCount,
@@ -137,10 +156,46 @@ float ShadeBatchBuiltin(const __Triangle3ds* triangle, const material3ds* materi
                         const __Texture* textures, int lightCount, const light3ds* lights, const GlassProp* glass,
                         bool mapped, const PixelBatch& batch);
 
+// The same in two steps: the plan of a triangle's material when its pixels can be shaded in
+// batches (null when they must go one by one), and a batch shaded with it. The plan stays valid
+// while the thread shades pixels of that material only.
+const Plan* BatchPlan(const __Triangle3ds* triangle, const material3ds* materials, int materialCount,
+                      const __Texture* textures, int lightCount, const light3ds* lights, const GlassProp* glass,
+                      bool mapped);
+float ShadeBatch(const Plan& plan, const PixelBatch& batch);
+// Whether a plan's pixels can be shaded in batches.
+inline bool Batches(const Plan& plan);
+
+// The lanes the batches use: 16, 8, 4 or 1 (the widest the processor has). For tests, a width to
+// use instead (0 gives the choice back); every width gives the same bits.
+int LaneWidth();
+void ForceLaneWidth(int width);
+
 // ---- Kernels (shading_default.cpp) --------------------------------------------------------------
 float KernelUnlit(const Plan& plan, const Pixel& pixel, float out[3]);
 float KernelPhong(const Plan& plan, const Pixel& pixel, float out[3]);
 float KernelFull(const Plan& plan, const Pixel& pixel, float out[3]);
+// KernelFull's steps before the lighting: the normal as lit, the colour, and the opacity before
+// it is clamped. glass is the calling thread's glass memory (only glass materials use it).
+float PrepareFull(const Plan& plan, const Pixel& pixel, Vec3& n, float colour[3], GlassMemory* glass);
+
+// ---- Pixels in drawing order for the kernels (shading_queue.cpp) -----------------------------------
+// Everything the per-pixel shading would be handed for each of a run of one triangle's pixels.
+struct QueuedPixels {
+    int count = 0;
+    float originX = 0.0f, originY = 0.0f;
+    std::uint8_t* target = nullptr;
+    std::uint8_t* background = nullptr;
+    float planeA = 0.0f, planeB = 0.0f, planeC = 0.0f, planeD = 0.0f;
+    const float *x = nullptr, *y = nullptr, *z = nullptr;     // scene position
+    const float *nx = nullptr, *ny = nullptr, *nz = nullptr;  // normal as interpolated
+    const float *u = nullptr, *v = nullptr;
+    const __PrevInfo* const* previous = nullptr;  // per pixel; null entries: no record
+    float *red = nullptr, *green = nullptr, *blue = nullptr, *opacity = nullptr;  // outputs
+};
+// Shades the pixels in order with the plan's kernel: the bits of calling the kernel for each pixel
+// in turn (the lighting runs on the processor's widest lanes).
+void ShadeQueued(const Plan& plan, const QueuedPixels& q);
 
 // ---- Steps ------------------------------------------------------------------------------------------
 // Reflection map: the box environment's colour seen along the reflected view ray (shading_reflection.cpp).
@@ -154,8 +209,9 @@ float ApplyOpacityMap(const Plan& plan, const Pixel& pixel, float opacity);
 void ApplyBump(const Plan& plan, const Pixel& pixel, Vec3& normal);
 
 // Glass: refracted background per channel, tinted by the colour (shading_glass.cpp).
-void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& normal, float colour[3], float& opacity);
-// Forgets the remembered glass samples (a new call).
+void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& normal, float colour[3], float& opacity,
+                  struct GlassMemory& last);
+// Forgets every thread's remembered glass samples (a new call).
 void ResetGlassMemory();
 
 // ---- Inline steps shared by the kernels ----------------------------------------------------------
@@ -167,6 +223,17 @@ inline Vec3 ShadeNormal(const Plan& plan, const __Point* normal) {
     n.z *= plan.normalSign;
     if (plan.turnToViewer && n.z < 0.0f) n.z = -n.z;
     return NormalizeOrKeep(n);
+}
+
+// Whether the plan's glass looks at the target (the back faces drawn first, or other glass layers
+// through the background copy): its pixels must then be drawn one after another as they are
+// shaded.
+inline bool SeesTarget(const Plan& plan) {
+    return plan.glass && (plan.twoPassFront || (plan.multipleRefraction && g_state.backCopy != nullptr));
+}
+
+inline bool Batches(const Plan& plan) {
+    return (plan.kernel == KernelUnlit && !plan.opacityMap) || plan.kernel == KernelPhong;
 }
 
 }  // namespace trivane::shading

@@ -59,9 +59,9 @@ void BuildPlan(Plan& plan, unsigned generation, std::uint8_t switches, int mater
 
     plan.quality = _Quality != 0;
     plan.drawBackFaces = _DrawBackFaces != 0;
-    plan.twoPassFront = _DrawBackFaces != 0 && _DrawBackFaces1 == 0;
+    plan.twoPassFront = _DrawBackFaces != 0 && !BackPass();
     plan.multipleRefraction = _UseMultyRefract != 0;
-    plan.normalSign = _DrawBackFaces1 ? -1.0f : 1.0f;
+    plan.normalSign = BackPass() ? -1.0f : 1.0f;
     plan.turnToViewer = _DubleSide != 0;
     plan.deepSamples = g_state.pixelBytes == 8;
     plan.full = g_state.fullScale > 0 ? g_state.fullScale : 255;

@@ -37,4 +37,8 @@ inline std::size_t PixelOffset(int x, int y) {
 // The empty depth value: every byte 0xFE.
 float EmptyDepth();
 
+// Whether the calling thread is drawing the back-face pass (what _DrawBackFaces1 says when one
+// thread draws the whole call).
+bool BackPass();
+
 }  // namespace trivane

@@ -205,10 +205,11 @@ TRIVANE_API void __SetLightDef(light3ds* light);
 //   draws nothing; so does a __RasterScene call of another size (in any mode but 0, with a target
 //   it can draw into). ZBuff is null after such a call. So a buffer handed over must come from
 //   platform::AllocPages, and the caller frees it only while __GetZBuff still returns it.
-// - Without a buffer of the call's size, __RasterScene works with one of its own, cleared at the
+// - Without a buffer of the call's size, __RasterScene works with depth of its own, cleared at the
 //   start of the call; ZBuff is null again when the call returns, while Zwidth and Zheight keep
-//   the call's size. The library keeps that block after the call for the next call of the same
-//   size (a call of another size releases it): it holds one depth buffer of the last size.
+//   the call's size. A call cut into bands of rows keeps one band's depth per thread between calls;
+//   a call drawn as one band (see __RasterScene) sets ZBuff to a whole-image buffer during the call
+//   and keeps it for the next call of the same size while it is small.
 TRIVANE_API void __SetZBuff(float* buffer, int width, int height);
 TRIVANE_API void __GetZBuff(float*& buffer, int& width, int& height);
 
@@ -243,13 +244,19 @@ TRIVANE_API void __SetDefRenderOnePixel();
 // and is only read. stride is in bytes as for 8-bit samples. unused is not read. (cx, cy) is the
 // scene origin in the image. textures holds 4 slots per material; glass may be null. Nothing is
 // thrown: a call that cannot get its working memory returns without drawing.
+// The call is cut into bands of rows drawn on the processor's cores (TRIVANE_THREADS=1 in the
+// environment keeps it on the caller's thread); every pixel sees its triangles in array order, so
+// the bytes are those of one thread. It is drawn as one band on the caller's thread when a pixel
+// may look at other rows while it is drawn: with a shading callback installed, with glass that
+// sees the target (multiple refraction with _Quality, a back-face pass, or a background that is
+// the target), and in mode 9 with _Quality and textures or glass.
 TRIVANE_API void __RasterScene(BYTE* target, BYTE* background, int width, int height, int stride, int unused,
                                int triangleCount, __Triangle3ds* triangles, __Point3ds* points, int cx, int cy,
                                int materialCount, material3ds* materials, __Texture* textures, int lightCount,
                                light3ds* lights, GlassProp* glass);
 
 // Fills the triangles with one colour (r, g, b in sample units) at opacity a, without depth test
-// and without shading; anti-aliased edges with _Quality. Sets the stride, Zwidth and Zheight to
+// and without shading; anti-aliased edges with _Quality. Drawn in bands on several threads. Sets the stride, Zwidth and Zheight to
 // the call's (releasing a borrowed Z-buffer of another size, see __SetZBuff) and the sample depth
 // from _Deep.
 TRIVANE_API void __RasterSolid(BYTE* target, int width, int height, int stride, int unused, int count,
@@ -259,7 +266,7 @@ TRIVANE_API void __RasterSolid(BYTE* target, int width, int height, int stride, 
 // Outlines the front-facing triangles (all with _DubleSide) in one colour with lines lineWidth wide.
 // Uses the stride and clip size left by the last __RasterScene or __RasterSolid; target is width x
 // height pixels of _Deep's sample depth (as now, whatever the last call's was), and no pixel
-// outside it is written.
+// outside it is written. Drawn in bands on several threads.
 TRIVANE_API void __DrawScenesLineColor(float lineWidth, int r, int g, int b, BYTE* target, BYTE* background,
                                        int width, int height, int unused, int count, __Triangle3ds* triangles,
                                        __Point3ds* points, int cx, int cy);

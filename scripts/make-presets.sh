@@ -38,5 +38,7 @@ preset "Tinsel Frame" EffectKind=1 PatternKind=2 MaskKind=4 RenderMode=3 UseGlas
 preset "Pewter Shards" EffectKind=1 PatternKind=2 MaskKind=3 RenderMode=4 UseGlass=0
 preset "Crushed Ice Heap" EffectKind=1 PatternKind=2 MaskKind=1 RenderMode=4 Width=80 Lenght=25
 preset "Negative Lace" EffectKind=2 PatternKind=3 RenderMode=1
-preset "Frost Halo" EffectKind=1 PatternKind=1 MaskKind=7 Width=40
+# Along the selection, growing into it ("Direction 2"): a host keeps what lies outside the
+# selection as it was, so a pattern grown out of it would not show.
+preset "Frost Halo" EffectKind=1 PatternKind=1 MaskKind=7 GrowDirect=2 Width=40
 ls "$out"

@@ -87,6 +87,61 @@ TEST(RasterBatch, BatchedBuiltInShadingMatchesPixelByPixel) {
     }
 }
 
+// Materials the batches cannot shade (maps, bump, glass) go through the kernel's queue, pixels in
+// drawing order with their lighting on the widest lanes: the exact bits of the shading called pixel
+// by pixel.
+TEST(RasterBatch, QueuedPixelsGetTheExactBitsOfThePerPixelShading) {
+    for (int mode : {3, 6}) {
+        for (bool deep : {false, true}) {
+            for (bool quality : {false, true}) {
+                for (int glass : {0, 1, 2}) {
+                    auto render = [&](bool builtin) {
+                        fixture::ResetLibrary();
+                        __SetDrawMode(static_cast<BYTE>(mode));
+                        __SetDeep(deep);
+                        __SetQuality(quality);
+                        __SetUseMultyRefract(glass == 2 ? 1 : 0);
+                        if (!builtin) __SetNewRenderOnePixel(OneByOne);
+                        const int w = 90, h = 130, full = deep ? 32768 : 255;
+                        fixture::Image bg(w, h, deep, full / 4, full / 3, full / 2, full);
+                        for (std::size_t i = 0; i < bg.bytes.size(); i += 7) bg.bytes[i] = static_cast<BYTE>(i * 13);
+                        fixture::Image target = bg;
+                        fixture::Scene scene = fixture::RandomScene(41 + glass, 70, w, h, 40.0f);
+                        for (auto& t : scene.triangles) t.material = static_cast<std::uint16_t>(t.material % 2);
+                        material3ds materials[2] = {};
+                        std::vector<BYTE> texels(16 * 16 * 4 * (deep ? 2 : 1));
+                        for (std::size_t i = 0; i < texels.size(); ++i) texels[i] = static_cast<BYTE>(i * 29 + 3);
+                        __Texture textures[8] = {};
+                        for (material3ds& m : materials) {
+                            m.diffuse[0] = 0.7f, m.diffuse[1] = 0.4f, m.diffuse[2] = 0.2f;
+                            for (float& sp : m.specular) sp = 0.8f;
+                            m.shininess = 0.4f, m.shinStrength = 0.9f, m.selfIllum = 0.1f;
+                            for (map3ds& map : m.maps) map.uScale = map.vScale = 1.0f, map.amount = 0.6f;
+                        }
+                        // Bump on material 0, a colour texture on 1, and reflection maps (which need no
+                        // mapped vertices) on both, so that no triangle's interior goes to the batches.
+                        const __Texture t{1, 16, 16, texels.data(), static_cast<BYTE>(deep)};
+                        textures[2] = t, textures[3] = t, textures[4] = t, textures[7] = t;
+                        GlassProp glassProps[2] = {{static_cast<BYTE>(glass != 0), 0.5f, 7.0f, 30.0f},
+                                                   {0, 0.0f, 0.0f, 0.0f}};
+                        light3ds lights[2] = {};
+                        lights[0].x = -100, lights[0].y = -80, lights[0].z = 300;
+                        lights[0].r = lights[0].g = lights[0].b = lights[0].multiplier = 1;
+                        lights[1] = lights[0];
+                        lights[1].x = 120, lights[1].g = 0.5f;
+                        __RasterScene(target.data(), bg.data(), w, h, w * 4, 0, scene.Count(), scene.triangles.data(),
+                                      scene.points.data(), w / 2, h / 2, 2, materials, textures, 2, lights, glassProps);
+                        fixture::ResetLibrary();
+                        return target.bytes;
+                    };
+                    EXPECT_EQ(render(true), render(false))
+                        << "mode " << mode << " deep " << deep << " quality " << quality << " glass " << glass;
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
 
 namespace {

@@ -1,5 +1,6 @@
 // Batches of plain Phong pixels against the per-pixel callback.
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <vector>
@@ -70,6 +71,51 @@ TEST_F(ShadingTest, BatchesMatchThePerPixelShadingForEveryLength) {
             EXPECT_FLOAT_EQ(opacity, one.a);
         }
     }
+}
+
+// Every lane width the processor has (and the one-lane path beside them) gives the same bits, for
+// batches of every length, zero and NaN normals, lights behind the surface and extreme exponents.
+TEST_F(ShadingTest, EveryLaneWidthGivesTheBitsOfOneLane) {
+    std::mt19937 random(11);
+    auto uniform = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(random); };
+    const int widest = trivane::shading::LaneWidth();
+    int compared = 0;
+    for (int round = 0; round < 120; ++round) {
+        UseFrame(64, 64, round % 2 == 1);
+        _DubleSide = round % 3 == 0;
+        Scene s;
+        for (int i = 0; i < 3; ++i) s.material.diffuse[i] = uniform(0, 1), s.material.specular[i] = uniform(0, 1);
+        s.material.shininess = round % 7 == 0 ? 1e-6f : round % 7 == 1 ? 40.0f : uniform(0, 3);
+        s.material.shinStrength = uniform(0, 3);
+        s.material.selfIllum = uniform(0, 1);
+        for (int i = 0; i < 1 + round % 3; ++i) {
+            s.FrontLight();
+            s.lights.back().x = uniform(-300, 300), s.lights.back().z = uniform(-400, 800);
+        }
+        const int n = 1 + round % 37;
+        BatchData one(n);
+        for (int i = 0; i < n; ++i) {
+            one.x[i] = uniform(-32, 32), one.y[i] = uniform(-32, 32), one.z[i] = uniform(-20, 100);
+            one.nx[i] = uniform(-1, 1), one.ny[i] = uniform(-1, 1), one.nz[i] = uniform(-1, 1);
+            if (i % 11 == 3) one.nx[i] = one.ny[i] = one.nz[i] = 0.0f;
+            if (i % 13 == 5) one.ny[i] = std::numeric_limits<float>::quiet_NaN();
+        }
+        BatchData wide = one;
+        trivane::shading::ForceLaneWidth(1);
+        ShadeBatch(s, one);
+        for (int width = 4; width <= widest; width *= 2) {
+            trivane::shading::ForceLaneWidth(width);
+            ShadeBatch(s, wide);
+            for (int i = 0; i < n; ++i) {
+                ASSERT_EQ(std::memcmp(&one.r[i], &wide.r[i], sizeof(float)), 0) << width << " " << round << ":" << i;
+                ASSERT_EQ(std::memcmp(&one.g[i], &wide.g[i], sizeof(float)), 0) << width << " " << round << ":" << i;
+                ASSERT_EQ(std::memcmp(&one.b[i], &wide.b[i], sizeof(float)), 0) << width << " " << round << ":" << i;
+            }
+            ++compared;
+        }
+    }
+    trivane::shading::ForceLaneWidth(0);
+    EXPECT_GT(compared, 0);
 }
 
 TEST_F(ShadingTest, BatchesDeclineMaterialsThatNeedThePixelByPixelPath) {

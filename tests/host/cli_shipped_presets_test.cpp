@@ -83,6 +83,17 @@ TEST(ShippedPresets, AreWhatTheScriptWritesAndAreCopiedBesideTheModule) {
     for (std::size_t i = 0; i < shipped.size(); ++i) EXPECT_EQ(ReadBytes(built[i]), ReadBytes(shipped[i])) << built[i];
 }
 
+// The preset dialogs' tests under Wine compare what "Save" writes with this file.
+TEST(ShippedPresets, TheDialogTestsSavedPresetIsWhatPresetWriteWrites) {
+    TempFolder folder;
+    const std::string written = folder.File("saved.ipt");
+    const CliResult result = RunCli({"preset", "write", written, "--set", "Width=80", "--set", "RenderMode=3",
+                                     "--set", "Diffuse=0x3CB4E6", "--set", "CenterX=-125.5", "--set",
+                                     "EffectKind=3", "--set", "PatternKind=2"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ReadBytes(written), ReadBytes(RIMELACE_SOURCE_DIR "/tests/ui/dialog/data/saved.ipt"));
+}
+
 TEST(ShippedPresets, ABareNameFindsTheShippedPresetAsTheFullPathDoes) {
     TempFolder folder;
     const std::string input = folder.File("in.png");

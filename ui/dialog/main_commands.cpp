@@ -1,5 +1,5 @@
 // The main dialog's commands: the parameter controls it holds itself, the preview's zoom, pan and
-// update, Reset, OK and Cancel with the keyboard's Enter and Escape, help, about and the web link.
+// update, Reset, Load and Save, OK and Cancel with the keyboard's Enter and Escape, help, about and the web link.
 #include "ui/dialog/main_dialog_p.h"
 
 #include "generate/render_state.h"
@@ -10,6 +10,7 @@
 #include "ui/controls/dialog_keys.h"
 #include "ui/controls/preview_container.h"
 #include "ui/dialog/dialog_ids.h"
+#include "ui/dialog/preset_dialogs.h"
 #include "ui/dialog/preview.h"
 
 namespace {
@@ -114,7 +115,7 @@ void RefreshAll(MainDialog& dialog) {
 }
 
 void OpenHelp(const MainDialog& dialog) {
-    if (platform::ShellOpen(dialog.helpPath.c_str())) return;
+    if (platform::ShellOpen(dialog.helpPath.c_str(), "htmlfile")) return;
     const std::string text = "The help document cannot be opened:\n" + dialog.helpPath;
     MessageBoxA(dialog.window, text.c_str(), "Rimelace", MB_OK | MB_ICONWARNING);
 }
@@ -163,7 +164,9 @@ INT_PTR OnMainCommand(MainDialog& dialog, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case IDC_RESET: return Reset(dialog), TRUE;
     case IDC_LOAD:
-    case IDC_SAVE: return TRUE;
+        if (LoadPresetDialog(dialog.window, *dialog.globals)) RefreshAll(dialog);
+        return TRUE;
+    case IDC_SAVE: return SavePresetDialog(dialog.window, *dialog.globals), TRUE;
     case IDC_HELP_BUTTON: return OpenHelp(dialog), TRUE;
     case IDC_ABOUT: return RunAboutBox(dialog.window), TRUE;
     case IDC_WEB_LINK: return OpenWebPage(), TRUE;

@@ -14,6 +14,7 @@
 #include "ui/controls/spin_edit.h"
 #include "ui/controls/tooltip.h"
 #include "ui/dialog/dialog_ids.h"
+#include "ui/dialog/preset_dialogs.h"
 #include "ui/dialog/preview.h"
 
 #include <commctrl.h>
@@ -123,7 +124,7 @@ void BindPreview(MainDialog& dialog) {
 
 BOOL OnInitDialog(HWND window, MainDialog& dialog) {
     // Shell registration of the preset files; the dialog is open: renders are previews.
-    platform::RegisterFileType(".ipt", "BrightmoorRimelacePSD_Saves", platform::ModulePath(), 0);
+    RegisterPresetFileType(kPresetExtension, kPresetTypeName);
     dialog.window = window;
     SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(&dialog));
     PreviewMode = true;

@@ -1,0 +1,196 @@
+// Which triangles each band of rows draws.
+#include "engine/raster_bands_p.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "engine/curved_patch_p.h"
+#include "engine/worker_p.h"
+#include "platform/platform.h"
+
+namespace trivane {
+namespace {
+
+// Lists larger than this are released after the call.
+constexpr std::size_t kKeptBytes = std::size_t{16} << 20;
+
+struct Box {
+    float x0 = INFINITY, y0 = INFINITY, x1 = -INFINITY, y1 = -INFINITY;
+    void Add(float x, float y) {
+        if (!std::isfinite(x) || !std::isfinite(y)) return;
+        x0 = std::min(x0, x), x1 = std::max(x1, x);
+        y0 = std::min(y0, y), y1 = std::max(y1, y);
+    }
+    bool Empty() const { return !(x0 <= x1 && y0 <= y1); }
+};
+
+// The box of triangle t (image coordinates); empty when the triangle draws nothing anywhere.
+Box Reached(const SceneCall& call, const __Triangle3ds& t, Reach reach) {
+    Box box;
+    if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return box;
+    const float cx = static_cast<float>(call.cx), cy = static_cast<float>(call.cy);
+    const __Point3ds& a = call.points[t.v0];
+    const __Point3ds& b = call.points[t.v1];
+    const __Point3ds& c = call.points[t.v2];
+    switch (reach) {
+        case Reach::Vertices:
+            for (const __Point3ds* p : {&a, &b, &c}) box.Add(p->x + cx, p->y + cy);
+            break;
+        case Reach::SubTriangles: {
+            __Point3ds points[6];
+            SubdivisionPoints(a, b, c, points);
+            for (const __Point3ds& p : points) box.Add(p.x + cx, p.y + cy);
+            break;
+        }
+        case Reach::Patch: {
+            CurvedPatch patch;
+            if (!BuildPatch(t, call.points, call.cx, call.cy, patch)) break;
+            for (const float* q : patch.p) box.Add(q[0], q[1]);
+            break;
+        }
+    }
+    return box;
+}
+
+// floor(value) - margin .. ceil(value) + margin held inside [low, high].
+int Lower(float value, int margin, int low, int high) {
+    const double v = std::floor(static_cast<double>(value)) - margin;
+    return v < low ? low : v > high ? high : static_cast<int>(v);
+}
+int Upper(float value, int margin, int low, int high) {
+    const double v = std::ceil(static_cast<double>(value)) + margin;
+    return v < low ? low : v > high ? high : static_cast<int>(v);
+}
+
+Bins g_bins;
+
+struct PlainJob {
+    const SceneCall* call;
+    const Bins* bins;
+    int height;
+    PlainBandDraw draw;
+    void* context;
+};
+
+void DrawPlainBand(void* context, Worker&, int index) {
+    const PlainJob& job = *static_cast<const PlainJob*>(context);
+    SceneCall band = *job.call;
+    band.rowBegin = index * kBandRows;
+    band.rowEnd = band.rowBegin + kBandRows < job.height ? band.rowBegin + kBandRows : job.height;
+    if (job.bins != nullptr) {
+        band.order = job.bins->Items(index);
+        band.orderCount = job.bins->ItemCount(index);
+        if (band.orderCount == 0) return;
+    }
+    job.draw(job.context, band);
+}
+
+}  // namespace
+
+Bins& CallBins() { return g_bins; }
+
+void DrawPlainBands(const SceneCall& call, int width, int height, Reach reach, int margin, PlainBandDraw draw,
+                    void* context) {
+    if (width <= 0 || height <= 0) return;
+    PlainJob job{&call, nullptr, height, draw, context};
+    if (WholeImageForced()) {
+        SceneCall whole = call;
+        whole.rowBegin = 0;
+        whole.rowEnd = height;
+        draw(context, whole);
+        return;
+    }
+    const int bandCount = (height + kBandRows - 1) / kBandRows;
+    int busy = bandCount;
+    if (g_bins.Build(call, width, height, reach, margin)) {
+        job.bins = &g_bins;
+        busy = g_bins.BandsWithWork();
+    }
+    if (busy > 0) RunParallel(bandCount, ThreadCount() < busy ? ThreadCount() : busy, DrawPlainBand, &job);
+    g_bins.Trim();
+}
+
+bool Bins::Room(std::size_t bytes) {
+    if (block_ != nullptr && bytes_ >= bytes) return true;
+    platform::FreePages(block_);
+    block_ = platform::AllocPages(bytes);
+    bytes_ = block_ != nullptr ? bytes : 0;
+    return block_ != nullptr;
+}
+
+void Bins::Trim() {
+    if (bytes_ <= kKeptBytes) return;
+    platform::FreePages(block_);
+    block_ = nullptr;
+    bytes_ = 0;
+}
+
+bool Bins::Build(const SceneCall& call, int width, int height, Reach reach, int margin) {
+    const int count = call.triangleCount;
+    bandCount_ = (height + kBandRows - 1) / kBandRows;
+    busy_ = 0;
+    // Per triangle its first and last band (first > last: none); per band the list bounds and
+    // columns; then the lists.
+    const std::size_t perTriangle = static_cast<std::size_t>(count) * 2 * sizeof(std::int32_t);
+    const std::size_t perBand = (static_cast<std::size_t>(bandCount_) * 3 + 1) * sizeof(std::int32_t);
+    if (!Room(perTriangle + perBand)) return false;
+    auto* ranges = static_cast<std::int32_t*>(block_);
+    starts_ = ranges + static_cast<std::size_t>(count) * 2;
+    columnsFirst_ = starts_ + bandCount_ + 1;
+    columnsEnd_ = columnsFirst_ + bandCount_;
+    for (int b = 0; b <= bandCount_; ++b) starts_[b] = 0;
+    for (int b = 0; b < bandCount_; ++b) columnsFirst_[b] = width, columnsEnd_[b] = 0;
+
+    std::size_t total = 0;
+    for (int i = 0; i < count; ++i) {
+        const Box box = Reached(call, call.triangles[i], reach);
+        int first = 1, last = 0;
+        if (!box.Empty() && box.y1 + margin >= 0.0f && box.y0 - margin < height && box.x1 + margin >= 0.0f &&
+            box.x0 - margin < width) {
+            first = Lower(box.y0, margin, 0, height - 1) / kBandRows;
+            last = Upper(box.y1, margin, 0, height - 1) / kBandRows;
+            const int x0 = Lower(box.x0, margin, 0, width - 1), x1 = Upper(box.x1, margin, 0, width - 1) + 1;
+            for (int b = first; b <= last; ++b) {
+                ++starts_[b + 1];
+                columnsFirst_[b] = std::min(columnsFirst_[b], x0);
+                columnsEnd_[b] = std::max(columnsEnd_[b], x1);
+            }
+            total += static_cast<std::size_t>(last - first + 1);
+        }
+        ranges[2 * i] = first;
+        ranges[2 * i + 1] = last;
+    }
+    for (int b = 0; b < bandCount_; ++b) {
+        if (starts_[b + 1] > 0) ++busy_;
+        starts_[b + 1] += starts_[b];
+    }
+
+    // The lists go behind the rest; the block may move, so the ranges are read from the new one.
+    const std::size_t head = perTriangle + perBand;
+    const std::size_t wanted = head + total * sizeof(std::int32_t);
+    if (bytes_ < wanted) {
+        void* bigger = platform::AllocPages(wanted);
+        if (bigger == nullptr) return false;
+        std::copy(static_cast<const std::uint8_t*>(block_), static_cast<const std::uint8_t*>(block_) + head,
+                  static_cast<std::uint8_t*>(bigger));
+        platform::FreePages(block_);
+        block_ = bigger;
+        bytes_ = wanted;
+        ranges = static_cast<std::int32_t*>(block_);
+        starts_ = ranges + static_cast<std::size_t>(count) * 2;
+        columnsFirst_ = starts_ + bandCount_ + 1;
+        columnsEnd_ = columnsFirst_ + bandCount_;
+    }
+    items_ = reinterpret_cast<std::int32_t*>(static_cast<std::uint8_t*>(block_) + head);
+    // Filled in array order with the starts as cursors, which end at the next band's start.
+    std::int32_t* cursor = starts_;
+    for (int i = 0; i < count; ++i) {
+        for (int b = ranges[2 * i]; b <= ranges[2 * i + 1]; ++b) items_[cursor[b]++] = i;
+    }
+    for (int b = bandCount_; b > 0; --b) starts_[b] = starts_[b - 1];
+    starts_[0] = 0;
+    return true;
+}
+
+}  // namespace trivane

@@ -1,0 +1,14 @@
+// The batched lighting on the lanes of processors with AVX-512 (chosen at run time): sixteen floats
+// for the plain Phong batches, eight pixels with their powers in double for the exact lighting.
+#if !defined(__clang__)  // Clang gets -mavx512f on this file (engine/CMakeLists.txt)
+#pragma GCC target("avx512f")
+#endif
+#define TRIVANE_LANES_AVX512 1  // the pragma leaves the processor's feature macros as they were
+#include "engine/shading_lanes_p.h"
+
+namespace trivane::shading::lanes {
+
+void PhongRun16(const Plan& plan, const PixelBatch& b, int first, int count) { PhongRun<16>(plan, b, first, count); }
+void LightRun8(const Plan& plan, const ExactBatch& b, int first, int count) { LightRun<8>(plan, b, first, count); }
+
+}  // namespace trivane::shading::lanes

@@ -1,0 +1,345 @@
+#pragma once
+// The batched Phong lighting written once for any number of lanes with the compiler's vector types.
+// Every lane does exactly the operations of the one-lane instance, in the same order, with IEEE
+// arithmetic only (no reciprocal estimates, no fused multiply-add), so every width gives the same
+// bits: the processor's widest is chosen at run time (shading_batch.cpp), and the one-lane
+// instance is the scalar path beside them.
+#include <cstdint>
+#include <cstring>
+
+#include "engine/shading_p.h"
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <immintrin.h>
+#endif
+
+namespace trivane::shading::lanes {
+
+// Pixels for the exact lighting: position, normal (raw, or already as the kernel shades it),
+// colour, and the outputs in sample units.
+struct ExactBatch {
+    const float *x, *y, *z;
+    const float *nx, *ny, *nz;
+    bool rawNormals;  // the normals still need the kernel's sign, turn and unit length
+    const float *c0, *c1, *c2;
+    float *red, *green, *blue;
+};
+
+// The per-width runs of the wide processors (shading_batch_avx2.cpp, shading_batch_avx512.cpp):
+// pixels [first, first + count), count a multiple of the width.
+void PhongRun8(const Plan& plan, const PixelBatch& b, int first, int count);
+void PhongRun16(const Plan& plan, const PixelBatch& b, int first, int count);
+void LightRun4(const Plan& plan, const ExactBatch& b, int first, int count);
+void LightRun8(const Plan& plan, const ExactBatch& b, int first, int count);
+
+// Everything below has internal linkage, so that the copies compiled for the wide processors and
+// the ones compiled for every processor never stand in for each other.
+namespace {
+
+template <int W>
+struct Lanes {
+    typedef float F __attribute__((vector_size(W * 4)));
+    typedef std::int32_t I __attribute__((vector_size(W * 4)));
+    typedef std::uint32_t U __attribute__((vector_size(W * 4)));
+};
+
+template <int W>
+using F = typename Lanes<W>::F;
+template <int W>
+using I = typename Lanes<W>::I;
+template <int W>
+using U = typename Lanes<W>::U;
+
+template <int W>
+inline F<W> Load(const float* p) {
+    F<W> v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+template <int W>
+inline void Store(float* p, F<W> v) {
+    std::memcpy(p, &v, sizeof v);
+}
+template <int W>
+inline F<W> Splat(float x) {
+    return F<W>{} + x;
+}
+// The processor's max and min: the second operand where the comparison fails (NaN, equal).
+template <int W>
+inline F<W> Max(F<W> a, F<W> b) {
+    return a > b ? a : b;
+}
+template <int W>
+inline F<W> Min(F<W> a, F<W> b) {
+    return a < b ? a : b;
+}
+template <int W>
+inline F<W> Sqrt(F<W> v) {
+    if constexpr (W == 1) {
+        float x = v[0];
+        return F<W>{__builtin_sqrtf(x)};
+#if defined(TRIVANE_LANES_AVX512)
+    } else if constexpr (W == 16) {
+        return reinterpret_cast<F<W>>(_mm512_maskz_sqrt_ps(static_cast<__mmask16>(0xFFFF), reinterpret_cast<__m512>(v)));
+#endif
+#if defined(TRIVANE_LANES_AVX2) || defined(TRIVANE_LANES_AVX512)
+    } else if constexpr (W == 8) {
+        return reinterpret_cast<F<W>>(_mm256_sqrt_ps(reinterpret_cast<__m256>(v)));
+#endif
+#if defined(__SSE2__) || defined(_M_X64)
+    } else if constexpr (W == 4) {
+        return reinterpret_cast<F<W>>(_mm_sqrt_ps(reinterpret_cast<__m128>(v)));
+#endif
+    } else {
+        F<W> r = v;
+        for (int i = 0; i < W; ++i) r[i] = __builtin_sqrtf(v[i]);
+        return r;
+    }
+}
+// Round to the nearest integer, ties to even (|v| below 2^22): the float's own rounding.
+template <int W>
+inline I<W> RoundToInt(F<W> v) {
+    const F<W> magic = Splat<W>(12582912.0f);  // 1.5 * 2^23
+    const F<W> rounded = (v + magic) - magic;
+    return __builtin_convertvector(rounded, I<W>);
+}
+template <int W>
+inline F<W> AsFloat(U<W> u) {
+    return reinterpret_cast<F<W>>(u);
+}
+template <int W>
+inline U<W> AsBits(F<W> f) {
+    return reinterpret_cast<U<W>>(f);
+}
+
+template <int W>
+struct Vec {
+    F<W> x, y, z;
+};
+template <int W>
+inline F<W> Dot(const Vec<W>& a, const Vec<W>& b) {
+    return (a.x * b.x + a.y * b.y) + a.z * b.z;
+}
+// Unit length where the length is positive; zero vectors stay zero.
+template <int W>
+inline Vec<W> Normalize(Vec<W> v) {
+    const F<W> length = Sqrt<W>(Dot<W>(v, v));
+    const F<W> inverse = Splat<W>(1.0f) / length;
+    const F<W> scale = length > Splat<W>(0.0f) ? inverse : Splat<W>(1.0f);
+    return {v.x * scale, v.y * scale, v.z * scale};
+}
+
+// base^exponent for base > threshold (other lanes give 0): log2 from the exponent bits and an
+// atanh series of the mantissa centred on 1, exp2 from a rounded integer part and a Taylor
+// polynomial; the same limits as FastPow (2^-60 floor, 2^100 ceiling).
+template <int W>
+inline F<W> Power(F<W> base, float exponent, float threshold) {
+    const F<W> one = Splat<W>(1.0f);
+    const auto live = base > Splat<W>(threshold > 0.0f ? threshold : 0.0f);
+    const F<W> safe = live ? base : one;
+    // Exponent and mantissa in [sqrt(1/2), sqrt(2)).
+    const U<W> bits = AsBits<W>(safe);
+    I<W> e = reinterpret_cast<I<W>>(bits >> 23) - 127;
+    F<W> m = AsFloat<W>((bits & 0x007FFFFFu) | 0x3F800000u);
+    const auto high = m > Splat<W>(1.41421356f);
+    m = high ? m * Splat<W>(0.5f) : m;
+    e = e - high;  // high lanes are -1: exponent + 1
+    const F<W> s = (m - one) / (m + one);
+    const F<W> s2 = s * s;
+    F<W> series = Splat<W>(2.0f / 7.0f) + s2 * Splat<W>(2.0f / 9.0f);
+    series = Splat<W>(2.0f / 5.0f) + s2 * series;
+    series = Splat<W>(2.0f / 3.0f) + s2 * series;
+    series = Splat<W>(2.0f) + s2 * series;
+    const F<W> log2 = __builtin_convertvector(e, F<W>) + (s * series) * Splat<W>(1.44269504f);
+    F<W> y = Splat<W>(exponent) * log2;
+    const F<W> floorLog2 = Splat<W>(static_cast<float>(kPowFloorLog2));
+    const auto visible = live & (y >= floorLog2);
+    y = Min<W>(Max<W>(y, floorLog2), Splat<W>(static_cast<float>(kPowCeilingLog2)));
+    // 2^y.
+    const I<W> whole = RoundToInt<W>(y);
+    const F<W> f = (y - __builtin_convertvector(whole, F<W>)) * Splat<W>(0.693147181f);
+    F<W> p = Splat<W>(1.0f / 120.0f) + f * Splat<W>(1.0f / 720.0f);
+    p = Splat<W>(1.0f / 24.0f) + f * p;
+    p = Splat<W>(1.0f / 6.0f) + f * p;
+    p = Splat<W>(0.5f) + f * p;
+    p = one + f * p;
+    p = one + f * p;
+    const F<W> scale = AsFloat<W>(reinterpret_cast<U<W>>((whole + 127) << 23));
+    return visible ? p * scale : Splat<W>(0.0f);
+}
+
+// W pixels of a plain Phong material: normal, lighting and finish as in the kernels, with the
+// highlight's power in float.
+template <int W>
+inline void Phong(const Plan& plan, const float* px, const float* py, const float* pz, const float* nx,
+                  const float* ny, const float* nz, float* red, float* green, float* blue) {
+    const F<W> sign = Splat<W>(plan.normalSign);
+    Vec<W> n{Load<W>(nx) * sign, Load<W>(ny) * sign, Load<W>(nz) * sign};
+    if (plan.turnToViewer) n.z = AsFloat<W>(AsBits<W>(n.z) & 0x7FFFFFFFu);  // negative z turned: |z|
+    n = Normalize<W>(n);
+    const Vec<W> p{Load<W>(px), Load<W>(py), Load<W>(pz)};
+    const F<W> self = Splat<W>(plan.selfIllumination);
+    const F<W> lit = Splat<W>(1.0f - plan.selfIllumination);
+    const F<W> zero = Splat<W>(0.0f);
+    F<W> o0 = zero, o1 = zero, o2 = zero;
+    for (int i = 0; i < plan.lightCount; ++i) {
+        const light3ds& light = plan.lights[i];
+        const Vec<W> l = Normalize<W>({Splat<W>(light.x) - p.x, Splat<W>(light.y) - p.y, Splat<W>(light.z) - p.z});
+        const F<W> d = Max<W>(Dot<W>(n, l) * Splat<W>(light.multiplier), zero);  // NaN: 0
+        const F<W> spec = Power<W>(d, plan.exponent, plan.powThreshold) * Splat<W>(plan.strength);
+        const F<W> diffuse = d * lit + self;
+        o0 = o0 + (diffuse * Splat<W>(plan.colour[0]) + spec * Splat<W>(plan.specular[0])) * Splat<W>(light.r);
+        o1 = o1 + (diffuse * Splat<W>(plan.colour[1]) + spec * Splat<W>(plan.specular[1])) * Splat<W>(light.g);
+        o2 = o2 + (diffuse * Splat<W>(plan.colour[2]) + spec * Splat<W>(plan.specular[2])) * Splat<W>(light.b);
+    }
+    const F<W> full = Splat<W>(plan.fullScale);
+    // max(v, 0) first: a NaN lane becomes 0.
+    Store<W>(red, Min<W>(Max<W>(o0 * full, zero), full));
+    Store<W>(green, Min<W>(Max<W>(o1 * full, zero), full));
+    Store<W>(blue, Min<W>(Max<W>(o2 * full, zero), full));
+}
+
+// ---- The exact lighting: the per-pixel kernels' arithmetic, lane by lane ----------------------------
+// Double-precision lanes for the highlight's power, which the kernels take in double.
+template <int W>
+struct Wide {
+    typedef double D __attribute__((vector_size(W * 8)));
+    typedef std::int64_t L __attribute__((vector_size(W * 8)));
+    typedef std::uint64_t Q __attribute__((vector_size(W * 8)));
+};
+template <int W>
+using D = typename Wide<W>::D;
+template <int W>
+using L = typename Wide<W>::L;
+template <int W>
+using Q = typename Wide<W>::Q;
+
+template <int W>
+inline D<W> SplatD(double x) {
+    return D<W>{} + x;
+}
+template <int W>
+inline D<W> AsDouble(Q<W> q) {
+    return reinterpret_cast<D<W>>(q);
+}
+template <int W>
+inline Q<W> AsBits64(D<W> d) {
+    return reinterpret_cast<Q<W>>(d);
+}
+
+// Log2Positive of shading_math_p.h on W lanes (positive finite values).
+template <int W>
+inline D<W> Log2Positive(D<W> value) {
+    const Q<W> bits = AsBits64<W>(value);
+    // The exponent field as a double: 2^52 + e exactly, less 2^52 + 1023.
+    D<W> exponent = AsDouble<W>(((bits >> 52) & 0x7FFu) | 0x4330000000000000u) - SplatD<W>(4503599627371519.0);
+    D<W> mantissa = AsDouble<W>((bits & 0x000FFFFFFFFFFFFFu) | 0x3FF0000000000000u);  // [1, 2)
+    const auto high = mantissa > SplatD<W>(1.4142135623730951);
+    mantissa = high ? mantissa * SplatD<W>(0.5) : mantissa;
+    exponent = high ? exponent + SplatD<W>(1.0) : exponent;
+    const D<W> s = (mantissa - SplatD<W>(1.0)) / (mantissa + SplatD<W>(1.0));
+    const D<W> s2 = s * s;
+    const D<W> series =
+        s * (SplatD<W>(2.0) +
+             s2 * (SplatD<W>(2.0 / 3.0) +
+                   s2 * (SplatD<W>(2.0 / 5.0) +
+                         s2 * (SplatD<W>(2.0 / 7.0) + s2 * (SplatD<W>(2.0 / 9.0) + s2 * SplatD<W>(2.0 / 11.0))))));
+    return exponent + series * SplatD<W>(1.4426950408889634);
+}
+
+// Exp2Bounded of shading_math_p.h on W lanes (y within the power's floor and ceiling).
+template <int W>
+inline D<W> Exp2Bounded(D<W> y) {
+    // floor(y + 0.5): round to nearest with the double's own rounding, then down where that went up.
+    const D<W> t = y + SplatD<W>(0.5);
+    const D<W> magic = SplatD<W>(6755399441055744.0);  // 1.5 * 2^52
+    D<W> whole = (t + magic) - magic;
+    whole = whole > t ? whole - SplatD<W>(1.0) : whole;
+    const D<W> f = (y - whole) * SplatD<W>(0.6931471805599453);
+    const D<W> p =
+        SplatD<W>(1.0) +
+        f * (SplatD<W>(1.0) +
+             f * (SplatD<W>(1.0 / 2) +
+                  f * (SplatD<W>(1.0 / 6) +
+                       f * (SplatD<W>(1.0 / 24) +
+                            f * (SplatD<W>(1.0 / 120) +
+                                 f * (SplatD<W>(1.0 / 720) +
+                                      f * (SplatD<W>(1.0 / 5040) + f * SplatD<W>(1.0 / 40320))))))));
+    // 2^whole: whole + 1023 (963..1123) in the exponent field.
+    const Q<W> biased = AsBits64<W>(whole + SplatD<W>(4503599627371519.0)) & 0x7FFu;
+    return p * AsDouble<W>(biased << 52);
+}
+
+// FastPow of shading_math_p.h for lanes whose base is above threshold (>= 0); the others give 0.
+template <int W>
+inline F<W> FastPow(F<W> base, float exponent, float threshold) {
+    const auto live = base > Splat<W>(threshold);
+    const F<W> safe = live ? base : Splat<W>(1.0f);
+    D<W> y = SplatD<W>(static_cast<double>(exponent)) * Log2Positive<W>(__builtin_convertvector(safe, D<W>));
+    const auto visible = __builtin_convertvector(live, L<W>) & (y >= SplatD<W>(kPowFloorLog2));
+    y = y > SplatD<W>(kPowCeilingLog2) ? SplatD<W>(kPowCeilingLog2) : y;
+    y = visible ? y : SplatD<W>(0.0);
+    const F<W> power = __builtin_convertvector(Exp2Bounded<W>(y), F<W>);
+    return __builtin_convertvector(visible, I<W>) ? power : Splat<W>(0.0f);
+}
+
+// The kernels' normal: the back-face sign, a negative z turned with double sides, unit length.
+template <int W>
+inline Vec<W> ShadeNormal(const Plan& plan, const float* nx, const float* ny, const float* nz) {
+    const F<W> sign = Splat<W>(plan.normalSign);
+    Vec<W> n{Load<W>(nx) * sign, Load<W>(ny) * sign, Load<W>(nz) * sign};
+    if (plan.turnToViewer) n.z = n.z < Splat<W>(0.0f) ? -n.z : n.z;
+    return Normalize<W>(n);
+}
+
+// The kernels' lighting and finish: n as shaded, the colour per pixel; out in sample units.
+template <int W>
+inline void LightExact(const Plan& plan, const float* px, const float* py, const float* pz, const Vec<W>& n,
+                       const F<W> colour[3], F<W> out[3]) {
+    const F<W> self = Splat<W>(plan.selfIllumination);
+    const F<W> lit = Splat<W>(1.0f - plan.selfIllumination);
+    const F<W> zero = Splat<W>(0.0f);
+    const Vec<W> p{Load<W>(px), Load<W>(py), Load<W>(pz)};
+    F<W> o0 = zero, o1 = zero, o2 = zero;
+    for (int i = 0; i < plan.lightCount; ++i) {
+        const light3ds& light = plan.lights[i];
+        const Vec<W> l = Normalize<W>({Splat<W>(light.x) - p.x, Splat<W>(light.y) - p.y, Splat<W>(light.z) - p.z});
+        const F<W> d = Max<W>(Dot<W>(n, l) * Splat<W>(light.multiplier), zero);  // NaN: 0
+        const F<W> power = FastPow<W>(d, plan.exponent, plan.powThreshold);
+        const F<W> spec = d > Splat<W>(plan.powThreshold) ? power * Splat<W>(plan.strength) : zero;
+        const F<W> diffuse = d * lit + self;
+        o0 = o0 + (diffuse * colour[0] + spec * Splat<W>(plan.specular[0])) * Splat<W>(light.r);
+        o1 = o1 + (diffuse * colour[1] + spec * Splat<W>(plan.specular[1])) * Splat<W>(light.g);
+        o2 = o2 + (diffuse * colour[2] + spec * Splat<W>(plan.specular[2])) * Splat<W>(light.b);
+    }
+    const F<W> full = Splat<W>(plan.fullScale);
+    const F<W> lit0 = o0 * full, lit1 = o1 * full, lit2 = o2 * full;
+    out[0] = lit0 > zero ? Min<W>(lit0, full) : zero;
+    out[1] = lit1 > zero ? Min<W>(lit1, full) : zero;
+    out[2] = lit2 > zero ? Min<W>(lit2, full) : zero;
+}
+
+// Pixels [first, first + count) of a batch, count a multiple of W.
+template <int W>
+inline void PhongRun(const Plan& plan, const PixelBatch& b, int first, int count) {
+    for (int i = first; i < first + count; i += W) {
+        Phong<W>(plan, b.x + i, b.y + i, b.z + i, b.nx + i, b.ny + i, b.nz + i, b.red + i, b.green + i, b.blue + i);
+    }
+}
+
+template <int W>
+inline void LightRun(const Plan& plan, const ExactBatch& b, int first, int count) {
+    for (int i = first; i < first + count; i += W) {
+        const Vec<W> n = b.rawNormals ? ShadeNormal<W>(plan, b.nx + i, b.ny + i, b.nz + i)
+                                      : Vec<W>{Load<W>(b.nx + i), Load<W>(b.ny + i), Load<W>(b.nz + i)};
+        const F<W> colour[3] = {Load<W>(b.c0 + i), Load<W>(b.c1 + i), Load<W>(b.c2 + i)};
+        F<W> out[3];
+        LightExact<W>(plan, b.x + i, b.y + i, b.z + i, n, colour, out);
+        Store<W>(b.red + i, out[0]);
+        Store<W>(b.green + i, out[1]);
+        Store<W>(b.blue + i, out[2]);
+    }
+}
+
+}  // namespace
+}  // namespace trivane::shading::lanes

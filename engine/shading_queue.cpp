@@ -1,0 +1,88 @@
+// A triangle's pixels shaded in drawing order with the kernel of its material: the steps that
+// follow one pixel after another (maps, bump, glass with its memory of the previous pixel) one by
+// one, the lighting of all of them on the processor's widest lanes, the same bits as the kernel.
+#include "engine/shading_lanes_p.h"
+
+namespace trivane::shading {
+
+namespace {
+
+constexpr int kRun = 64;
+
+// The exact lighting of count pixels on the widest lanes, then narrower ones for the rest.
+void LightAll(const Plan& plan, const lanes::ExactBatch& b, int count) {
+    const int width = LaneWidth();
+    int i = 0;
+    if (width >= 16) {
+        const int whole = count / 8 * 8;
+        lanes::LightRun8(plan, b, 0, whole);
+        i = whole;
+    }
+    if (width >= 8) {
+        const int whole = (count - i) / 4 * 4;
+        lanes::LightRun4(plan, b, i, whole);
+        i += whole;
+    }
+    if (width >= 4) {
+        const int whole = (count - i) / 2 * 2;
+        lanes::LightRun<2>(plan, b, i, whole);
+        i += whole;
+    }
+    lanes::LightRun<1>(plan, b, i, count - i);
+}
+
+Pixel PixelOf(const QueuedPixels& q, int i, const __Point* normal) {
+    return Pixel{q.originX, q.originY, q.target, q.background, q.x[i], q.y[i], q.z[i], normal,
+                 q.u != nullptr ? q.u[i] : 0.0f, q.v != nullptr ? q.v[i] : 0.0f, q.previous[i],
+                 q.planeA, q.planeB, q.planeC, q.planeD};
+}
+
+void ShadeRun(const Plan& plan, const QueuedPixels& q) {
+    float n[3][kRun], colour[3][kRun];
+    lanes::ExactBatch b{q.x, q.y, q.z, q.nx, q.ny, q.nz, true, colour[0], colour[1], colour[2],
+                        q.red, q.green, q.blue};
+    if (plan.kernel == KernelPhong) {
+        for (int i = 0; i < q.count; ++i) {
+            colour[0][i] = plan.colour[0], colour[1][i] = plan.colour[1], colour[2][i] = plan.colour[2];
+            q.opacity[i] = plan.opacity;
+        }
+    } else if (plan.kernel == KernelFull) {
+        GlassMemory* glass = plan.glass ? &CurrentShading().glass : nullptr;
+        for (int i = 0; i < q.count; ++i) {
+            const __Point normal{q.nx[i], q.ny[i], q.nz[i]};
+            Vec3 shaded;
+            float c[3];
+            q.opacity[i] = Clamp01(PrepareFull(plan, PixelOf(q, i, &normal), shaded, c, glass));
+            n[0][i] = shaded.x, n[1][i] = shaded.y, n[2][i] = shaded.z;
+            colour[0][i] = c[0], colour[1][i] = c[1], colour[2][i] = c[2];
+        }
+        b.nx = n[0], b.ny = n[1], b.nz = n[2];
+        b.rawNormals = false;
+    } else {
+        for (int i = 0; i < q.count; ++i) {
+            const __Point normal{q.nx[i], q.ny[i], q.nz[i]};
+            float out[3];
+            q.opacity[i] = plan.kernel(plan, PixelOf(q, i, &normal), out);
+            q.red[i] = out[0], q.green[i] = out[1], q.blue[i] = out[2];
+        }
+        return;
+    }
+    LightAll(plan, b, q.count);
+}
+
+}  // namespace
+
+void ShadeQueued(const Plan& plan, const QueuedPixels& q) {
+    for (int first = 0; first < q.count; first += kRun) {
+        QueuedPixels part = q;
+        part.count = q.count - first < kRun ? q.count - first : kRun;
+        part.x += first, part.y += first, part.z += first;
+        part.nx += first, part.ny += first, part.nz += first;
+        if (part.u != nullptr) part.u += first, part.v += first;
+        part.previous += first;
+        part.red += first, part.green += first, part.blue += first, part.opacity += first;
+        ShadeRun(plan, part);
+    }
+}
+
+}  // namespace trivane::shading
