@@ -65,6 +65,41 @@ void FromHostPixels(const std::vector<std::uint8_t>& pixels, Image& image) {
     }
 }
 
+void HostRows::Begin(const Image& image) {
+    description = image;
+    description.samples.clear();
+    pixels.assign(description.SampleCount() * std::size_t(description.depth / 8), 0);
+}
+
+void HostRows::Row(int y, const void* samples) {
+    const std::size_t count = std::size_t(description.width) * std::size_t(description.Channels());
+    if (description.depth == 8) {
+        std::memcpy(pixels.data() + std::size_t(y) * count, samples, count);
+        return;
+    }
+    const auto* from = static_cast<const std::uint16_t*>(samples);
+    std::uint8_t* to = pixels.data() + std::size_t(y) * count * 2;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint16_t value = FileToHost16(from[i]);
+        std::memcpy(to + 2 * i, &value, 2);
+    }
+}
+
+void HostRowSource::Row(int y, void* samples) {
+    const std::size_t count = std::size_t(description_.width) * std::size_t(description_.Channels());
+    if (description_.depth == 8) {
+        std::memcpy(samples, pixels_.data() + std::size_t(y) * count, count);
+        return;
+    }
+    const std::uint8_t* from = pixels_.data() + std::size_t(y) * count * 2;
+    auto* to = static_cast<std::uint16_t*>(samples);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint16_t value;
+        std::memcpy(&value, from + 2 * i, 2);
+        to[i] = HostToFile16(value);
+    }
+}
+
 std::vector<std::uint8_t> MaskFromImage(const Image& mask) {
     const std::size_t pixels = std::size_t(mask.width) * std::size_t(mask.height);
     const int channels = mask.Channels();

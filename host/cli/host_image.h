@@ -36,6 +36,26 @@ std::vector<std::uint8_t> ToHostPixels(const Image& image);
 // The reverse: replaces image.samples from host pixels of the same size, mode and depth.
 void FromHostPixels(const std::vector<std::uint8_t>& pixels, Image& image);
 
+// The rows of an image file straight into the host's pixels, and back: no whole image of 16-bit
+// samples in between.
+class HostRows : public RowSink {
+public:
+    Image description;                 // the file's image without its samples
+    std::vector<std::uint8_t> pixels;  // as ToHostPixels gives them
+    void Begin(const Image& image) override;
+    void Row(int y, const void* samples) override;
+};
+class HostRowSource : public RowSource {
+public:
+    HostRowSource(const Image& description, const std::vector<std::uint8_t>& pixels)
+        : description_(description), pixels_(pixels) {}
+    void Row(int y, void* samples) override;
+
+private:
+    const Image& description_;
+    const std::vector<std::uint8_t>& pixels_;
+};
+
 // A selection mask from an image: one byte per pixel saying how strongly it is selected, 0..255:
 // the brightest of its colour samples, scaled by its transparency when it has an alpha plane.
 // White (or any full colour) selects fully, black or transparent not at all, greys in between.

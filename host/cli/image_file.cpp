@@ -132,4 +132,79 @@ void WriteImage(const std::string& path, const Image& image) {
     WriteImage(path, FormatForName(path), image);
 }
 
+void ImageRows::Begin(const Image& description) {
+    image = description;
+    image.samples.assign(image.SampleCount(), 0);
+}
+
+void ImageRows::Row(int y, const void* samples) {
+    const std::size_t count = std::size_t(image.width) * std::size_t(image.Channels());
+    std::uint16_t* to = image.samples.data() + std::size_t(y) * count;
+    if (image.depth == 8) {
+        const auto* from = static_cast<const std::uint8_t*>(samples);
+        for (std::size_t i = 0; i < count; ++i) to[i] = from[i];
+    } else {
+        std::memcpy(to, samples, count * 2);
+    }
+}
+
+void ImageRowSource::Row(int y, void* samples) {
+    const std::size_t count = std::size_t(image_.width) * std::size_t(image_.Channels());
+    const std::uint16_t* from = image_.samples.data() + std::size_t(y) * count;
+    if (image_.depth == 8) {
+        auto* to = static_cast<std::uint8_t*>(samples);
+        for (std::size_t i = 0; i < count; ++i) to[i] = std::uint8_t(from[i]);
+    } else {
+        std::memcpy(samples, from, count * 2);
+    }
+}
+
+void SendRows(const Image& image, RowSink& sink) {
+    Image description;
+    description.width = image.width, description.height = image.height;
+    description.color = image.color, description.alpha = image.alpha, description.depth = image.depth;
+    sink.Begin(description);
+    ImageRowSource rows(image);
+    std::vector<std::uint16_t> row(std::size_t(image.width) * std::size_t(image.Channels()));
+    for (int y = 0; y < image.height; ++y) {
+        rows.Row(y, row.data());
+        sink.Row(y, row.data());
+    }
+}
+
+Image GatherRows(const Image& description, RowSource& source) {
+    ImageRows whole;
+    whole.Begin(description);
+    std::vector<std::uint16_t> row(std::size_t(description.width) * std::size_t(description.Channels()));
+    for (int y = 0; y < description.height; ++y) {
+        source.Row(y, row.data());
+        whole.Row(y, row.data());
+    }
+    return std::move(whole.image);
+}
+
+void ReadImageRows(const std::string& path, RowSink& sink) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) FailRead(path, std::strerror(errno));
+    unsigned char head[8] = {};
+    const std::size_t got = std::fread(head, 1, sizeof head, file);
+    std::fclose(file);
+    if (Sniff(head, got) == Detected::PNG) {
+        ReadPngRows(path, sink);
+        return;
+    }
+    SendRows(ReadImage(path), sink);
+}
+
+void WriteImageRows(const std::string& path, FileFormat format, const Image& description, RowSource& source,
+                    PngCompression png) {
+    const std::string why = CannotHold(format, description);
+    if (!why.empty()) FailWrite(path, why);
+    if (format == FileFormat::PNG) {
+        WritePngRows(path, description, source, png);
+        return;
+    }
+    WriteImage(path, format, GatherRows(description, source), png);
+}
+
 } // namespace rimelace_cli

@@ -64,4 +64,49 @@ void WriteImage(const std::string& path, FileFormat format, const Image& image,
 // Convenience: format from the name.
 void WriteImage(const std::string& path, const Image& image);
 
+// ---- Row by row ----------------------------------------------------------------------------------
+// Rows of samples of the file's own scale, top to bottom, width x Channels() samples each: bytes
+// for 8-bit images, 16-bit words in the machine's order for 16-bit ones.
+
+// Receives an image's rows as they are decoded, after its description (samples left empty).
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    virtual void Begin(const Image& description) = 0;
+    virtual void Row(int y, const void* samples) = 0;
+};
+
+// Hands out an image's rows as they are encoded.
+class RowSource {
+public:
+    virtual ~RowSource() = default;
+    virtual void Row(int y, void* samples) = 0;
+};
+
+// Reads an image into sink row by row (PNG files are decoded straight into it, the others through
+// an image in memory). Throws ImageFileError.
+void ReadImageRows(const std::string& path, RowSink& sink);
+
+// Writes the image `description` describes (its samples are not read), taking its rows from
+// source (PNG files are encoded straight from it, the others through an image in memory). Throws
+// ImageFileError.
+void WriteImageRows(const std::string& path, FileFormat format, const Image& description, RowSource& source,
+                    PngCompression png = PngCompression::Fast);
+
+// The two ends as a whole image in memory.
+class ImageRows : public RowSink {
+public:
+    Image image;
+    void Begin(const Image& description) override;
+    void Row(int y, const void* samples) override;
+};
+class ImageRowSource : public RowSource {
+public:
+    explicit ImageRowSource(const Image& image) : image_(image) {}
+    void Row(int y, void* samples) override;
+
+private:
+    const Image& image_;
+};
+
 } // namespace rimelace_cli

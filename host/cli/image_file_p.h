@@ -12,6 +12,13 @@ namespace rimelace_cli {
 
 Image ReadPng(const std::string& path);
 void WritePng(const std::string& path, const Image& image, PngCompression compression);
+// Row by row (image_file.h); a reader that cannot stream goes through SendRows and GatherRows.
+void ReadPngRows(const std::string& path, RowSink& sink);
+void WritePngRows(const std::string& path, const Image& description, RowSource& source, PngCompression compression);
+
+// An image in memory handed to a sink row by row, and one filled from a source (image_file.cpp).
+void SendRows(const Image& image, RowSink& sink);
+Image GatherRows(const Image& description, RowSource& source);
 
 Image ReadTiff(const std::string& path);
 void WriteTiff(const std::string& path, const Image& image);

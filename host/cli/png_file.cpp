@@ -72,11 +72,26 @@ bool ReadRows(PngJob* job) {
     return true;
 }
 
-bool WriteRows(PngJob* job) {
+// Rows handed to the sink as they are decoded, through one row buffer.
+bool StreamRows(PngJob* job, RowSink* sink) {
     if (setjmp(png_jmpbuf(job->png))) return false;
-    png_init_io(job->png, job->file);
-    png_set_IHDR(job->png, job->info, job->width, job->height, job->bitDepth, job->colorType,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    for (png_uint_32 y = 0; y < job->height; ++y) {
+        png_read_row(job->png, job->pixels.data(), nullptr);
+        sink->Row(int(y), job->pixels.data());
+    }
+    png_read_end(job->png, nullptr);
+    return true;
+}
+
+// 16-bit samples travel in the machine's own order; the file keeps them big-endian.
+bool LittleEndian() {
+    const std::uint16_t one = 1;
+    unsigned char first;
+    std::memcpy(&first, &one, 1);
+    return first == 1;
+}
+
+void SetCompression(PngJob* job) {
     if (job->compression == PngCompression::Smallest) {
         png_set_compression_level(job->png, Z_BEST_COMPRESSION);
         png_set_filter(job->png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
@@ -85,8 +100,21 @@ bool WriteRows(PngJob* job) {
         png_set_compression_strategy(job->png, Z_RLE);
         png_set_filter(job->png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
     }
+}
+
+// Rows taken from the source one at a time and compressed as they come.
+bool WriteRows(PngJob* job, RowSource* source) {
+    if (setjmp(png_jmpbuf(job->png))) return false;
+    png_init_io(job->png, job->file);
+    png_set_IHDR(job->png, job->info, job->width, job->height, job->bitDepth, job->colorType,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    SetCompression(job);
     png_write_info(job->png, job->info);
-    png_write_image(job->png, job->rows.data());
+    if (job->bitDepth == 16 && LittleEndian()) png_set_swap(job->png);
+    for (png_uint_32 y = 0; y < job->height; ++y) {
+        source->Row(int(y), job->pixels.data());
+        png_write_row(job->png, job->pixels.data());
+    }
     png_write_end(job->png, nullptr);
     return true;
 }
@@ -98,10 +126,8 @@ void PointRows(PngJob& job) {
         job.rows[y] = job.pixels.data() + y * rowBytes;
 }
 
-} // namespace
-
-Image ReadPng(const std::string& path) {
-    PngJob job;
+// Opens the file and reads the header; the job is ready for its rows.
+void Open(PngJob& job, const std::string& path) {
     job.file = std::fopen(path.c_str(), "rb");
     if (!job.file) FailRead(path, std::strerror(errno));
     job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &job, OnError, OnWarning);
@@ -112,59 +138,80 @@ Image ReadPng(const std::string& path) {
     if (job.bitDepth != 8 && job.bitDepth != 16) FailRead(path, "unsupported PNG sample depth");
     if (job.channels < 1 || job.channels > 4) FailRead(path, "unsupported PNG colour type");
     CheckReadSize(path, job.width, job.height, job.channels);
+}
 
-    job.pixels.resize(std::size_t(job.width) * job.height * job.channels * (job.bitDepth / 8));
-    PointRows(job);
-    if (!ReadRows(&job)) FailRead(path, std::string("damaged or truncated PNG file (") + job.message + ")");
-
+Image Description(const PngJob& job) {
     Image image;
     image.width = int(job.width);
     image.height = int(job.height);
     image.depth = job.bitDepth;
     image.color = job.channels <= 2 ? ColorModel::Gray : ColorModel::RGB;
     image.alpha = job.channels == 2 || job.channels == 4;
-    image.samples.resize(image.SampleCount());
-    if (job.bitDepth == 8) {
-        for (std::size_t i = 0; i < image.samples.size(); ++i)
-            image.samples[i] = job.pixels[i];
-    } else {
-        for (std::size_t i = 0; i < image.samples.size(); ++i)
-            image.samples[i] = std::uint16_t(job.pixels[2 * i] << 8 | job.pixels[2 * i + 1]);
-    }
     return image;
 }
 
-void WritePng(const std::string& path, const Image& image, PngCompression compression) {
-    CheckWritable(path, image);
+} // namespace
+
+void ReadPngRows(const std::string& path, RowSink& sink) {
+    PngJob job;
+    Open(job, path);
+    const Image description = Description(job);
+    const std::size_t rowBytes = std::size_t(job.width) * job.channels * (job.bitDepth / 8);
+    sink.Begin(description);
+    if (png_get_interlace_type(job.png, job.info) != PNG_INTERLACE_NONE) {
+        // Interlaced rows arrive in passes: the whole image first.
+        job.pixels.resize(rowBytes * job.height);
+        PointRows(job);
+        if (!ReadRows(&job)) FailRead(path, std::string("damaged or truncated PNG file (") + job.message + ")");
+        std::vector<std::uint8_t> row(rowBytes);
+        for (png_uint_32 y = 0; y < job.height; ++y) {
+            const std::uint8_t* from = job.rows[y];
+            if (job.bitDepth == 8) {
+                sink.Row(int(y), from);
+                continue;
+            }
+            for (std::size_t i = 0; i < rowBytes; i += 2) {
+                const std::uint16_t v = std::uint16_t(from[i] << 8 | from[i + 1]);
+                std::memcpy(row.data() + i, &v, 2);
+            }
+            sink.Row(int(y), row.data());
+        }
+        return;
+    }
+    if (job.bitDepth == 16 && LittleEndian()) png_set_swap(job.png);
+    job.pixels.resize(rowBytes);
+    if (!StreamRows(&job, &sink)) FailRead(path, std::string("damaged or truncated PNG file (") + job.message + ")");
+}
+
+Image ReadPng(const std::string& path) {
+    ImageRows rows;
+    ReadPngRows(path, rows);
+    return std::move(rows.image);
+}
+
+void WritePngRows(const std::string& path, const Image& description, RowSource& source,
+                  PngCompression compression) {
+    if (description.width <= 0 || description.height <= 0) FailWrite(path, "the image is empty");
+    if (description.depth != 8 && description.depth != 16) FailWrite(path, "samples must have 8 or 16 bits");
+    if (description.color == ColorModel::CMYK) FailWrite(path, "PNG cannot hold CMYK images");
     PngJob job;
     job.writing = true;
     job.compression = compression;
-    job.width = png_uint_32(image.width);
-    job.height = png_uint_32(image.height);
-    job.channels = image.Channels();
-    job.bitDepth = image.depth;
-    job.colorType = image.color == ColorModel::Gray
-                        ? (image.alpha ? PNG_COLOR_TYPE_GRAY_ALPHA : PNG_COLOR_TYPE_GRAY)
-                        : (image.alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB);
-    if (image.color == ColorModel::CMYK) FailWrite(path, "PNG cannot hold CMYK images");
-    job.pixels.resize(image.samples.size() * (image.depth / 8));
-    if (image.depth == 8) {
-        for (std::size_t i = 0; i < image.samples.size(); ++i)
-            job.pixels[i] = (unsigned char)image.samples[i];
-    } else {
-        for (std::size_t i = 0; i < image.samples.size(); ++i) {
-            job.pixels[2 * i] = (unsigned char)(image.samples[i] >> 8);
-            job.pixels[2 * i + 1] = (unsigned char)(image.samples[i] & 0xFF);
-        }
-    }
-    PointRows(job);
+    job.width = png_uint_32(description.width);
+    job.height = png_uint_32(description.height);
+    job.channels = description.Channels();
+    job.bitDepth = description.depth;
+    job.colorType = description.color == ColorModel::Gray
+                        ? (description.alpha ? PNG_COLOR_TYPE_GRAY_ALPHA : PNG_COLOR_TYPE_GRAY)
+                        : (description.alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB);
+    job.pixels.resize(std::size_t(job.width) * job.channels * (job.bitDepth / 8));
 
     job.file = std::fopen(path.c_str(), "wb");
     if (!job.file) FailWrite(path, std::strerror(errno));
     job.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &job, OnError, OnWarning);
     if (job.png) job.info = png_create_info_struct(job.png);
     if (!job.png || !job.info) FailWrite(path, "out of memory");
-    if (!WriteRows(&job)) FailWrite(path, job.message);
+    if (!WriteRows(&job, &source)) FailWrite(path, job.message);
     std::FILE* file = job.file;
     job.file = nullptr;
     if (std::fflush(file) != 0 || std::ferror(file)) {
@@ -173,6 +220,13 @@ void WritePng(const std::string& path, const Image& image, PngCompression compre
         FailWrite(path, std::strerror(error));
     }
     if (std::fclose(file) != 0) FailWrite(path, std::strerror(errno));
+}
+
+void WritePng(const std::string& path, const Image& image, PngCompression compression) {
+    CheckWritable(path, image);
+    if (image.color == ColorModel::CMYK) FailWrite(path, "PNG cannot hold CMYK images");
+    ImageRowSource rows(image);
+    WritePngRows(path, image, rows, compression);
 }
 
 } // namespace rimelace_cli

@@ -180,10 +180,12 @@ std::string NameDestination(std::string message, const AtomicOutput& output) {
     return message;
 }
 
-// The run itself: parameters, host, module, the filter over `source`; the filtered image back.
-// Fills *recorded when the job records an action, and writes the grown scene when asked.
-Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Image& source, Action* recorded,
-                        const std::string& geometryFile) {
+// The run itself: parameters, host, module, the filter over the host's pixels of an image that
+// `source` describes (its samples are not read); the filtered pixels back. Fills *recorded when the
+// job records an action, and writes the grown scene when asked.
+std::vector<std::uint8_t> FilterHostPixels(const FilterJob& job, standin::HostKind kind, const Image& source,
+                                           std::vector<std::uint8_t> pixels, Action* recorded,
+                                           const std::string& geometryFile) {
     std::vector<std::uint8_t> mask;
     if (job.maskBytes) {
         if (job.maskBytes->size() != std::size_t(source.width) * std::size_t(source.height))
@@ -259,7 +261,7 @@ Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Imag
     image.planes = std::int16_t(layout.planes);
     image.imageMode = std::int16_t(layout.imageMode);
     image.depth = layout.depth;
-    image.data = ToHostPixels(source);
+    image.data = std::move(pixels);
     image.mask = std::move(mask);
 
     // A Ctrl-C from here on reaches the plug-in through abortProc.
@@ -292,9 +294,31 @@ Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Imag
                                  geometryFile))
             Fail(kExitFailed, why);
     }
-    Image filtered = source;
-    FromHostPixels(image.data, filtered);
-    return filtered;
+    return std::move(image.data);
+}
+
+// The same over an image in memory.
+Image FilterThroughHost(const FilterJob& job, standin::HostKind kind, const Image& source, Action* recorded,
+                        const std::string& geometryFile) {
+    Image description;
+    description.width = source.width, description.height = source.height;
+    description.color = source.color, description.alpha = source.alpha, description.depth = source.depth;
+    const std::vector<std::uint8_t> filtered =
+        FilterHostPixels(job, kind, description, ToHostPixels(source), recorded, geometryFile);
+    Image result = description;
+    FromHostPixels(filtered, result);
+    return result;
+}
+
+// Reads the input file's rows straight into the host's pixels.
+HostRows ReadHostInput(const std::string& path) {
+    HostRows rows;
+    try {
+        ReadImageRows(path, rows);
+    } catch (const ImageFileError& error) {
+        Fail(kExitBadInput, error.what());
+    }
+    return rows;
 }
 
 int Run(const FilterJob& job) {
@@ -313,7 +337,16 @@ int Run(const FilterJob& job) {
     if (!job.replay.empty() && ownParams)
         Fail(kExitBadInput, "--replay plays a recorded action as it stands; it cannot be combined with --preset, --effect or --set");
 
-    Image source = job.picture ? *job.picture : ReadInput(job.input, "");
+    // The input's rows go straight into the host's pixels, and the result's rows straight from
+    // them into the file: no whole image of 16-bit samples either way.
+    HostRows input;
+    if (job.picture) {
+        input.Begin(*job.picture);
+        input.pixels = ToHostPixels(*job.picture);
+    } else {
+        input = ReadHostInput(job.input);
+    }
+    const Image& source = input.description;
     if (!job.picture && sys::SameFile(job.input, job.output))
         Fail(kExitBadInput, "the output '" + job.output + "' is the input file; the input is never overwritten, choose another name");
     if (const std::string why = CannotHold(format, source); !why.empty())
@@ -332,10 +365,12 @@ int Run(const FilterJob& job) {
     if (!job.exportGeometry.empty()) OpenOutput(geometry, job.exportGeometry);
 
     Action recorded;
-    Image filtered = FilterThroughHost(job, kind, source, &recorded, geometry ? geometry->TempPath() : "");
+    const std::vector<std::uint8_t> filtered = FilterHostPixels(job, kind, source, std::move(input.pixels), &recorded,
+                                                                geometry ? geometry->TempPath() : "");
     try {
-        WriteImage(output->TempPath(), format, filtered,
-                   job.smallestFile ? PngCompression::Smallest : PngCompression::Fast);
+        HostRowSource rows(source, filtered);
+        WriteImageRows(output->TempPath(), format, source, rows,
+                       job.smallestFile ? PngCompression::Smallest : PngCompression::Fast);
     } catch (const ImageFileError& error) {
         Fail(kExitFailed, NameDestination(error.what(), *output));
     }

@@ -272,6 +272,14 @@ void WriteJpeg(const std::string& path, const Image& image) {
     EncodeFile(FileFormat::JPEG, path, image);
 }
 
+// The system's codecs take whole images: rows go through one in memory.
+void ReadPngRows(const std::string& path, RowSink& sink) {
+    SendRows(ReadPng(path), sink);
+}
+void WritePngRows(const std::string& path, const Image& description, RowSource& source, PngCompression compression) {
+    WriteImage(path, FileFormat::PNG, GatherRows(description, source), compression);
+}
+
 Image ReadJpegMemory(const std::uint8_t* data, std::size_t size, const std::string& name) {
     std::string why;
     IWICImagingFactory* factory = Factory(&why);

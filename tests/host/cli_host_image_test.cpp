@@ -70,6 +70,35 @@ TEST(HostImage, PixelsGoToTheHostAndBackUnchangedAtEightBitsAndWithinOneLevelAtS
     }
 }
 
+// A file's rows go straight into the host's pixels and back out into a file: the same pixels and
+// the same file as through a whole image, at both depths.
+TEST(HostImage, FileRowsGoToTheHostPixelsAndBackAsTheWholeImageDoes) {
+    testing::TempFolder folder;
+    for (int depth : {8, 16}) {
+        for (const char* name : {"in.png", "in.tif"}) {
+            const Image image = testing::NoiseImage(29, 11, ColorModel::RGB, depth == 16, depth, 9);
+            const std::string path = folder.File(name);
+            WriteImage(path, image);
+            HostRows rows;
+            ReadImageRows(path, rows);
+            EXPECT_EQ(rows.pixels, ToHostPixels(ReadImage(path))) << name << " " << depth;
+            EXPECT_TRUE(rows.description.samples.empty());
+            EXPECT_EQ(rows.description.width, 29);
+            EXPECT_EQ(rows.description.depth, depth);
+
+            Image whole = rows.description;
+            whole.samples.assign(whole.SampleCount(), 0);
+            FromHostPixels(rows.pixels, whole);
+            const std::string viaWhole = folder.File(std::string("whole_") + name);
+            const std::string viaRows = folder.File(std::string("rows_") + name);
+            WriteImage(viaWhole, whole);
+            HostRowSource source(rows.description, rows.pixels);
+            WriteImageRows(viaRows, FormatForName(viaRows), rows.description, source);
+            EXPECT_EQ(testing::ReadBytes(viaWhole), testing::ReadBytes(viaRows)) << name << " " << depth;
+        }
+    }
+}
+
 TEST(HostImage, MaskIsTheBrightestColourSampleScaledByTransparency) {
     Image mask = testing::NoiseImage(5, 1, ColorModel::RGB, true, 8);
     mask.samples = {0, 0, 0, 255, 0, 1, 0, 255, 9, 9, 9, 0, 255, 0, 0, 255, 200, 100, 40, 128};
