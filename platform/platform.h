@@ -62,6 +62,9 @@ const std::uint8_t* FindResourceBytes(int numericType, int id, std::size_t* size
 
 // ---- Registry and shell (Windows only; no-ops elsewhere) ----------------------------------
 bool RegisterFileType(const char* extension, const char* typeName, const char* iconModule, int iconIndex);
-bool ShellOpen(const char* path);
+// Opens a document or address with the shell's "open" verb. When the file's type has no program
+// (SE_ERR_NOASSOC; a system without a web component may not know ".html") and `fallbackClass`
+// names a registered class ("htmlfile"), the file is opened as that class. True when launched.
+bool ShellOpen(const char* path, const char* fallbackClass = nullptr);
 
 }  // namespace platform

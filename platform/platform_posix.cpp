@@ -172,6 +172,6 @@ const std::uint8_t* FindResourceBytes(int numericType, int id, std::size_t* size
 
 // ---- Registry and shell ------------------------------------------------------------------
 bool RegisterFileType(const char*, const char*, const char*, int) { return false; }
-bool ShellOpen(const char*) { return false; }
+bool ShellOpen(const char*, const char*) { return false; }
 
 }  // namespace platform

@@ -142,9 +142,20 @@ bool RegisterFileType(const char* extension, const char* typeName, const char* i
                            std::string(iconModule) + "," + std::to_string(iconIndex));
 }
 
-bool ShellOpen(const char* path) {
+bool ShellOpen(const char* path, const char* fallbackClass) {
     if (!path) return false;
-    return reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", path, nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+    HINSTANCE result = ShellExecuteA(nullptr, "open", path, nullptr, nullptr, SW_SHOWNORMAL);
+    const INT_PTR opened = reinterpret_cast<INT_PTR>(result);
+    if (opened > 32) return true;
+    if (opened != SE_ERR_NOASSOC || !fallbackClass) return false;
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_CLASSNAME;
+    info.lpClass = fallbackClass;
+    info.lpVerb = "open";
+    info.lpFile = path;
+    info.nShow = SW_SHOWNORMAL;
+    return ShellExecuteExA(&info) != FALSE;
 }
 
 }  // namespace platform

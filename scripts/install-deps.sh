@@ -11,6 +11,7 @@ want=(
   wine wine32 wine64 xvfb xauth xdotool file qemu-user
   clang libclang-rt-14-dev
   gimp libgimp2.0-dev help2man dpkg-dev
+  xdotool  # drives the Windows dialog through the X server in the tests
   python3-skimage  # its sample photographs, for the GIMP plug-in's tests
 )
 

@@ -115,7 +115,7 @@ void RefreshAll(MainDialog& dialog) {
 }
 
 void OpenHelp(const MainDialog& dialog) {
-    if (platform::ShellOpen(dialog.helpPath.c_str())) return;
+    if (platform::ShellOpen(dialog.helpPath.c_str(), "htmlfile")) return;
     const std::string text = "The help document cannot be opened:\n" + dialog.helpPath;
     MessageBoxA(dialog.window, text.c_str(), "Rimelace", MB_OK | MB_ICONWARNING);
 }
