@@ -1,13 +1,16 @@
 // The main dialog's speed on a 4000 x 3000 photograph, through the stand-in host and the real
 // module (a Windows program; run it under Wine beside Lorvex.8bf):
-//   open     from the host's call until the preview window has painted its first picture;
+//   open     from the host's call until the preview window has painted its first picture (in
+//            three parts: the host's selectors and the filter's start until the dialog's
+//            WM_INITDIALOG, that message, and from there until the preview has painted);
 //   effect   choosing an entry of "Effect kind:" (a new scene) until the preview has repainted;
 //   geometry a committed "Width" field (the scene grown again) until the preview has repainted;
 //   material a committed "Self illumination" field (the cached scene drawn again) until repainted.
 // Each edit goes in as the field's own commit (the text set, then the field's kill-focus), so the
 // whole path runs: the page reads the record, the dialog renders, the picture is rebuilt and
 // painted (RedrawWindow with RDW_UPDATENOW paints before returning).
-// Usage: dialog_bench.exe [REPETITIONS]   (default 3; prints min and median milliseconds)
+// Usage: dialog_bench.exe [REPETITIONS [WIDTH HEIGHT]]   (default 3, 4000 x 3000; prints min and
+// median milliseconds)
 #include "../tests/ui/dialog/dialog_session.h"
 
 #include "ui/dialog/dialog_ids.h"
@@ -45,6 +48,28 @@ LRESULT CALLBACK OnGetMessage(int code, WPARAM wParam, LPARAM lParam) {
         }
     }
     return CallNextHookEx(gHook, code, wParam, lParam);
+}
+
+// When the main dialog's WM_INITDIALOG (the pages, the host's sampled view and the first render)
+// begins and ends.
+Clock::time_point gInitStart, gInitEnd;
+HHOOK gBefore = nullptr, gAfter = nullptr;
+bool IsMainDialog(HWND window) {
+    char caption[32] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    return std::string(caption) == "Rimelace";
+}
+LRESULT CALLBACK BeforeMessage(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->message == WM_INITDIALOG && IsMainDialog(message->hwnd))
+        gInitStart = Clock::now();
+    return CallNextHookEx(gBefore, code, wParam, lParam);
+}
+LRESULT CALLBACK AfterMessage(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->message == WM_INITDIALOG && IsMainDialog(message->hwnd))
+        gInitEnd = Clock::now();
+    return CallNextHookEx(gAfter, code, wParam, lParam);
 }
 
 // One field commit, as the field losing the focus makes it.
@@ -92,36 +117,48 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "dialog_bench: %s\n", session.LoadError().c_str());
         return 1;
     }
-    const standin::Image photo = PhotographAt(4000, 3000);
+    const int width = argc > 3 ? std::max(1, std::atoi(argv[2])) : 4000;
+    const int height = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3000;
+    const standin::Image photo = PhotographAt(width, height);
     constexpr const char* kEffects[] = {"Geometric 1", "Geometric 2", "Geometric 3", "Floral 1", "Floral 2",
                                         "Floral 3",    "Single 1",    "Single 2",    "Single 3", "Single 4"};
-    Series open;
+    Series open, beforeInit, init, shown;
     std::vector<Series> effect(10), geometry(10), material(10);
     gHook = SetWindowsHookExA(WH_GETMESSAGE, OnGetMessage, nullptr, GetCurrentThreadId());
+    gBefore = SetWindowsHookExA(WH_CALLWNDPROC, BeforeMessage, nullptr, GetCurrentThreadId());
+    gAfter = SetWindowsHookExA(WH_CALLWNDPROCRET, AfterMessage, nullptr, GetCurrentThreadId());
     for (int rep = 0; rep < repetitions; ++rep) {
         standin::Image image = photo;
         gPainted = gPainting = false;
         const Clock::time_point start = Clock::now();
         session.Run(image, [&](DialogView& dialog) {
-            if (gPainted) open.Add(Ms(start, gFirstPaint));
+            if (gPainted) {
+                open.Add(Ms(start, gFirstPaint));
+                beforeInit.Add(Ms(start, gInitStart));
+                init.Add(Ms(gInitStart, gInitEnd));
+                shown.Add(Ms(gInitEnd, gFirstPaint));
+            }
             dialog.ShowPage(1);  // both pages made before the first measurement
             dialog.ShowPage(0);
-            const std::string width = WindowText(dialog.Spin(0, 1033)->edit);
+            const std::string widthText = WindowText(dialog.Spin(0, 1033)->edit);
             const std::string light = WindowText(dialog.Spin(1, 1138)->edit);
             for (int e = 0; e < 10; ++e) {
                 // Each edit starts from the defaults and puts them back afterwards (untimed).
                 effect[e].Add(ChooseEffect(dialog, e));
                 geometry[e].Add(Commit(dialog, 0, 1033, "75"));  // "Width"
-                Commit(dialog, 0, 1033, width.c_str());
+                Commit(dialog, 0, 1033, widthText.c_str());
                 material[e].Add(Commit(dialog, 1, 1138, "75"));  // "Self illumination"
                 Commit(dialog, 1, 1138, light.c_str());
             }
         });  // the dialog left open is cancelled
     }
-    UnhookWindowsHookEx(gHook);
+    for (HHOOK hook : {gHook, gBefore, gAfter}) UnhookWindowsHookEx(hook);
 
-    std::printf("4000 x 3000 photograph, default parameters, %d repetitions\n", repetitions);
+    std::printf("%d x %d photograph, default parameters, %d repetitions\n", width, height, repetitions);
     Report("open (first preview painted)", open);
+    Report("  host and start", beforeInit);
+    Report("  dialog start, first render", init);
+    Report("  shown and painted", shown);
     for (int e = 0; e < 10; ++e) {
         std::printf("%s\n", kEffects[e]);
         Report("  choose the effect", effect[e]);

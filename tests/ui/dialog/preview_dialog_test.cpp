@@ -143,6 +143,28 @@ TEST_F(PreviewDialogTest, HostWithoutAdvanceStateGetsTheDialogWithoutAPreview) {
     EXPECT_FLOAT_EQ(strips.Record().Width, 90.0f);
 }
 
+TEST_F(PreviewDialogTest, HostRefusingThePreviewsRequestGetsTheDialogWithoutAPreview) {
+    standin::HostOptions options;
+    options.singlePlaneRequests = true;  // the preview asks for every plane at once: refused
+    DialogSession refusing(options);
+    ASSERT_TRUE(refusing.Loaded());
+    standin::Image image = Photograph();
+    bool ran = false;
+    const standin::RunResult result = refusing.Run(image, [&](DialogView& dialog) {
+        EXPECT_LT(PictureShare(dialog.PreviewShot()), 0.05);
+        EXPECT_FALSE(dialog.Enabled(dialog.Item(IDC_ZOOM_IN)));
+        EXPECT_FALSE(dialog.Enabled(dialog.Item(IDC_UPDATE)));
+        dialog.TypeInto(dialog.Spin(0, 1033), "90");
+        dialog.Press(VK_TAB);
+        EXPECT_TRUE(dialog.Open());
+        EXPECT_FLOAT_EQ(refusing.Record().Width, 90.0f);
+        dialog.ClickItem(dialog.Item(IDCANCEL));
+    }, &ran);
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(result.code, userCanceledErr);  // the host's refusal does not outlive the dialog
+    EXPECT_EQ(image.data, Photograph().data);
+}
+
 TEST_F(PreviewDialogTest, TinyAndVeryWideImagesGetAPreview) {
     for (const auto& [w, h] : {std::pair{1, 1}, std::pair{30000, 200}}) {
         standin::Image image = PhotographAt(w, h);
