@@ -129,7 +129,6 @@ SceneOutcome BuildScene(const SceneContext& ctx, std::uint8_t* output, std::uint
     const std::int32_t W = ctx.W, H = ctx.H;
     float ratio = W != 0 ? float(ctx.w) / float(W) : 0.0f;
     if (ratio == 0) ratio = 1;
-    SceneQuantities q = DeriveQuantities(params, W);
 
     if (params.SceneDirty) {
         outcome.rebuilt = true;

@@ -8,7 +8,7 @@ want=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev libtiff-dev libjpeg-dev libcli11-dev nlohmann-json3-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
-  wine wine32 wine64 xvfb xauth xdotool file qemu-user
+  wine wine32 wine64 xvfb xauth file qemu-user
   clang libclang-rt-14-dev
   gimp libgimp2.0-dev help2man dpkg-dev
   xdotool  # drives the Windows dialog through the X server in the tests

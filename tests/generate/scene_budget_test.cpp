@@ -121,8 +121,9 @@ TEST(SceneBudget, EveryEffectFitsASmallBudgetAndSaysWhatItChanged) {
         s.Build(3000);
         EXPECT_LE(s.params.SceneTriangleCount, 3000) << effect;
         EXPECT_GT(s.params.SceneTriangleCount, 0) << effect;
-        if (s.outcome.reduced || s.outcome.budgetReached)
+        if (s.outcome.reduced || s.outcome.budgetReached) {
             EXPECT_FALSE(BudgetWarning(s.outcome, 3000).empty()) << effect;
+        }
     }
 }
 

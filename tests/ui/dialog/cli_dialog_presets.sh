@@ -23,11 +23,20 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAILED: $*"; exit 1; }
 
-wait_window() {  # NAME: the X window of a top-level window of that caption
+# Under load a window may show before it takes input; each step is repeated until its effect shows.
+find_window() { xdotool search --name "^$1\$" 2>/dev/null | head -1; }
+wait_window() {  # NAME [SECONDS]: the X window of a top-level window of that caption
     local id
-    for _ in $(seq 1 120); do
-        id=$(xdotool search --name "^$1\$" 2>/dev/null | head -1)
+    for _ in $(seq 1 $((${2:-60} * 2))); do
+        id=$(find_window "$1")
         [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.5
+    done
+    return 1
+}
+wait_gone() {  # NAME SECONDS
+    for _ in $(seq 1 $(($2 * 2))); do
+        [ -z "$(find_window "$1")" ] && return 0
         sleep 0.5
     done
     return 1
@@ -38,11 +47,26 @@ click_units() {  # WINDOW X Y
     eval "$(xdotool getwindowgeometry --shell "$1")"
     xdotool mousemove $((X + $2 * WIDTH / 684)) $((Y + $3 * HEIGHT / 316)) click 1
 }
-type_name() {  # WINDOW TEXT: into the file dialog's "File name" (it has the focus), then Enter
-    xdotool windowfocus --sync "$1"
-    xdotool key Home shift+End
-    xdotool type --delay 20 "$2"
-    xdotool key Return
+open_by_button() {  # MAIN X Y CAPTION: clicks until the file dialog of that caption is up
+    local box
+    for _ in 1 2 3 4 5 6; do
+        click_units "$1" "$2" "$3"
+        box=$(wait_window "$4" 20) && { echo "$box"; return 0; }
+    done
+    return 1
+}
+choose_name() {  # CAPTION TEXT: into "File name" (it has the focus), Enter, until the dialog closes
+    local box
+    for _ in 1 2 3 4 5 6; do
+        box=$(find_window "$1")
+        [ -z "$box" ] && return 0
+        xdotool windowfocus --sync "$box"
+        xdotool key Home shift+End
+        xdotool type --delay 20 "$2"
+        xdotool key Return
+        wait_gone "$1" 10 && return 0
+    done
+    return 1
 }
 
 "${run[@]}" "$build/rimelace.exe" demo "$work/in.png" --quiet || fail "no input picture"
@@ -50,21 +74,16 @@ type_name() {  # WINDOW TEXT: into the file dialog's "File name" (it has the foc
     || fail "apply --preset"
 "${run[@]}" "$build/rimelace.exe" apply "$work/in.png" "$work/out.png" --dialog --quiet > "$work/log" 2>&1 &
 app=$!
-main=$(wait_window Rimelace) || fail "the main dialog did not appear"
-sleep 1
-click_units "$main" 32 273                        # "Load" (7, 265, 50 x 16)
-box=$(wait_window "Open filter params") || fail "the open dialog did not appear"
-sleep 1
-type_name "$box" "Frost Feather.ipt"
-sleep 2
-xdotool search --name "^Open filter params\$" >/dev/null 2>&1 && fail "the open dialog stayed open"
-click_units "$main" 88 273                        # "Save" (63, 265, 50 x 16)
-box=$(wait_window "Save filter params") || fail "the save dialog did not appear"
-sleep 1
-type_name "$box" "Z:${work//\//\\}\\feather again"
-sleep 2
-xdotool windowfocus --sync "$main"
-xdotool key alt+o                                 # "&OK"
+main=$(wait_window Rimelace 120) || fail "the main dialog did not appear"
+open_by_button "$main" 32 273 "Open filter params" >/dev/null || fail "the open dialog did not appear"   # "Load"
+choose_name "Open filter params" "Frost Feather.ipt" || fail "the open dialog stayed open"
+open_by_button "$main" 88 273 "Save filter params" >/dev/null || fail "the save dialog did not appear"   # "Save"
+choose_name "Save filter params" "Z:${work//\//\\}\\feather again" || fail "the save dialog stayed open"
+for _ in 1 2 3 4 5 6; do                          # "&OK", until the program has ended
+    xdotool windowfocus --sync "$main" 2>/dev/null
+    xdotool key alt+o
+    for _ in $(seq 1 20); do kill -0 "$app" 2>/dev/null || break 2; sleep 0.5; done
+done
 wait "$app"; status=$?; app=
 [ $status = 0 ] || { cat "$work/log"; fail "rimelace.exe apply --dialog ended with $status"; }
 
