@@ -167,7 +167,9 @@ TEST(HostPosesTest, ImagesPast32767PixelsAreFilteredThrough32BitRectangles) {
         const std::string what = std::to_string(size.width) + " x " + std::to_string(size.height);
         EXPECT_GT(farWritten, farSamples * 9 / 10) << what;
         // Along the wide picture's border the pattern reaches past 32768 too.
-        if (size.width > 32768) EXPECT_GT(farChanged, farSamples / 10) << what;
+        if (size.width > 32768) {
+            EXPECT_GT(farChanged, farSamples / 10) << what;
+        }
 
         HostOptions strips = options;
         strips.kind = HostKind::NoAdvanceState;
