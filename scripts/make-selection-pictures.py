@@ -5,11 +5,11 @@
 drawn over each picture as a thin cyan line, so the side the patterns grow to can be seen.
 Usage: make-selection-pictures.py [EFFECT]   (needs build/linux; default effect "Geometric 1")"""
 import os
-import struct
 import subprocess
 import sys
 import tempfile
-import zlib
+
+from downscale_png import read_png, write_png
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..')
 CLI = os.path.join(ROOT, 'build', 'linux', 'rimelace')
@@ -24,50 +24,11 @@ def read_ppm(path):
     return width, height, [bytearray(pixels[y * width * 3:(y + 1) * width * 3]) for y in range(height)]
 
 
-def read_png(path):
-    data = open(path, 'rb').read()
-    pos, idat = 8, b''
-    while pos < len(data):
-        length, kind = struct.unpack('>I4s', data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        if kind == b'IHDR':
-            width, height, depth, colour = struct.unpack('>IIBB', body[:10])
-        elif kind == b'IDAT':
-            idat += body
-        pos += 12 + length
-    assert depth == 8 and colour in (2, 6), 'only 8-bit RGB or RGBA'
-    bpp = 3 if colour == 2 else 4
-    raw = zlib.decompress(idat)
-    stride = width * bpp
-    rows, prev, i = [], bytearray(stride), 0
-    for _ in range(height):
-        kind = raw[i]
-        line = bytearray(raw[i + 1:i + 1 + stride])
-        i += 1 + stride
-        for x in range(stride):
-            a = line[x - bpp] if x >= bpp else 0
-            b = prev[x]
-            c = prev[x - bpp] if x >= bpp else 0
-            if kind == 1: line[x] = (line[x] + a) & 255
-            elif kind == 2: line[x] = (line[x] + b) & 255
-            elif kind == 3: line[x] = (line[x] + (a + b) // 2) & 255
-            elif kind == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[x] = (line[x] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        rows.append(line if bpp == 3 else bytearray(v for k, v in enumerate(line) if k % 4 != 3))
-        prev = line
+def read_rgb(path):
+    width, height, bpp, rows = read_png(path)
+    if bpp == 4:
+        rows = [bytearray(v for k, v in enumerate(row) if k % 4 != 3) for row in rows]
     return width, height, rows
-
-
-def write_png(path, width, height, rows):
-    raw = b''.join(b'\x00' + bytes(r) for r in rows)
-
-    def chunk(kind, body):
-        return struct.pack('>I', len(body)) + kind + body + struct.pack('>I', zlib.crc32(kind + body) & 0xFFFFFFFF)
-    with open(path, 'wb') as f:
-        f.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 2, 0, 0, 0))
-                + chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
 
 
 def inside(x, y, cx, cy, rx, ry):
@@ -94,7 +55,7 @@ def main():
                 subprocess.run([CLI, 'apply', source, out, '--selection', selection, '--effect', effect,
                                 '--set', 'MaskKind=7', '--set', 'GrowDirect=%d' % direction, '--quiet'],
                                check=True)
-                _, _, rows = read_png(out)
+                _, _, rows = read_rgb(out)
                 for y in range(height):
                     for x in range(width):
                         v = mask[y][x]
