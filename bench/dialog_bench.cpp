@@ -3,6 +3,8 @@
 //   open     from the host's call until the preview window has painted its first picture (in
 //            three parts: the host's selectors and the filter's start until the dialog's
 //            WM_INITDIALOG, that message, and from there until the preview has painted);
+//   tooltips when the last of the dialog's tooltip windows had been made, and how many there are
+//            (the main dialog's and the Geometry page's);
 //   effect   choosing an entry of "Effect kind:" (a new scene) until the preview has repainted;
 //   geometry a committed "Width" field (the scene grown again) until the preview has repainted;
 //   material a committed "Self illumination" field (the cached scene drawn again) until repainted.
@@ -14,6 +16,8 @@
 #include "../tests/ui/dialog/dialog_session.h"
 
 #include "ui/dialog/dialog_ids.h"
+
+#include <commctrl.h>
 
 #include <algorithm>
 #include <chrono>
@@ -72,6 +76,22 @@ LRESULT CALLBACK AfterMessage(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(gAfter, code, wParam, lParam);
 }
 
+// The tooltip windows made so far and when the last one was made.
+Clock::time_point gLastTip;
+int gTips = 0;
+HHOOK gCreations = nullptr;
+LRESULT CALLBACK OnCreation(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        char name[64] = {};
+        GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof name);
+        if (std::string(name) == TOOLTIPS_CLASSA) {
+            ++gTips;
+            gLastTip = Clock::now();
+        }
+    }
+    return CallNextHookEx(gCreations, code, wParam, lParam);
+}
+
 // One field commit, as the field losing the focus makes it.
 double Commit(const DialogView& dialog, int page, int id, const char* text) {
     SpinEdit* spin = dialog.Spin(page, id);
@@ -122,14 +142,17 @@ int main(int argc, char** argv) {
     const standin::Image photo = PhotographAt(width, height);
     constexpr const char* kEffects[] = {"Geometric 1", "Geometric 2", "Geometric 3", "Floral 1", "Floral 2",
                                         "Floral 3",    "Single 1",    "Single 2",    "Single 3", "Single 4"};
-    Series open, beforeInit, init, shown;
+    Series open, beforeInit, init, shown, tips;
+    int tipCount = 0;
     std::vector<Series> effect(10), geometry(10), material(10);
     gHook = SetWindowsHookExA(WH_GETMESSAGE, OnGetMessage, nullptr, GetCurrentThreadId());
     gBefore = SetWindowsHookExA(WH_CALLWNDPROC, BeforeMessage, nullptr, GetCurrentThreadId());
     gAfter = SetWindowsHookExA(WH_CALLWNDPROCRET, AfterMessage, nullptr, GetCurrentThreadId());
+    gCreations = SetWindowsHookExA(WH_CBT, OnCreation, nullptr, GetCurrentThreadId());
     for (int rep = 0; rep < repetitions; ++rep) {
         standin::Image image = photo;
         gPainted = gPainting = false;
+        gTips = 0;
         const Clock::time_point start = Clock::now();
         session.Run(image, [&](DialogView& dialog) {
             if (gPainted) {
@@ -138,6 +161,9 @@ int main(int argc, char** argv) {
                 init.Add(Ms(gInitStart, gInitEnd));
                 shown.Add(Ms(gInitEnd, gFirstPaint));
             }
+            // The script runs once the dialog has been idle a while: its tooltips are there.
+            if (gTips > 0) tips.Add(Ms(start, gLastTip));
+            tipCount = gTips;
             dialog.ShowPage(1);  // both pages made before the first measurement
             dialog.ShowPage(0);
             const std::string widthText = WindowText(dialog.Spin(0, 1033)->edit);
@@ -152,13 +178,15 @@ int main(int argc, char** argv) {
             }
         });  // the dialog left open is cancelled
     }
-    for (HHOOK hook : {gHook, gBefore, gAfter}) UnhookWindowsHookEx(hook);
+    for (HHOOK hook : {gHook, gBefore, gAfter, gCreations}) UnhookWindowsHookEx(hook);
 
     std::printf("%d x %d photograph, default parameters, %d repetitions\n", width, height, repetitions);
     Report("open (first preview painted)", open);
     Report("  host and start", beforeInit);
     Report("  dialog start, first render", init);
     Report("  shown and painted", shown);
+    Report("tooltips attached", tips);
+    std::printf("  %d tooltip windows\n", tipCount);
     for (int e = 0; e < 10; ++e) {
         std::printf("%s\n", kEffects[e]);
         Report("  choose the effect", effect[e]);
