@@ -58,6 +58,7 @@ private:
 
 // Finds the spin edit `itemId` of `dialog`, gives it its name (for "Set value"), its recommended
 // and working range [min, max] and its tooltip. Sets neither the value nor the integer mode.
+// A null `tooltip` attaches none: a dialog that gives its tooltips later calls SetTooltip then.
 // Returns the record, or nullptr when the item is not a spin edit.
 SpinEdit* ConfigureSpinEdit(HWND dialog, int itemId, float min, float max, const char* tooltip,
                             const char* name);

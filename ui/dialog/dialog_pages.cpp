@@ -56,6 +56,7 @@ std::span<const char* const> ListOf(const ParamEntry& entry) {
 }
 
 // ---- Configuring, loading and reading the controls --------------------------------------------
+// Everything but the tooltips (AttachPageTooltips).
 void Configure(const MainDialog& dialog, HWND page, DialogPage kind) {
     ForEachControl(kind, [&](const ParamEntry& entry) {
         const int id = entry.controlId;
@@ -63,20 +64,16 @@ void Configure(const MainDialog& dialog, HWND page, DialogPage kind) {
         SetDlgItemTextA(page, id + IDC_LABEL_OFFSET, entry.label);
         switch (entry.rangeKind) {
         case RangeKind::Span:
-            if (SpinEdit* spin = ConfigureSpinEdit(page, id, float(entry.rangeMin), float(entry.rangeMax), entry.tooltip,
+            if (SpinEdit* spin = ConfigureSpinEdit(page, id, float(entry.rangeMin), float(entry.rangeMax), nullptr,
                                                    entry.valueName))
                 spin->integerMode = entry.ref.type != FieldType::F32;
             break;
         case RangeKind::List:
             SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(dialog.font), 0);
             for (const char* label : ListOf(entry)) SendMessageA(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label));
-            AttachTooltip(control, entry.tooltip);
             break;
-        case RangeKind::Flag:
-            SetWindowTextA(control, entry.label);
-            if (entry.tooltip[0]) AttachTooltip(control, entry.tooltip);
-            break;
-        case RangeKind::Colour: AttachTooltip(control, entry.tooltip); break;
+        case RangeKind::Flag: SetWindowTextA(control, entry.label); break;
+        case RangeKind::Colour: break;
         case RangeKind::Angle:
             if (IsSecondAngle(entry)) break;
             if (Rotor* rotor = FindControlAs<Rotor>(control, kRotorClassName)) {
@@ -84,8 +81,28 @@ void Configure(const MainDialog& dialog, HWND page, DialogPage kind) {
                 // The scene's rotation is a dial with its angle typed in the middle; the light a sphere.
                 rotor->displayMode = kind == DialogPage::Geometry ? Rotor::kDial : Rotor::kSphere;
                 if (rotor->displayMode == Rotor::kDial) rotor->CreateEdit(kRotationEditWidth);
-                AttachTooltip(control, entry.tooltip);
             }
+            break;
+        }
+    });
+}
+
+// The tooltips of the controls Configure set up: the same text on a spin edit's field, arrows and
+// strip; one on each list, captioned check box, colour swatch and rotor.
+void AttachTooltips(HWND page, DialogPage kind) {
+    ForEachControl(kind, [&](const ParamEntry& entry) {
+        HWND control = GetDlgItem(page, entry.controlId);
+        switch (entry.rangeKind) {
+        case RangeKind::Span:
+            if (auto* spin = FindControlAs<SpinEdit>(control, kSpinEditClassName)) spin->SetTooltip(entry.tooltip);
+            break;
+        case RangeKind::Flag:
+            if (entry.tooltip[0]) AttachTooltip(control, entry.tooltip);
+            break;
+        case RangeKind::List:
+        case RangeKind::Colour: AttachTooltip(control, entry.tooltip); break;
+        case RangeKind::Angle:
+            if (!IsSecondAngle(entry) && FindControlAs<Rotor>(control, kRotorClassName)) AttachTooltip(control, entry.tooltip);
             break;
         }
     });
@@ -170,6 +187,7 @@ BOOL OnInitPage(HWND page, int index) {
         dialog->preview->centerY = FindControlAs<SpinEdit>(GetDlgItem(page, 1027), kSpinEditClassName);
     }
     LoadPage(*dialog, index);
+    if (dialog->tooltipsAttached) AttachPageTooltips(*dialog, index);
     return TRUE;
 }
 
@@ -219,6 +237,10 @@ void LoadPage(MainDialog& dialog, int index) {
     if (!page) return;
     Load(page, KindOf(index), *dialog.params);
     if (index == kGeometryPage) ApplyEnabling(dialog);
+}
+
+void AttachPageTooltips(MainDialog& dialog, int index) {
+    if (dialog.pages[index]) AttachTooltips(dialog.pages[index], KindOf(index));
 }
 
 void ApplyEnabling(MainDialog& dialog) {

@@ -112,6 +112,40 @@ void MakeTabs(MainDialog& dialog) {
     ShowPage(dialog, dialog.currentPage);
 }
 
+// The tooltips wait until the dialog is on screen with its first preview: each is a window of its
+// own (one per control, three per spin edit, about 75 for the main dialog and the Geometry page),
+// and making them took about as long as the rest of the dialog's start. The start sets this timer;
+// timer messages come only when no window of the thread has anything left to paint, so its first
+// tick after the dialog has been shown finds the preview painted and attaches them all, in the
+// order the dialog has always attached them. Pages made later attach their own (dialog_pages.cpp).
+constexpr UINT_PTR kTooltipTimer = 1;
+
+bool FirstPreviewShown(const MainDialog& dialog) {
+    if (!IsWindowVisible(dialog.window)) return false;
+    HWND preview = GetDlgItem(dialog.window, IDC_PREVIEW);
+    return !preview || !GetUpdateRect(preview, nullptr, FALSE);
+}
+
+// Whether no earlier row of the main dialog's table edits the same control ("Effect kind:" edits
+// two fields): a control gets one tooltip, not one balloon over another.
+bool IsFirstRowOfControl(const ParamEntry& entry) {
+    for (const ParamEntry& other : ParamTable()) {
+        if (&other == &entry) return true;
+        if (other.page == entry.page && other.controlId == entry.controlId) return false;
+    }
+    return true;
+}
+
+void AttachTooltips(MainDialog& dialog) {
+    if (dialog.tooltipsAttached) return;
+    dialog.tooltipsAttached = true;
+    for (const ItemTip& tip : kTips) AttachTooltip(GetDlgItem(dialog.window, tip.id), tip.text);
+    for (const ParamEntry& entry : ParamTable())
+        if (entry.page == DialogPage::Main && entry.tooltip[0] && IsFirstRowOfControl(entry))
+            AttachTooltip(GetDlgItem(dialog.window, entry.controlId), entry.tooltip);
+    for (int page = 0; page < 2; ++page) AttachPageTooltips(dialog, page);
+}
+
 void BindPreview(MainDialog& dialog) {
     dialog.preview = FindControlAs<PreviewContainer>(GetDlgItem(dialog.window, IDC_PREVIEW), kPreviewContainerClassName);
     if (!dialog.preview) return;
@@ -129,8 +163,7 @@ BOOL OnInitDialog(HWND window, MainDialog& dialog) {
     SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(&dialog));
     PreviewMode = true;
 
-    // Tooltips and pictures of the buttons.
-    for (const ItemTip& tip : kTips) AttachTooltip(GetDlgItem(window, tip.id), tip.text);
+    // Pictures of the buttons (their tooltips come once the dialog is on screen: AttachTooltips).
     dialog.pictures.zoomIn = LoadPicture(IDB_ZOOM_IN);
     dialog.pictures.zoomOut = LoadPicture(IDB_ZOOM_OUT);
     dialog.pictures.zoomInOff = LoadPicture(IDB_ZOOM_IN_OFF);
@@ -142,7 +175,7 @@ BOOL OnInitDialog(HWND window, MainDialog& dialog) {
     EnableZoomButton(dialog, IDC_ZOOM_IN, true);
     EnableZoomButton(dialog, IDC_ZOOM_OUT, PreviewScale < 1.0f);
 
-    // The dialog font; the main dialog's parameter controls with their captions and tooltips.
+    // The dialog font; the main dialog's parameter controls with their captions.
     dialog.font = CreateFontA(13, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                               CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
     Toolkit().dialogFont = dialog.font;
@@ -150,7 +183,6 @@ BOOL OnInitDialog(HWND window, MainDialog& dialog) {
         if (entry.page != DialogPage::Main) continue;
         SetDlgItemTextA(window, entry.controlId + IDC_LABEL_OFFSET, entry.label);
         if (entry.rangeKind == RangeKind::Flag) SetDlgItemTextA(window, entry.controlId, entry.label);
-        if (entry.tooltip[0]) AttachTooltip(GetDlgItem(window, entry.controlId), entry.tooltip);
     }
     for (int id : {IDC_RENDER_MODE, IDC_EFFECT_KIND}) {
         SendDlgItemMessageA(window, id, WM_SETFONT, reinterpret_cast<WPARAM>(dialog.font), 0);
@@ -179,6 +211,15 @@ BOOL OnInitDialog(HWND window, MainDialog& dialog) {
     } else {
         PreviewsOff(dialog);
     }
+    if (!SetTimer(window, kTooltipTimer, USER_TIMER_MINIMUM, nullptr)) AttachTooltips(dialog);
+    return TRUE;
+}
+
+INT_PTR OnTimer(MainDialog& dialog, WPARAM id) {
+    if (id != kTooltipTimer) return FALSE;
+    if (!FirstPreviewShown(dialog)) return TRUE;  // the next tick
+    KillTimer(dialog.window, kTooltipTimer);
+    AttachTooltips(dialog);
     return TRUE;
 }
 
@@ -260,6 +301,7 @@ extern "C" __declspec(dllexport) INT_PTR CALLBACK DissolveProc(HWND window, UINT
     switch (message) {
     case WM_COMMAND: return OnMainCommand(*dialog, wParam, lParam);
     case WM_NOTIFY: return OnNotify(*dialog, *reinterpret_cast<const NMHDR*>(lParam));
+    case WM_TIMER: return OnTimer(*dialog, wParam);
     case WM_HELP: return OpenHelp(*dialog), TRUE;
     case WM_CLOSE: return EndDialog(window, IDCANCEL), TRUE;
     default: return FALSE;

@@ -32,6 +32,7 @@ struct MainDialog {
     PreviewContainer* preview = nullptr;
     bool previews = false;                // the host serves previews (advanceState, no error)
     bool cancelled = false;
+    bool tooltipsAttached = false;        // once the first preview is on screen (main_dialog.cpp)
     std::string helpPath;                 // <plug-in folder>rimelacedoc.html
     std::string presetFolder;             // <plug-in folder>RimelaceSaves
 };
@@ -50,6 +51,9 @@ void ShowPage(MainDialog& dialog, int index);
 // Loads every control of a page from the record (the Geometry page then applies the enabling
 // table). Does nothing for a page not made yet.
 void LoadPage(MainDialog& dialog, int index);
+// Gives the controls of page `index` their tooltips. The dialog does it once it is on screen, for
+// the pages made by then; a page made after that does it itself. Does nothing for a page not made.
+void AttachPageTooltips(MainDialog& dialog, int index);
 // Enables the Geometry page's controls for the effect list's entry.
 void ApplyEnabling(MainDialog& dialog);
 // The page procedure of both pages.

@@ -1,6 +1,6 @@
 // The main dialog of the real module, opened through the stand-in host on a photograph and driven
 // with posted mouse and keyboard input: pages, fields with Enter and Escape, the effect list and
-// the enabling, material against geometry changes, Reset, Auto update, OK and Cancel.
+// the enabling, material against geometry changes, Reset, Auto update, OK and Cancel, the tooltips.
 #include "params/param_table.h"  // before the host's names (-Wshadow)
 
 #include "dialog_session.h"
@@ -10,9 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -83,6 +88,75 @@ TEST_F(MainDialogTest, OpensOnAPhotographWithPreviewPagesAndCaptionsFromTheTable
     });
     EXPECT_EQ(result.code, noErr) << result.error;
     EXPECT_NE(image.data, photo.data);  // filtered
+}
+
+// The tooltip windows of this thread by the control each one covers, with their texts (as far as a
+// tooltip gives them back: Wine's TTM_GETTEXTA stops at 79 characters).
+std::string Clip(const char* text) { return std::string(text).substr(0, 79); }
+BOOL CALLBACK CollectTooltip(HWND tip, LPARAM found) {
+    char name[32] = {};
+    GetClassNameA(tip, name, sizeof name);
+    if (std::strcmp(name, TOOLTIPS_CLASSA) != 0) return TRUE;
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    if (!SendMessageA(tip, TTM_ENUMTOOLSA, 0, reinterpret_cast<LPARAM>(&tool))) return TRUE;
+    char text[INFOTIPSIZE] = {};
+    tool.lpszText = text;
+    SendMessageA(tip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    (*reinterpret_cast<std::map<HWND, std::vector<std::string>>*>(found))[tool.hwnd].push_back(Clip(text));
+    return TRUE;
+}
+std::map<HWND, std::vector<std::string>> Tooltips() {
+    std::map<HWND, std::vector<std::string>> found;
+    EnumThreadWindows(GetCurrentThreadId(), CollectTooltip, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The tooltip each control of a page should have: a spin edit's on its field, arrows and strip.
+void ExpectPageTooltips(const DialogView& dialog, int index, std::map<HWND, std::vector<std::string>>& expected) {
+    const DialogPage kind = index == 0 ? DialogPage::Geometry : DialogPage::Material;
+    for (const ParamEntry& entry : ParamTable()) {
+        if (entry.page != kind || entry.controlId == 0 || !entry.tooltip[0]) continue;
+        if (entry.rangeKind == RangeKind::Span) {
+            SpinEdit* spin = dialog.Spin(index, entry.controlId);
+            ASSERT_NE(spin, nullptr) << entry.field;
+            for (HWND part : {spin->edit, spin->upDown, spin->strip}) expected[part] = {Clip(entry.tooltip)};
+        } else if (!expected.count(dialog.PageItem(index, entry.controlId))) {  // a light's second angle
+            expected[dialog.PageItem(index, entry.controlId)] = {Clip(entry.tooltip)};
+        }
+    }
+}
+
+TEST_F(MainDialogTest, EveryControlHasItsOneTooltipOnceTheDialogIsOnScreen) {
+    standin::Image image = photo;
+    Run(image, [&](DialogView& dialog) {
+        // The script runs after the first preview has been painted and the dialog has been idle.
+        EXPECT_GT(PictureShare(dialog.PreviewShot()), 0.3);
+        std::map<HWND, std::vector<std::string>> expected = {
+            {dialog.Item(IDOK), {"Apply effect"}},
+            {dialog.Item(IDCANCEL), {"Don't apply effect"}},
+            {dialog.Item(IDC_ZOOM_IN), {"Increase preview window"}},
+            {dialog.Item(IDC_ZOOM_OUT), {"Decrease preview window"}},
+            {dialog.Item(IDC_NAVIGATION),
+             {Clip("Enables the navigation on source image in the preview window (Use left button of mouse)")}},
+            {dialog.Item(IDC_DRAGGING), {"Enables the dragging of patterns (Use right button of mouse)"}},
+            {dialog.Item(IDC_UPDATE), {"Redraw scene"}},
+            {dialog.Item(IDC_SAVE), {"Save current parameters"}},
+            {dialog.Item(IDC_HELP_BUTTON), {"Show product documentation"}},
+            {dialog.Item(IDC_ABOUT), {"About this plug-in"}},
+            {dialog.Item(IDC_WEB_LINK), {"Go to our site and get lattest version"}},
+            {dialog.Item(IDC_RENDER_MODE), {"The mode of visualisation"}},
+            {dialog.Item(IDC_EFFECT_KIND), {"The Rimelace effect kind"}},
+            {dialog.Item(IDC_ALPHA_CUT), {"Cutting the scene by alpha-channel"}},
+        };
+        ExpectPageTooltips(dialog, 0, expected);
+        EXPECT_EQ(Tooltips(), expected);
+
+        // The Material page, made after that, comes with its own at once.
+        dialog.ShowPage(1);
+        ExpectPageTooltips(dialog, 1, expected);
+        EXPECT_EQ(Tooltips(), expected);
+    });
 }
 
 TEST_F(MainDialogTest, EnterInAFieldCommitsAndMovesOnWithoutClosing) {
