@@ -73,6 +73,15 @@ LRESULT CALLBACK AfterMessage(int code, WPARAM wParam, LPARAM lParam) {
     const auto* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
     if (code == HC_ACTION && message->message == WM_INITDIALOG && IsMainDialog(message->hwnd))
         gInitEnd = Clock::now();
+    // The dialog may paint its preview straight away (UpdateWindow) rather than from the queue.
+    if (code == HC_ACTION && message->message == WM_PAINT && !gPainted) {
+        char name[64] = {};
+        GetClassNameA(message->hwnd, name, sizeof name);
+        if (std::string(name) == kPreviewContainerClassName) {
+            gFirstPaint = Clock::now();
+            gPainted = true;
+        }
+    }
     return CallNextHookEx(gAfter, code, wParam, lParam);
 }
 

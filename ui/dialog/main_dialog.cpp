@@ -223,6 +223,13 @@ INT_PTR OnTimer(MainDialog& dialog, WPARAM id) {
     return TRUE;
 }
 
+// When the dialog is first shown, the preview is painted before anything else: left to the queue,
+// it would come after the page and its hundred-odd controls, which lie above it.
+void OnShown(const MainDialog& dialog, const WINDOWPOS& position) {
+    if (!(position.flags & SWP_SHOWWINDOW)) return;
+    if (HWND preview = GetDlgItem(dialog.window, IDC_PREVIEW)) UpdateWindow(preview);
+}
+
 INT_PTR OnNotify(MainDialog& dialog, const NMHDR& header) {
     if (header.hwndFrom != dialog.tab || header.code != TCN_SELCHANGE) return FALSE;
     ShowPage(dialog, TabCtrl_GetCurSel(dialog.tab));
@@ -302,6 +309,7 @@ extern "C" __declspec(dllexport) INT_PTR CALLBACK DissolveProc(HWND window, UINT
     case WM_COMMAND: return OnMainCommand(*dialog, wParam, lParam);
     case WM_NOTIFY: return OnNotify(*dialog, *reinterpret_cast<const NMHDR*>(lParam));
     case WM_TIMER: return OnTimer(*dialog, wParam);
+    case WM_WINDOWPOSCHANGED: return OnShown(*dialog, *reinterpret_cast<const WINDOWPOS*>(lParam)), FALSE;
     case WM_HELP: return OpenHelp(*dialog), TRUE;
     case WM_CLOSE: return EndDialog(window, IDCANCEL), TRUE;
     default: return FALSE;
