@@ -15,7 +15,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
+#include <new>
+#include <type_traits>
+#include <utility>
 
 #include "engine/raster_p.h"
 #include "engine/shading_p.h"
@@ -23,6 +25,26 @@
 namespace trivane {
 
 namespace fill_detail {
+
+// Room for one T built only when needed. Unlike std::optional it leaves its bytes alone until
+// then: the gather and the queue hold several kilobytes of arrays, and filling them with zeros for
+// every triangle cost more than drawing a small one.
+template <typename T>
+class Deferred {
+    static_assert(std::is_trivially_destructible_v<T>);
+
+public:
+    Deferred() {}
+    Deferred(const Deferred&) = delete;
+    Deferred& operator=(const Deferred&) = delete;
+    template <typename... Args>
+    T* Build(Args&&... args) {
+        return ::new (static_cast<void*>(bytes_)) T(std::forward<Args>(args)...);
+    }
+
+private:
+    alignas(T) unsigned char bytes_[sizeof(T)];
+};
 
 inline std::int64_t FloorDiv(std::int64_t n, std::int64_t d) {  // d > 0
     std::int64_t q = n / d;
@@ -297,14 +319,14 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
     // materials) and the kernel's queue (the others); else one call of the installed shading each.
     using Gather = fill_detail::PixelGather<S, Shade, Writer>;
     using Queue = fill_detail::ExactQueue<S, Shade, Writer>;
-    std::optional<Gather> batches;
-    std::optional<Queue> queued;
+    fill_detail::Deferred<Gather> batches;
+    fill_detail::Deferred<Queue> queued;
     Gather* gather = nullptr;
     Queue* queue = nullptr;
     if constexpr (Shade::kCanBatch) {
         if (shade.plan != nullptr && !shading::SeesTarget(*shade.plan)) {
-            queue = &queued.emplace(shade, out);
-            if (shade.Batched()) gather = &batches.emplace(shade, out);
+            queue = queued.Build(shade, out);
+            if (shade.Batched()) gather = batches.Build(shade, out);
         }
     }
 
