@@ -18,18 +18,15 @@ if(TARGET rimelace_gimp)
     install(TARGETS rimelace_gimp RUNTIME DESTINATION lib/gimp/2.0/plug-ins/rimelace-gimp)
 endif()
 
-# The preset library and the help document, wherever they are kept in the tree.
+# The preset library, wherever it is kept in the tree.
 file(GLOB_RECURSE rimelace_tree_presets CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/*.ipt)
 list(FILTER rimelace_tree_presets INCLUDE REGEX "/RimelaceSaves/[^/]*$")
 list(FILTER rimelace_tree_presets EXCLUDE REGEX "^${PROJECT_SOURCE_DIR}/(build|out)/")
 install(DIRECTORY DESTINATION share/rimelace/RimelaceSaves)
 install(FILES ${rimelace_tree_presets} DESTINATION share/rimelace/RimelaceSaves)
-file(GLOB_RECURSE rimelace_help CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/rimelacedoc.html)
-list(FILTER rimelace_help EXCLUDE REGEX "^${PROJECT_SOURCE_DIR}/(build|out)/")
-if(rimelace_help)
-    list(GET rimelace_help 0 rimelace_help)
-    install(FILES ${rimelace_help} DESTINATION share/doc/rimelace)
-endif()
+# The help document is written into the build folder from its template (resources/help.cmake).
+install(FILES ${CMAKE_BINARY_DIR}/rimelacedoc.html DESTINATION share/doc/rimelace)
+install(DIRECTORY ${CMAKE_BINARY_DIR}/rimelacedoc_files DESTINATION share/doc/rimelace)
 
 # The manual page, from the program's own help texts.
 find_program(RIMELACE_HELP2MAN help2man)

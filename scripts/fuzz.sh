@@ -39,6 +39,7 @@ for name in "${names[@]}"; do
     fi
 done
 
+mkdir -p build
 RIMELACE_TARGETS=fuzz bash scripts/build.sh >build/fuzz-build.log 2>&1 || {
     cat build/fuzz-build.log >&2
     exit 1

@@ -13,6 +13,7 @@ want=(
   gimp libgimp2.0-dev help2man dpkg-dev
   xdotool  # drives the Windows dialog through the X server in the tests
   python3-skimage  # its sample photographs, for the GIMP plug-in's tests
+  imagemagick  # import: the screenshot scripts and RIMELACE_DIALOG_SHOTS
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A screenshot of the GIMP plug-in's dialog with its preview, under Xvfb: GIMP starts with a
-# private profile that holds the built plug-in, opens the sample photograph and runs
+# private profile that holds the built plug-in and the shipped presets (installed there by
+# install-gimp-plugin.sh), opens the sample photograph and runs
 # "Filters > Decor > Rimelace..." interactively; the screen is captured once the preview has
 # rendered, then the dialog is cancelled. Writes docs/gimp-dialog.png (and docs/gimp-dialog-material.png).
 # Usage: make-gimp-screenshot.sh [BUILD_FOLDER]   (default build/linux)
@@ -31,8 +32,9 @@ defaults="1 0.0 0.0 5 5 3 1 0 25.0 3 3 60.0 15.0 100.0 100.0 6.25 15.0 10.0 10.0
 shoot() { # PAGE OUTPUT
     # A fresh profile each time: an ended GIMP would offer to recover its image at the next start.
     local profile=$work/profile$1
-    mkdir -p "$profile/plug-ins/rimelace-gimp" "$profile/gradients"
-    cp "$build/rimelace-gimp" "$build/liblorvex.so" "$build/libtrivane.so" "$profile/plug-ins/rimelace-gimp/"
+    mkdir -p "$profile/gradients"
+    # Installed as a user installs it, shipped presets included (the dialog's drop-down lists them).
+    GIMP2_DIRECTORY=$profile bash scripts/install-gimp-plugin.sh "$build" >/dev/null
     RIMELACE_GIMP_PAGE=$1 GIMP2_DIRECTORY=$profile gimp -d -f --no-splash --batch-interpreter plug-in-script-fu-eval \
         -b "(let* ((img (car (gimp-file-load RUN-NONINTERACTIVE \"$photo\" \"$photo\")))
                    (d (car (gimp-image-get-active-drawable img))))

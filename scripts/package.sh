@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the packages from the tree as it stands: a zip per Windows target (Lorvex.8bf,
-# Trivane.dll, the help document, RimelaceSaves/ with the shipped presets, an install note) and
+# Trivane.dll, the help document with its pictures, RimelaceSaves/ with the shipped presets, an install note) and
 # the Debian package (CMake's packaging). Results in out/packages/.
 # RIMELACE_PACKAGES="deb win32 win64" chooses which (default: all three).
 set -euo pipefail
@@ -24,8 +24,7 @@ case " $targets " in *" linux "*) ;; *) [ -x build/linux/rimelace ] || targets="
 RIMELACE_TARGETS="$targets" bash scripts/build.sh
 
 version=$(sed -n 's/^project(Rimelace VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-# The help document and the shipped presets, wherever the tree keeps them.
-help=$(git ls-files -- '*rimelacedoc.html' | head -1)
+# The shipped presets, wherever the tree keeps them; the help document is in each build folder.
 mapfile -t presets < <(git ls-files -- '*RimelaceSaves/*.ipt')
 
 for p in $packages; do
@@ -41,7 +40,8 @@ for p in $packages; do
     dir=$stage/Rimelace-$version-$p
     mkdir -p "$dir/RimelaceSaves"
     cp "build/$p/Lorvex.8bf" "build/$p/Trivane.dll" "$dir/"
-    [ -n "$help" ] && cp "$help" "$dir/"
+    cp "build/$p/rimelacedoc.html" "$dir/"
+    cp -r "build/$p/rimelacedoc_files" "$dir/"
     for preset in "${presets[@]}"; do cp "$preset" "$dir/RimelaceSaves/"; done
     bits=$([ "$p" = win32 ] && echo 32 || echo 64)
     menu=$(build/linux/rimelace info "build/$p/Lorvex.8bf" | sed -n 's/^  category  //p')
@@ -54,7 +54,8 @@ for p in $packages; do
         echo "  Lorvex.8bf      into the host's plug-in folder (for example Plug-ins\\Filters)."
         echo "  RimelaceSaves\\  into the same folder as Lorvex.8bf: the presets the dialog's Load"
         echo "                  and Save buttons open."
-        [ -n "$help" ] && echo "  rimelacedoc.html  into the same folder as Lorvex.8bf: the dialog's Help button opens it."
+        echo "  rimelacedoc.html and rimelacedoc_files\\  into the same folder as Lorvex.8bf: the"
+        echo "                  dialog's Help button opens the document."
         echo "  Trivane.dll     beside the host's program file (the .exe), or into a folder on PATH."
         echo "                  Windows does not look for it beside Lorvex.8bf, so the filter does"
         echo "                  not load when Trivane.dll is only there."

@@ -16,7 +16,8 @@ grep -q '^ Package: rimelace$' <<<"$info" || fail "not a rimelace package"
 listing=$(dpkg-deb --contents "$deb")
 for path in ./usr/bin/rimelace ./usr/lib/rimelace/liblorvex.so ./usr/lib/rimelace/libtrivane.so \
     ./usr/lib/gimp/2.0/plug-ins/rimelace-gimp/rimelace-gimp ./usr/share/man/man1/rimelace.1.gz \
-    ./usr/share/rimelace/RimelaceSaves/; do
+    ./usr/share/rimelace/RimelaceSaves/ ./usr/share/doc/rimelace/rimelacedoc.html \
+    ./usr/share/doc/rimelace/rimelacedoc_files/; do
     grep -q " $path\$" <<<"$listing" || fail "the package lacks $path"
 done
 grep -q ' ./usr/local' <<<"$listing" && fail "files under /usr/local"
@@ -32,5 +33,9 @@ grep -q "libtrivane.so => $root/usr/bin/../lib/rimelace/libtrivane.so" <<<"$(ldd
 plugin=$root/usr/lib/gimp/2.0/plug-ins/rimelace-gimp
 grep -q "libtrivane.so => $plugin/../../../../rimelace/libtrivane.so" <<<"$(ldd "$plugin/rimelace-gimp")" ||
     fail "the GIMP plug-in does not find libtrivane.so in the package"
+# Every picture the help document shows is in the package beside it.
+for picture in $(grep -o 'rimelacedoc_files/[^"]*' "$root/usr/share/doc/rimelace/rimelacedoc.html" | sort -u); do
+    [ -s "$root/usr/share/doc/rimelace/$picture" ] || fail "the help document's $picture is not in the package"
+done
 grep -q '^\.SS rimelace apply' <<<"$(zcat "$root/usr/share/man/man1/rimelace.1.gz")" || fail "the manual page lacks apply"
 echo "test-package: $(basename "$deb") unpacks and runs"

@@ -32,6 +32,35 @@ std::string BatchOutputName(const std::string& input, const std::string& outDir,
 // "png", "tif"/"tiff", "jpg"/"jpeg" (any case) -> the format; throws ImageFileError otherwise.
 FileFormat FormatFromWord(const std::string& word);
 
+// One file of a batch as planned before any run: its output name, or why it is skipped (its
+// type cannot be written, it is missing or a folder, or an earlier input takes its output name).
+struct BatchFile {
+    std::string input;
+    std::string output;  // empty when not even a name could be made
+    std::string problem; // empty for a file to run
+};
+std::vector<BatchFile> PlanBatch(const BatchJob& batch);
+
+// Why a worker's file failed: the messages it wrote, without the program's prefix and line
+// ends, the lines joined by "; ".
+std::string WorkerReason(const std::string& messages);
+
+// The per-file lines, in the order the files end, and the summary, on stdout.
+class BatchReport {
+  public:
+    explicit BatchReport(std::size_t files) : files_(files) {}
+    void Written(const BatchFile& file, double seconds);
+    void Failed(const BatchFile& file, const std::string& why);
+    void Cancelled(const BatchFile& file);
+    // Prints the summary (files never reported count as cancelled) and returns the exit status.
+    int Finish(bool interrupted);
+
+  private:
+    void Line(const BatchFile& file, const std::string& result);
+    std::size_t files_;
+    int reported_ = 0, written_ = 0, failed_ = 0, cancelled_ = 0;
+};
+
 // Runs the batch; per-file lines and the summary on stdout, the reasons of failures on those
 // lines. Returns the exit status: 0 when every file was written, 1 when any failed, 2 for a
 // batch that cannot start (no output folder...), 130 when cancelled.

@@ -1,6 +1,7 @@
-// Batch output names and the format words of --out-type: the same on every system.
+// Batch output names, the files' plan and the format words of --format: the same on every system.
 
 #include <cctype>
+#include <map>
 
 #include "host/cli/batch.h"
 #include "host/cli/system.h"
@@ -51,6 +52,31 @@ std::string BatchOutputName(const std::string& input, const std::string& outDir,
     std::string folder = outDir;
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     return folder + "/" + name;
+}
+
+std::vector<BatchFile> PlanBatch(const BatchJob& batch) {
+    std::vector<BatchFile> files;
+    std::map<std::string, std::string> taken; // output name -> the input that takes it
+    for (const std::string& input : batch.inputs) {
+        BatchFile file;
+        file.input = input;
+        try {
+            file.output = BatchOutputName(input, batch.outDir, batch.format);
+        } catch (const ImageFileError& error) {
+            file.problem = error.what();
+        }
+        if (!file.problem.empty()) {
+        } else if (sys::IsFolder(input)) {
+            file.problem = "'" + input + "' is a folder, not an image file";
+        } else if (!sys::IsFile(input)) {
+            file.problem = "cannot read '" + input + "': no such file";
+        } else if (const auto [at, fresh] = taken.emplace(file.output, input); !fresh) {
+            file.problem = "'" + input + "' would be written to '" + file.output + "', which '" + at->second +
+                           "' already takes; rename one of them";
+        }
+        files.push_back(std::move(file));
+    }
+    return files;
 }
 
 } // namespace rimelace_cli

@@ -1,75 +1,250 @@
-// Batch runs on Windows: the files one after another in this process, with the per-file lines
-// and the summary of the POSIX batch. (No worker processes here yet: `jobs` is not used, and a
-// failing file's reason is the message line just above its report line.)
+// Batch runs on Windows: the program runs itself once per file ("apply INPUT OUTPUT" with the
+// batch's filter options), at most `jobs` processes at a time, and reports each as it ends. A
+// thread per worker drains its error output (a full pipe would stall it) and waits for its end.
 
+#include <windows.h>
+
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
 #include <filesystem>
-#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "host/cli/batch.h"
 #include "host/cli/interrupt.h"
 #include "host/cli/system.h"
 
 namespace rimelace_cli {
+namespace {
+
+// A narrow argument (the system's code page, as the program receives it) widened.
+std::wstring Wide(const std::string& text) {
+    if (text.empty()) return {};
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring wide(std::size_t(std::max(length, 0)), L'\0');
+    if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(), length);
+    return wide;
+}
+
+// One argument quoted so that the C runtime's command-line parser gives it back unchanged.
+std::wstring Quoted(const std::wstring& argument) {
+    if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos) return argument;
+    std::wstring out = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes before a quote are doubled, and the quote escaped; elsewhere they stand as they are.
+        out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, L'\\'); // before the closing quote
+    return out + L"\"";
+}
+
+// The worker's arguments: a single quiet run of `file` with the batch's filter options. The
+// values go after '=' so that none is taken for an option, and the files after "--".
+std::vector<std::string> WorkerArguments(const FilterJob& job, const BatchFile& file) {
+    std::vector<std::string> args = {"apply", "--quiet", "--host=" + job.host};
+    if (!job.params.preset.empty()) args.push_back("--preset=" + job.params.preset);
+    if (!job.params.effect.empty()) args.push_back("--effect=" + job.params.effect);
+    for (const std::string& set : job.params.sets) args.push_back("--set=" + set);
+    if (!job.selection.empty()) args.push_back("--selection=" + job.selection);
+    if (!job.replay.empty()) args.push_back("--replay=" + job.replay);
+    if (job.maxSpace) args.push_back("--max-space=" + std::to_string(*job.maxSpace));
+    if (job.dialog) args.push_back("--dialog");
+    if (job.smallestFile) args.push_back("--smallest");
+    if (!job.module.empty()) args.push_back("--module=" + job.module);
+    args.insert(args.end(), {"--", file.input, file.output});
+    return args;
+}
+
+std::wstring ProgramPath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) return path.substr(0, length);
+        path.resize(path.size() * 2);
+    }
+}
+
+// A handle of this process that a child may inherit (a copy, closed by the caller), or null.
+HANDLE Inheritable(DWORD which) {
+    const HANDLE own = GetStdHandle(which);
+    HANDLE copy = nullptr;
+    if (own == nullptr || own == INVALID_HANDLE_VALUE ||
+        !DuplicateHandle(GetCurrentProcess(), own, GetCurrentProcess(), &copy, 0, TRUE, DUPLICATE_SAME_ACCESS))
+        return nullptr;
+    return copy;
+}
+
+// One file of the batch and its worker.
+struct Item {
+    BatchFile file;
+    HANDLE process = nullptr;
+    HANDLE pipe = nullptr; // the read end of the worker's error output
+    std::thread watcher;
+    std::string messages;
+    DWORD exitCode = 0;
+    std::chrono::steady_clock::time_point started;
+    std::chrono::steady_clock::time_point ended;
+};
+
+class Batch {
+  public:
+    explicit Batch(const BatchJob& batch) : batch_(batch), report_(batch.inputs.size()) {}
+
+    int Run();
+
+  private:
+    bool Start(Item& item);
+    void Watch(Item& item);
+    void Collect(int timeoutMs);
+
+    const BatchJob& batch_;
+    BatchReport report_;
+    std::wstring program_ = ProgramPath();
+    std::vector<Item> items_;
+    int running_ = 0;
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    std::deque<Item*> done_; // ended workers not yet reported, under mutex_
+};
+
+// Starts the worker of `item`; false when it cannot be started.
+bool Batch::Start(Item& item) {
+    if (program_.empty()) return false;
+    std::wstring commandLine = Quoted(program_);
+    for (const std::string& argument : WorkerArguments(batch_.filter, item.file))
+        commandLine += L" " + Quoted(Wide(argument));
+
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = Inheritable(STD_INPUT_HANDLE);
+    startup.hStdOutput = Inheritable(STD_OUTPUT_HANDLE);
+    startup.hStdError = writeEnd;
+    PROCESS_INFORMATION process{};
+    std::fflush(stdout);
+    std::fflush(stderr);
+    // Only this thread starts workers, so no other worker's pipe end is open for inheriting here.
+    const BOOL started = CreateProcessW(program_.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &startup, &process);
+    CloseHandle(writeEnd);
+    if (startup.hStdInput) CloseHandle(startup.hStdInput);
+    if (startup.hStdOutput) CloseHandle(startup.hStdOutput);
+    if (!started) {
+        CloseHandle(readEnd);
+        return false;
+    }
+    CloseHandle(process.hThread);
+    item.process = process.hProcess;
+    item.pipe = readEnd;
+    item.started = std::chrono::steady_clock::now();
+    ++running_;
+    item.watcher = std::thread([this, &item] { Watch(item); });
+    return true;
+}
+
+// On the worker's own thread: its messages until it closes its end, then its exit code.
+void Batch::Watch(Item& item) {
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(item.pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) item.messages.append(buffer, got);
+    CloseHandle(item.pipe);
+    item.pipe = nullptr;
+    WaitForSingleObject(item.process, INFINITE);
+    if (!GetExitCodeProcess(item.process, &item.exitCode)) item.exitCode = DWORD(kExitFailed);
+    CloseHandle(item.process);
+    item.process = nullptr;
+    item.ended = std::chrono::steady_clock::now();
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        done_.push_back(&item);
+    }
+    ended_.notify_one();
+}
+
+// Reports the workers that ended, waiting up to `timeoutMs` for one.
+void Batch::Collect(int timeoutMs) {
+    std::deque<Item*> ended;
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ended_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !done_.empty(); });
+        ended.swap(done_);
+    }
+    for (Item* item : ended) {
+        item->watcher.join();
+        --running_;
+        const DWORD code = item->exitCode;
+        if (code == DWORD(kExitOk)) {
+            report_.Written(item->file, std::chrono::duration<double>(item->ended - item->started).count());
+        } else if (code == DWORD(kExitCancelled)) {
+            report_.Cancelled(item->file);
+        } else {
+            std::string why = WorkerReason(item->messages);
+            if (why.empty()) {
+                char status[64];
+                // Codes from 0xC0000000 up are the system's: the worker crashed.
+                if (code >= 0xC0000000u)
+                    std::snprintf(status, sizeof status, "the worker ended with exception 0x%08lX",
+                                  static_cast<unsigned long>(code));
+                else
+                    std::snprintf(status, sizeof status, "exit status %lu", static_cast<unsigned long>(code));
+                why = status;
+            }
+            report_.Failed(item->file, why);
+        }
+    }
+}
+
+int Batch::Run() {
+    for (BatchFile& file : PlanBatch(batch_)) {
+        Item item;
+        item.file = std::move(file);
+        items_.push_back(std::move(item));
+    }
+    const int jobs = batch_.jobs > 0 ? batch_.jobs : std::max(1, int(std::thread::hardware_concurrency()));
+    for (Item& item : items_) {
+        if (Interrupted()) break;
+        if (!item.file.problem.empty()) {
+            report_.Failed(item.file, item.file.problem);
+            continue;
+        }
+        while (running_ >= jobs) Collect(200);
+        if (Interrupted()) break;
+        if (!Start(item)) report_.Failed(item.file, "cannot start a worker process");
+    }
+    while (running_ > 0) Collect(200);
+    return report_.Finish(Interrupted());
+}
+
+} // namespace
 
 int RunBatch(const BatchJob& batch) {
+    InstallInterruptHandler();
     std::error_code ignored;
-    std::filesystem::create_directory(batch.outDir, ignored);
-    if (!sys::IsFolder(batch.outDir)) {
+    if (!std::filesystem::exists(batch.outDir, ignored) && !std::filesystem::create_directory(batch.outDir, ignored)) {
         std::fprintf(stderr, "rimelace: cannot create the output folder '%s'\n", batch.outDir.c_str());
         return kExitBadInput;
     }
-    const std::size_t count = batch.inputs.size();
-    const int width = int(std::to_string(count).size());
-    std::map<std::string, std::string> taken;
-    int reported = 0, written = 0, failed = 0, cancelled = 0;
-    for (const std::string& input : batch.inputs) {
-        std::string output, result;
-        try {
-            output = BatchOutputName(input, batch.outDir, batch.format);
-        } catch (const ImageFileError& error) {
-            result = std::string("failed: ") + error.what();
-        }
-        if (!result.empty()) {
-        } else if (Interrupted()) {
-            result = "cancelled; nothing was written";
-        } else if (sys::IsFolder(input)) {
-            result = "failed: '" + input + "' is a folder, not an image file";
-        } else if (!sys::IsFile(input)) {
-            result = "failed: cannot read '" + input + "': no such file";
-        } else if (const auto [at, fresh] = taken.emplace(output, input); !fresh) {
-            result = "failed: '" + input + "' would be written to '" + output + "', which '" + at->second +
-                     "' already takes; rename one of them";
-        } else {
-            FilterJob job = batch.filter;
-            job.input = input;
-            job.output = output;
-            job.quiet = true;
-            const auto start = std::chrono::steady_clock::now();
-            const int status = RunFilterJob(job);
-            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            char took[32];
-            std::snprintf(took, sizeof took, " (%.1f s)", seconds);
-            result = status == kExitOk          ? std::string("written") + took
-                     : status == kExitCancelled ? "cancelled; nothing was written"
-                                                : "failed (exit status " + std::to_string(status) + ")";
-        }
-        if (result.rfind("written", 0) == 0)
-            ++written;
-        else if (result.rfind("cancelled", 0) == 0)
-            ++cancelled;
-        else
-            ++failed;
-        std::printf("[%*d/%zu] %s -> %s: %s\n", width, ++reported, count, input.c_str(),
-                    output.empty() ? "-" : output.c_str(), result.c_str());
-        std::fflush(stdout);
+    if (!sys::IsFolder(batch.outDir)) {
+        std::fprintf(stderr, "rimelace: --out-dir '%s' is not a folder\n", batch.outDir.c_str());
+        return kExitBadInput;
     }
-    std::printf("%zu file%s: %d written, %d failed", count, count == 1 ? "" : "s", written, failed);
-    if (cancelled > 0) std::printf(", %d cancelled", cancelled);
-    std::printf("\n");
-    if (cancelled > 0) return kExitCancelled;
-    return failed > 0 ? kExitFailed : kExitOk;
+    return Batch(batch).Run();
 }
 
 } // namespace rimelace_cli

@@ -186,6 +186,59 @@ TEST_F(CliWindows, BadInputGivesTheLinuxBuildsMessagesAndStatus) {
     EXPECT_EQ(CountFiles(folder.Path()), 2) << "nothing written";
 }
 
+// A batch: the program runs itself once per file, as many at once as --jobs says. Every good
+// file comes out as the single run writes it, whatever the number of jobs (names with spaces and
+// option values with spaces reach the workers intact); a bad file in the middle is reported on
+// its line with the single run's reason, and the files after it are written all the same.
+TEST_F(CliWindows, BatchWritesWhatSingleRunsWriteWhateverTheJobsAndGoesOnPastABadFile) {
+    fs::create_directory(folder.File("in"));
+    WriteImage(folder.File("in/a.png"), NoiseImage(48, 40, ColorModel::RGB, false, 8, 1));
+    WriteImage(folder.File("in/b.tif"), NoiseImage(40, 48, ColorModel::RGB, true, 16, 2));
+    testing::WriteBytes(folder.File("in/broken.png"), "this is not a picture");
+    WriteImage(folder.File("in/c d.png"), NoiseImage(36, 30, ColorModel::RGB, true, 8, 3));
+    WriteImage(folder.File("in/e.png"), NoiseImage(30, 36, ColorModel::RGB, false, 8, 4));
+    const std::vector<std::string> names = {"a.png", "b.tif", "broken.png", "c d.png", "e.png"};
+    const std::vector<std::string> values = {"--effect", "Single 2", "--set", "MinInterval=60", "--set", "Width=30"};
+
+    std::string brokenReason;
+    for (const std::string& name : names) {
+        std::vector<std::string> args = {"apply", folder.File("in/" + name), folder.File("one-" + name), "--quiet"};
+        args.insert(args.end(), values.begin(), values.end());
+        const CliResult one = Windows(args);
+        if (name != "broken.png") {
+            ASSERT_EQ(one.status, 0) << name << " " << Show(one);
+            continue;
+        }
+        ASSERT_EQ(one.status, 2) << Show(one);
+        brokenReason = Unix(one.err);
+        ASSERT_EQ(brokenReason.rfind("rimelace: ", 0), 0u) << brokenReason;
+        brokenReason = brokenReason.substr(10, brokenReason.size() - 11);
+    }
+    for (const char* jobs : {"1", "3"}) {
+        const std::string out = folder.File(std::string("out") + jobs);
+        std::vector<std::string> args = {"apply"};
+        for (const std::string& name : names) args.push_back(folder.File("in/" + name));
+        args.insert(args.end(), {"--out-dir", out, "--jobs", jobs});
+        args.insert(args.end(), values.begin(), values.end());
+        const CliResult r = Windows(args);
+        const std::string said = "status " + std::to_string(r.status) + "\nout:\n" + r.out + "err:\n" + r.err;
+        EXPECT_EQ(r.status, 1) << said;
+        for (const std::string& name : names) {
+            if (name == "broken.png") continue;
+            EXPECT_EQ(ReadBytes(out + "/" + name), ReadBytes(folder.File("one-" + name)))
+                << name << " with " << jobs << " jobs\n" << said;
+        }
+        EXPECT_EQ(CountFiles(out), 4) << said;
+        EXPECT_EQ(testing::LineCount(r.out), 6) << said; // five files and the summary
+        EXPECT_NE(Unix(r.out).find("broken.png -> " + out + "/broken.png: failed: " + brokenReason + "\n"),
+                  std::string::npos)
+            << said;
+        EXPECT_NE(Unix(r.out).find("c d.png -> " + out + "/c d.png: written ("), std::string::npos) << said;
+        EXPECT_NE(Unix(r.out).find("\n5 files: 4 written, 1 failed\n"), std::string::npos) << said;
+        EXPECT_EQ(r.err, "") << said;
+    }
+}
+
 // What the Windows build reads and writes (the README's table, as Wine's imaging component has
 // it): a file of each mode and depth, written by the Linux build, goes through the Windows
 // program and the dialog probe, which leaves the pixels alone, and comes back sample for sample;

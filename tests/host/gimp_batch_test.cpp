@@ -1,8 +1,9 @@
 // The GIMP plug-in in GIMP's batch mode (`gimp -i -b`, one session for all cases): the procedure
 // on a real photograph, with and without a selection, equals `rimelace apply` with the same
 // values and selection byte for byte; a cancelled render leaves the image as it was; grey and
-// indexed images are refused with a clear message; 1 x 1 and 30000 x 200 drawables, 16-bit and
-// float images are filtered.
+// indexed images are refused with a clear message; a layer with transparency equals the command
+// line on the same RGBA pixels; 1 x 1 and 30000 x 200 drawables, 16-bit and float
+// images are filtered.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -70,6 +71,22 @@ Image MaskPicture(int w, int h, bool ellipse) {
     return m;
 }
 
+// The photograph with an alpha plane: partly transparent over its left half (from nearly clear
+// at the edge to opaque at the middle, never fully clear), opaque elsewhere.
+Image WithAlpha(const Image& photo) {
+    Image out = photo;
+    out.alpha = true;
+    out.samples.resize(out.SampleCount());
+    const int half = std::max(1, photo.width / 2);
+    for (int y = 0; y < photo.height; ++y)
+        for (int x = 0; x < photo.width; ++x) {
+            const std::size_t p = std::size_t(y) * photo.width + x;
+            for (int c = 0; c < 3; ++c) out.samples[p * 4 + c] = photo.samples[p * 3 + c];
+            out.samples[p * 4 + 3] = std::uint16_t(x < half ? 1 + x * 254 / half : 255);
+        }
+    return out;
+}
+
 int Shell(const std::string& command) {
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -125,6 +142,7 @@ class GimpBatch : public ::testing::Test {
         photo_ = ReadImage(folder_->File("photo.png"));
         WriteImage(folder_->File("rect.png"), MaskPicture(photo_.width, photo_.height, false));
         WriteImage(folder_->File("ellipse.png"), MaskPicture(photo_.width, photo_.height, true));
+        WriteImage(folder_->File("alpha.png"), WithAlpha(photo_));
 
         ResetParams(v1_);
         v1_.EffectKind = 1;
@@ -163,6 +181,8 @@ class GimpBatch : public ::testing::Test {
                             " (let ((s (car (gimp-edit-paste-as-new-image))))"
                             " (gimp-file-save RUN-NONINTERACTIVE s (car (gimp-image-get-active-drawable s)) \"" +
                             f + "feather-mask.png\" \"" + f + "feather-mask.png\"))"),
+            Case(Load(f + "alpha.png"), Filter(a1) + Save(f + "gimp-alpha.png")),
+            Case(Load(f + "alpha.png"), SelectMask(f + "rect.png") + Filter(a2) + Save(f + "gimp-alpha-rect.png")),
             Case(photo, "(gimp-image-convert-grayscale img)" + Filter(a0)),
             Case(photo, "(gimp-image-convert-indexed img CONVERT-DITHER-NONE CONVERT-PALETTE-GENERATE 16 FALSE FALSE \"\")" +
                             Filter(a0)),
@@ -280,6 +300,58 @@ TEST_F(GimpBatch, AFeatheredSelectionIsAppliedOnce) {
     EXPECT_LE(worstOnce, 2.0);
     ASSERT_GT(feathered, 1000); // the feather crosses the pattern
     EXPECT_GT(farFromTwice, feathered * 9 / 10);
+}
+
+// A layer with transparency: its alpha is the module's transparency plane, as the command line
+// makes it of an RGBA file, so the result equals the command line's on the same pixels, alpha
+// included, with and without a selection.
+TEST_F(GimpBatch, ALayerWithTransparencyEqualsTheCommandLineAndKeepsItsAlpha) {
+    ASSERT_EQ(gimpStatus_, 0) << log_;
+    const std::string f = folder_->Path() + "/";
+    const Image input = ReadImage(f + "alpha.png");
+    ASSERT_TRUE(input.alpha);
+    struct Case {
+        const char* gimp;
+        const char* cli;
+        const char* preset;
+        const char* mask; // nullptr for none
+    };
+    for (const Case& c : {Case{"gimp-alpha.png", "cli-alpha.png", "v1.ipt", nullptr},
+                          Case{"gimp-alpha-rect.png", "cli-alpha-rect.png", "v2.ipt", "rect.png"}}) {
+        std::vector<std::string> extra = {"--preset", f + c.preset};
+        if (c.mask) extra.insert(extra.end(), {"--selection", f + c.mask});
+        const std::string cli = Apply(f + "alpha.png", f + c.cli, extra);
+        ASSERT_FALSE(cli.empty()) << c.cli;
+        ASSERT_TRUE(FileExists(f + c.gimp)) << log_;
+        const Image gimp = ReadImage(f + c.gimp);
+        ASSERT_TRUE(gimp.alpha) << c.gimp;
+        Image expected = ReadImage(cli);
+        ASSERT_EQ(expected.samples.size(), input.samples.size()) << c.cli;
+        if (c.mask) { // GIMP keeps the unselected pixels, as with the opaque photograph
+            const Image mask = ReadImage(f + c.mask);
+            for (std::size_t p = 0; p < std::size_t(input.width) * input.height; ++p)
+                if (mask.samples[p * 3] == 0)
+                    for (int k = 0; k < 4; ++k) expected.samples[p * 4 + k] = input.samples[p * 4 + k];
+        }
+        EXPECT_EQ(MaxDifference(gimp, expected), 0) << c.gimp;
+        // The frost is opaque: where it crosses a partly transparent pixel the alpha rises. It is
+        // never lowered, and a pixel the pattern leaves alone keeps its alpha with its colour.
+        std::size_t lowered = 0, untouchedButChanged = 0, raised = 0, frosted = 0;
+        for (std::size_t p = 0; p < std::size_t(input.width) * input.height; ++p) {
+            const int before = input.samples[p * 4 + 3], after = gimp.samples[p * 4 + 3];
+            bool colourKept = true;
+            for (int k = 0; k < 3; ++k) colourKept = colourKept && gimp.samples[p * 4 + k] == input.samples[p * 4 + k];
+            lowered += after < before;
+            raised += after > before;
+            frosted += !colourKept;
+            untouchedButChanged += colourKept && after != before;
+        }
+        EXPECT_EQ(lowered, 0u) << c.gimp;
+        // (Now and then the frost gives a pixel its own colour exactly: not left alone, though it looks it.)
+        EXPECT_LE(untouchedButChanged, frosted / 1000) << c.gimp;
+        EXPECT_GT(raised, 100u) << c.gimp;   // the pattern crosses the transparent half
+        EXPECT_GT(frosted, 1000u) << c.gimp; // it did frost the picture
+    }
 }
 
 TEST_F(GimpBatch, ACancelledRenderLeavesTheImageAsItWas) {
