@@ -15,7 +15,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
+#include <new>
+#include <type_traits>
+#include <utility>
 
 #include "engine/raster_p.h"
 #include "engine/shading_p.h"
@@ -23,6 +25,26 @@
 namespace trivane {
 
 namespace fill_detail {
+
+// Room for one T built only when needed. Unlike std::optional it leaves its bytes alone until
+// then: the gather and the queue hold several kilobytes of arrays, and filling them with zeros for
+// every triangle cost more than drawing a small one.
+template <typename T>
+class Deferred {
+    static_assert(std::is_trivially_destructible_v<T>);
+
+public:
+    Deferred() {}
+    Deferred(const Deferred&) = delete;
+    Deferred& operator=(const Deferred&) = delete;
+    template <typename... Args>
+    T* Build(Args&&... args) {
+        return ::new (static_cast<void*>(bytes_)) T(std::forward<Args>(args)...);
+    }
+
+private:
+    alignas(T) unsigned char bytes_[sizeof(T)];
+};
 
 inline std::int64_t FloorDiv(std::int64_t n, std::int64_t d) {  // d > 0
     std::int64_t q = n / d;
@@ -44,6 +66,68 @@ inline void RowSpan(const TriangleSetup& s, int py, std::int64_t& xs, std::int64
         }
     }
 }
+
+// RowSpan for the rows py, py + 1, ... in turn: each edge's quotient is carried from one row to the
+// next with its remainder (the numerator grows by dy per row), so that only the first row divides.
+// Gives exactly RowSpan's spans.
+class RowSpanWalk {
+public:
+    RowSpanWalk(const TriangleSetup& s, int py) {
+        for (int k = 0; k < 3; ++k) {
+            const EdgeFunction& e = s.edges[k];
+            Edge& w = edges_[k];
+            w.sign = e.dx > 0 ? 1 : e.dx < 0 ? -1 : 0;
+            const std::int64_t row = e.dy * py + e.c;
+            if (w.sign == 0) {
+                w.q = row;  // the row value itself, compared with the bias
+                w.dq = e.dy;
+                w.bias = e.bias;
+                continue;
+            }
+            w.d = e.dx > 0 ? e.dx : -e.dx;
+            w.q = FloorDiv(row - e.bias, w.d);
+            w.r = (row - e.bias) - w.q * w.d;
+            w.dq = FloorDiv(e.dy, w.d);
+            w.dr = e.dy - w.dq * w.d;
+        }
+    }
+
+    // The span of the current row. (Inlined: called for every row of every triangle.)
+    [[gnu::always_inline]] void Span(std::int64_t& xs, std::int64_t& xe) const {
+        xs = INT32_MIN;
+        xe = INT32_MAX;
+        for (const Edge& w : edges_) {
+            if (w.sign > 0) {
+                xs = std::max(xs, -w.q);
+            } else if (w.sign < 0) {
+                xe = std::min(xe, w.q);
+            } else if (w.q < w.bias) {
+                xs = 1, xe = 0;
+            }
+        }
+    }
+
+    // On to the next row.
+    [[gnu::always_inline]] void Next() {
+        for (Edge& w : edges_) {
+            w.q += w.dq;
+            if (w.sign == 0) continue;
+            w.r += w.dr;
+            if (w.r >= w.d) {
+                w.r -= w.d;
+                ++w.q;
+            }
+        }
+    }
+
+private:
+    struct Edge {
+        int sign = 0;
+        // floor((row - bias) / d) and its remainder in [0, d), and their steps per row.
+        std::int64_t q = 0, r = 0, d = 1, dq = 0, dr = 0, bias = 0;
+    };
+    Edge edges_[3];
+};
 
 // Columns of row py within one pixel of the triangle: the triangle's x-extent over rows
 // py - 1 .. py + 1, grown by one pixel.
@@ -297,14 +381,14 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
     // materials) and the kernel's queue (the others); else one call of the installed shading each.
     using Gather = fill_detail::PixelGather<S, Shade, Writer>;
     using Queue = fill_detail::ExactQueue<S, Shade, Writer>;
-    std::optional<Gather> batches;
-    std::optional<Queue> queued;
+    fill_detail::Deferred<Gather> batches;
+    fill_detail::Deferred<Queue> queued;
     Gather* gather = nullptr;
     Queue* queue = nullptr;
     if constexpr (Shade::kCanBatch) {
         if (shade.plan != nullptr && !shading::SeesTarget(*shade.plan)) {
-            queue = &queued.emplace(shade, out);
-            if (shade.Batched()) gather = &batches.emplace(shade, out);
+            queue = queued.Build(shade, out);
+            if (shade.Batched()) gather = batches.Build(shade, out);
         }
     }
 
@@ -339,9 +423,10 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
         if (entry != nullptr) *entry = saved;
     };
 
-    for (int py = rowFirst; py <= rowLast; ++py) {
+    fill_detail::RowSpanWalk spans(s, rowFirst);
+    for (int py = rowFirst; py <= rowLast; ++py, spans.Next()) {
         std::int64_t xs, xe;
-        fill_detail::RowSpan(s, py, xs, xe);
+        spans.Span(xs, xe);
         std::int64_t bx0 = 0, bx1 = -1;
         const bool band = kQuality && fill_detail::RowBand(s, py, bx0, bx1);
         if (xs > xe && !band) continue;

@@ -255,6 +255,45 @@ void Refract(const Source& s, const Plan& plan, const Pixel& pixel, const Vec3& 
     last = memory;
 }
 
+// Refract without quality over the caller's background alone (the previews): one sample per
+// channel, the same steps as above in the same order, with the image bounds and the sample
+// scale read once instead of for every test.
+template <typename S>
+void RefractSampled(const PlainSources<S>& s, const Plan& plan, const Pixel& pixel, const Vec3& n, float colour[3],
+                    float& opacity, GlassMemory& last) {
+    const float px = pixel.originX + pixel.x;
+    const float py = pixel.originY + pixel.y;
+    const float o = plan.opticalCoefficient;
+    const float f = -n.z * o - ((n.z - 1.0f) * o + 1.0f);
+    const float lengths[3] = {plan.refraction, plan.refraction * plan.aberrationFactor,
+                              plan.refraction * plan.aberrationFactor * plan.aberrationFactor};
+    const float width = static_cast<float>(s.width), height = static_cast<float>(s.height);
+    auto insideX = [width](float x) { return x > -1.0f && x < width; };
+    auto insideY = [height](float y) { return y > -1.0f && y < height; };
+    const float fullScale = plan.fullScale;
+
+    GlassMemory memory;
+    memory.valid = true;
+    memory.x = pixel.x;
+    memory.y = pixel.y;
+    for (int c = 0; c < 3; ++c) {
+        float sx = px + f * n.x * lengths[c];
+        float sy = py + f * n.y * lengths[c];
+        if (!insideX(sx)) sx = px;
+        if (!insideY(sy)) sy = py;
+        memory.sampleX[c] = sx;
+        memory.sampleY[c] = sy;
+        const float tint = colour[c] - 0.5f;
+        if (!insideX(sx) || !insideY(sy)) {
+            opacity = 0.0f;
+            colour[c] = Clamp01(tint);
+            continue;
+        }
+        const float value = s.Value(static_cast<int>(sx), static_cast<int>(sy), c, pixel.z);
+        colour[c] = Clamp01(value / fullScale + tint);
+    }
+    last = memory;
+}
 
 }  // namespace
 
@@ -265,10 +304,18 @@ void RefractGlass(const Plan& plan, const Pixel& pixel, const Vec3& n, float col
         if (plan.deepSamples) {
             const PlainSources<std::uint16_t> s{plan, reinterpret_cast<const std::uint16_t*>(pixel.background),
                                                 nullptr, Zwidth, Zheight, stride};
-            Refract(s, plan, pixel, n, colour, opacity, last);
+            if (plan.quality) {
+                Refract(s, plan, pixel, n, colour, opacity, last);
+            } else {
+                RefractSampled(s, plan, pixel, n, colour, opacity, last);
+            }
         } else {
             const PlainSources<std::uint8_t> s{plan, pixel.background, nullptr, Zwidth, Zheight, stride};
-            Refract(s, plan, pixel, n, colour, opacity, last);
+            if (plan.quality) {
+                Refract(s, plan, pixel, n, colour, opacity, last);
+            } else {
+                RefractSampled(s, plan, pixel, n, colour, opacity, last);
+            }
         }
         return;
     }
