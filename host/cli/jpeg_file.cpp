@@ -1,6 +1,8 @@
 // JPEG files through libjpeg: 8-bit gray or RGB. libjpeg's fatal errors jump back to the step
-// that started the call instead of ending the process; a file that ends early (which libjpeg
-// only warns about, filling the rest with gray) is treated as damaged.
+// that started the call instead of ending the process; a file that ends early or whose scan data
+// stops at a marker (which libjpeg only warns about, filling the rest with gray) is treated as
+// damaged. Rows are kept as they are decoded, so a damaged file that claims a huge picture costs
+// only the rows it really holds.
 
 #include <cstdio> // before jpeglib.h, which needs FILE
 
@@ -30,8 +32,10 @@ void OnError(j_common_ptr info) {
 }
 
 void OnMessage(j_common_ptr info, int level) {
-    // Level -1 is a warning about damaged data; running out of data is fatal for us.
-    if (level == -1 && info->err->msg_code == JWRN_JPEG_EOF) OnError(info);
+    // Level -1 is a warning about damaged data; running out of data, or scan data cut short by
+    // a marker, is fatal for us.
+    const int code = info->err->msg_code;
+    if (level == -1 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER)) OnError(info);
 }
 
 struct JpegReadJob {
@@ -42,7 +46,7 @@ struct JpegReadJob {
     JpegError error;
     bool created = false;
     int width = 0, height = 0, components = 0;
-    std::vector<unsigned char> pixels;
+    std::vector<std::uint16_t>* samples = nullptr; // the picture's, appended row by row
 
     ~JpegReadJob() {
         if (created) jpeg_destroy_decompress(&info);
@@ -97,11 +101,12 @@ bool Start(JpegReadJob* job) {
 }
 
 bool ReadLines(JpegReadJob* job) {
+    std::vector<unsigned char> line(std::size_t(job->width) * job->components);
     if (setjmp(job->error.jump)) return false;
-    const std::size_t stride = std::size_t(job->width) * job->components;
     while (job->info.output_scanline < job->info.output_height) {
-        JSAMPROW row = job->pixels.data() + std::size_t(job->info.output_scanline) * stride;
+        JSAMPROW row = line.data();
         jpeg_read_scanlines(&job->info, &row, 1);
+        job->samples->insert(job->samples->end(), line.begin(), line.end());
     }
     jpeg_finish_decompress(&job->info);
     return true;
@@ -145,16 +150,15 @@ Image Decode(JpegReadJob& job, const std::string& path) {
         FailRead(path, "unsupported JPEG colour model (gray and RGB are read)");
     }
     CheckReadSize(path, std::uint64_t(job.width), std::uint64_t(job.height), job.components);
-    job.pixels.resize(std::size_t(job.width) * job.height * job.components);
-    if (!ReadLines(&job))
-        FailRead(path, std::string("damaged or truncated JPEG file (") + job.error.message + ")");
-
     Image image;
     image.width = job.width;
     image.height = job.height;
     image.depth = 8;
     image.color = job.components == 1 ? ColorModel::Gray : ColorModel::RGB;
-    image.samples.assign(job.pixels.begin(), job.pixels.end());
+    image.samples.reserve(image.SampleCount()); // reserved, not yet touched
+    job.samples = &image.samples;
+    if (!ReadLines(&job))
+        FailRead(path, std::string("damaged or truncated JPEG file (") + job.error.message + ")");
     return image;
 }
 

@@ -172,6 +172,34 @@ TEST(ImageFile, DamagedTruncatedAndForeignFilesGiveAnErrorNamingTheFile) {
     EXPECT_NE(ReadError(folder.Path()).find(folder.Path()), std::string::npos) << "a folder is not an image";
 }
 
+TEST(ImageFile, JpegScanCutShortByAMarkerIsDamagedNotFilledWithGray) {
+    TempFolder folder;
+    WriteImage(folder.File("full.jpg"), testing::SmoothImage(120, 90, ColorModel::RGB));
+    const std::string bytes = ReadBytes(folder.File("full.jpg"));
+    // Half the scan, then the end-of-image marker: libjpeg alone would fill the rest with gray.
+    const std::string cut = bytes.substr(0, bytes.size() / 2) + std::string("\xFF\xD9", 2);
+    WriteBytes(folder.File("cut.jpg"), cut);
+    const std::string message = ReadError(folder.File("cut.jpg"));
+    EXPECT_NE(message.find("damaged or truncated JPEG"), std::string::npos) << message;
+
+    // 116 bytes claiming a 63496 x 32772 picture whose scan ends at once (found by fuzzing the
+    // reader of JPEG data in memory): an error, without first taking the 2 GB the picture needs.
+    const unsigned char claim[] = {
+        0xff, 0xd8, 0x82, 0x00, 0x10, 0x4a, 0x46, 0x49, 0x46, 0x01, 0x01, 0x00, 0x00, 0xff, 0xdb, 0x00, 0x43,
+        0x00, 0x03, 0x02, 0x02, 0x09, 0x08, 0x09, 0xb6, 0x00, 0x09, 0x0a, 0x0c, 0x0f, 0x0c, 0x0a, 0x0b, 0x0e,
+        0x0b, 0x09, 0x09, 0x0d, 0x11, 0x0d, 0x0e, 0x0f, 0x10, 0x10, 0x11, 0x10, 0x0a, 0x0c, 0x12, 0x13, 0x31,
+        0x10, 0x13, 0x0f, 0x10, 0x10, 0xff, 0xff, 0xff, 0xff, 0xff, 0x17, 0x35, 0x32, 0x57, 0x58, 0x59, 0x5a,
+        0x63, 0x64, 0x65, 0x66, 0x67, 0x0a, 0x0c, 0x12, 0x10, 0x13, 0x0f, 0x10, 0x10, 0x10, 0xff, 0xc0, 0x00,
+        0x0b, 0x08, 0x80, 0x04, 0xf8, 0x08, 0x01, 0x01, 0x11, 0x00, 0x19, 0xf2, 0xf3, 0xf4, 0xf5, 0xf6, 0xfa,
+        0xff, 0xda, 0x00, 0x08, 0x01, 0x01, 0x00, 0x01, 0x0a, 0xff, 0xff, 0xff, 0xff, 0xd9};
+    try {
+        ReadJpegMemory(claim, sizeof claim, "claim.jpg");
+        ADD_FAILURE() << "the damaged picture was read";
+    } catch (const ImageFileError& error) {
+        EXPECT_NE(std::string(error.what()).find("damaged or truncated JPEG"), std::string::npos) << error.what();
+    }
+}
+
 // A PNG signature, a header chunk claiming a picture of that size and an empty data chunk.
 std::string HugePngHeader(std::uint32_t width, std::uint32_t height) {
     std::string chunk = "IHDR";
