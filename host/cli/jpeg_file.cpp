@@ -1,8 +1,8 @@
 // JPEG files through libjpeg: 8-bit gray or RGB. libjpeg's fatal errors jump back to the step
 // that started the call instead of ending the process; a file that ends early or whose scan data
 // stops at a marker (which libjpeg only warns about, filling the rest with gray) is treated as
-// damaged. Rows are kept as they are decoded, so a damaged file that claims a huge picture costs
-// only the rows it really holds.
+// damaged. Rows are kept as they are decoded, and room for the whole picture is made only once
+// its first row has decoded, so a damaged file that claims a huge picture costs next to nothing.
 
 #include <cstdio> // before jpeglib.h, which needs FILE
 
@@ -47,6 +47,7 @@ struct JpegReadJob {
     bool created = false;
     int width = 0, height = 0, components = 0;
     std::vector<std::uint16_t>* samples = nullptr; // the picture's, appended row by row
+    std::size_t total = 0;                         // samples of the whole picture
 
     ~JpegReadJob() {
         if (created) jpeg_destroy_decompress(&info);
@@ -106,6 +107,9 @@ bool ReadLines(JpegReadJob* job) {
     while (job->info.output_scanline < job->info.output_height) {
         JSAMPROW row = line.data();
         jpeg_read_scanlines(&job->info, &row, 1);
+        // Room for the whole picture once its first row has decoded: a file whose data stops
+        // at once asks for none.
+        if (job->samples->empty()) job->samples->reserve(job->total);
         job->samples->insert(job->samples->end(), line.begin(), line.end());
     }
     jpeg_finish_decompress(&job->info);
@@ -155,8 +159,8 @@ Image Decode(JpegReadJob& job, const std::string& path) {
     image.height = job.height;
     image.depth = 8;
     image.color = job.components == 1 ? ColorModel::Gray : ColorModel::RGB;
-    image.samples.reserve(image.SampleCount()); // reserved, not yet touched
     job.samples = &image.samples;
+    job.total = image.SampleCount();
     if (!ReadLines(&job))
         FailRead(path, std::string("damaged or truncated JPEG file (") + job.error.message + ")");
     return image;
