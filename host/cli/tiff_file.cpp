@@ -108,6 +108,14 @@ void ReadTiles(const std::string& path, const TiffFile& file, Image& image, bool
     const auto tileWidth = Field<std::uint32_t>(tiff, TIFFTAG_TILEWIDTH, 0);
     const auto tileHeight = Field<std::uint32_t>(tiff, TIFFTAG_TILELENGTH, 0);
     if (tileWidth == 0 || tileHeight == 0) FailRead(path, "damaged TIFF file (no tile size)");
+    // A tile larger than the whole picture (and than any writer's tiles) is a damaged header,
+    // not a request for that much memory.
+    constexpr std::uint64_t kAnyTile = std::uint64_t(64) << 20;
+    const std::uint64_t tileBytes = std::uint64_t(TIFFTileSize64(tiff));
+    const std::uint64_t pictureBytes = std::uint64_t(image.SampleCount()) * (image.depth / 8);
+    if (tileBytes > std::max(pictureBytes, kAnyTile))
+        FailRead(path, "damaged TIFF file (tiles of " + std::to_string(tileWidth) + " x " +
+                           std::to_string(tileHeight) + " pixels)");
     std::vector<unsigned char> tile(std::size_t(TIFFTileSize(tiff)));
     const int channels = image.Channels();
     const int planes = separate ? channels : 1;
