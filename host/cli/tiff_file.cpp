@@ -98,6 +98,12 @@ void ReadStrips(const std::string& path, const TiffFile& file, Image& image, boo
             if (TIFFReadScanline(tiff, line.data(), std::uint32_t(y), std::uint16_t(plane)) < 0)
                 FailRead(path, "damaged or truncated TIFF file (" + file.Why("read error") + ")");
             const std::size_t first = std::size_t(y) * image.width * channels + plane;
+            if (!separate) {
+                // Room for the whole picture once its first row has been read: a damaged file
+                // that claims a huge picture asks for none.
+                if (image.samples.empty()) image.samples.reserve(image.SampleCount());
+                image.samples.resize(first + perLine);
+            }
             Store(image, line.data(), first, perLine, separate ? channels : 1);
         }
     }
@@ -199,9 +205,12 @@ Image ReadTiff(const std::string& path) {
     image.alpha = extra == 1;
 
     CheckReadSize(path, std::uint64_t(image.width), std::uint64_t(image.height), image.Channels());
-    image.samples.resize(image.SampleCount());
     const bool separate = planar == PLANARCONFIG_SEPARATE && image.Channels() > 1;
-    if (TIFFIsTiled(tiff))
+    const bool tiled = TIFFIsTiled(tiff);
+    // Interleaved strips arrive row after row and grow the samples as they are read; tiles and
+    // separate planes fill the picture out of order, so it is made whole first.
+    if (tiled || separate) image.samples.resize(image.SampleCount());
+    if (tiled)
         ReadTiles(path, file, image, separate);
     else
         ReadStrips(path, file, image, separate);
