@@ -136,6 +136,13 @@ void ReadTiles(const std::string& path, const TiffFile& file, Image& image, bool
                     FailRead(path, "damaged or truncated TIFF file (" + file.Why("read error") + ")");
                 const std::uint32_t rows =
                     std::min<std::uint32_t>(tileHeight, std::uint32_t(image.height) - ty);
+                if (!separate) {
+                    // Room for the whole picture once its first tile has been read, then the
+                    // samples grow by a band of tiles.
+                    if (image.samples.empty()) image.samples.reserve(image.SampleCount());
+                    const std::size_t band = std::size_t(ty + rows) * image.width * channels;
+                    if (image.samples.size() < band) image.samples.resize(band);
+                }
                 const std::uint32_t cols =
                     std::min<std::uint32_t>(tileWidth, std::uint32_t(image.width) - tx);
                 for (std::uint32_t r = 0; r < rows; ++r) {
@@ -207,9 +214,9 @@ Image ReadTiff(const std::string& path) {
     CheckReadSize(path, std::uint64_t(image.width), std::uint64_t(image.height), image.Channels());
     const bool separate = planar == PLANARCONFIG_SEPARATE && image.Channels() > 1;
     const bool tiled = TIFFIsTiled(tiff);
-    // Interleaved strips arrive row after row and grow the samples as they are read; tiles and
-    // separate planes fill the picture out of order, so it is made whole first.
-    if (tiled || separate) image.samples.resize(image.SampleCount());
+    // Interleaved strips and tiles arrive band after band and grow the samples as they are read;
+    // separate planes fill the picture plane by plane, so it is made whole first.
+    if (separate) image.samples.resize(image.SampleCount());
     if (tiled)
         ReadTiles(path, file, image, separate);
     else
