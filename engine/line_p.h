@@ -65,6 +65,8 @@ void WalkLine(float ax, float ay, float bx, float by, float halfWidth, int clipW
     const float margin = static_cast<float>(w + 2);
     float x0 = ax, y0 = ay, x1 = bx, y1 = by;
     if (!ClipSegment(x0, y0, x1, y1, -margin, -margin, clipWidth + margin, clipHeight + margin)) return;
+    // Ends far enough apart overflow the clipping arithmetic (infinity times zero): no line then.
+    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) return;
 
     auto visit = [&](int px, int py) {
         if (px < 0 || py < rowBegin || px >= clipWidth || py >= clipHeight || py >= rowEnd) return;
