@@ -68,11 +68,13 @@ void FromHostPixels(const std::vector<std::uint8_t>& pixels, Image& image) {
 void HostRows::Begin(const Image& image) {
     description = image;
     description.samples.clear();
-    pixels.assign(description.SampleCount() * std::size_t(description.depth / 8), 0);
+    pixels.clear();
 }
 
 void HostRows::Row(int y, const void* samples) {
     const std::size_t count = std::size_t(description.width) * std::size_t(description.Channels());
+    const std::size_t bytes = std::size_t(description.depth / 8);
+    GrowSamples(pixels, (std::size_t(y) + 1) * count * bytes, description.SampleCount() * bytes);
     if (description.depth == 8) {
         std::memcpy(pixels.data() + std::size_t(y) * count, samples, count);
         return;

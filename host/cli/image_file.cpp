@@ -134,11 +134,12 @@ void WriteImage(const std::string& path, const Image& image) {
 
 void ImageRows::Begin(const Image& description) {
     image = description;
-    image.samples.assign(image.SampleCount(), 0);
+    image.samples.clear();
 }
 
 void ImageRows::Row(int y, const void* samples) {
     const std::size_t count = std::size_t(image.width) * std::size_t(image.Channels());
+    GrowSamples(image.samples, (std::size_t(y) + 1) * count, image.SampleCount());
     std::uint16_t* to = image.samples.data() + std::size_t(y) * count;
     if (image.depth == 8) {
         const auto* from = static_cast<const std::uint8_t*>(samples);

@@ -93,6 +93,14 @@ void ReadImageRows(const std::string& path, RowSink& sink);
 void WriteImageRows(const std::string& path, FileFormat format, const Image& description, RowSource& source,
                     PngCompression png = PngCompression::Fast);
 
+// Makes `samples` hold at least `size` values, for readers that fill a picture as its rows are
+// decoded: room for `whole` values is made at the first call, which comes once the first row has
+// decoded, so that a damaged file claiming a huge picture costs no memory before its error.
+template <typename T> void GrowSamples(std::vector<T>& samples, std::size_t size, std::size_t whole) {
+    if (samples.empty()) samples.reserve(whole);
+    if (samples.size() < size) samples.resize(size);
+}
+
 // The two ends as a whole image in memory.
 class ImageRows : public RowSink {
 public:

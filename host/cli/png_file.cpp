@@ -25,6 +25,7 @@ struct PngJob {
     char message[256] = {};
     png_uint_32 width = 0, height = 0;
     int channels = 0, bitDepth = 0, colorType = 0;
+    int passes = 1; // 7 for interlaced files
     std::vector<unsigned char> pixels;
     std::vector<png_bytep> rows;
 
@@ -55,7 +56,7 @@ bool ReadHeader(PngJob* job) {
     if (type == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(job->png);
     if (type == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(job->png);
     if (png_get_valid(job->png, job->info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(job->png);
-    png_set_interlace_handling(job->png);
+    job->passes = png_set_interlace_handling(job->png);
     png_read_update_info(job->png, job->info);
     job->width = png_get_image_width(job->png, job->info);
     job->height = png_get_image_height(job->png, job->info);
@@ -65,9 +66,25 @@ bool ReadHeader(PngJob* job) {
     return true;
 }
 
-bool ReadRows(PngJob* job) {
+void PointRows(PngJob& job) {
+    const std::size_t rowBytes = std::size_t(job.width) * job.channels * (job.bitDepth / 8);
+    job.rows.resize(job.height);
+    for (png_uint_32 y = 0; y < job.height; ++y)
+        job.rows[y] = job.pixels.data() + y * rowBytes;
+}
+
+// Interlaced rows arrive in passes, each adding pixels to rows read before: the whole picture is
+// kept. Room for it is made once the first row of the first pass has decoded, so that a damaged
+// file claiming a huge picture costs no memory before its error.
+bool ReadPasses(PngJob* job, std::size_t rowBytes) {
     if (setjmp(png_jmpbuf(job->png))) return false;
-    png_read_image(job->png, job->rows.data());
+    job->pixels.assign(rowBytes, 0);
+    png_read_row(job->png, job->pixels.data(), nullptr);
+    job->pixels.resize(rowBytes * job->height);
+    PointRows(*job);
+    for (int pass = 0; pass < job->passes; ++pass)
+        for (png_uint_32 y = pass == 0 ? 1 : 0; y < job->height; ++y)
+            png_read_row(job->png, job->rows[y], nullptr);
     png_read_end(job->png, nullptr);
     return true;
 }
@@ -119,13 +136,6 @@ bool WriteRows(PngJob* job, RowSource* source) {
     return true;
 }
 
-void PointRows(PngJob& job) {
-    const std::size_t rowBytes = std::size_t(job.width) * job.channels * (job.bitDepth / 8);
-    job.rows.resize(job.height);
-    for (png_uint_32 y = 0; y < job.height; ++y)
-        job.rows[y] = job.pixels.data() + y * rowBytes;
-}
-
 // Opens the file and reads the header; the job is ready for its rows.
 void Open(PngJob& job, const std::string& path) {
     job.file = std::fopen(path.c_str(), "rb");
@@ -159,10 +169,7 @@ void ReadPngRows(const std::string& path, RowSink& sink) {
     const std::size_t rowBytes = std::size_t(job.width) * job.channels * (job.bitDepth / 8);
     sink.Begin(description);
     if (png_get_interlace_type(job.png, job.info) != PNG_INTERLACE_NONE) {
-        // Interlaced rows arrive in passes: the whole image first.
-        job.pixels.resize(rowBytes * job.height);
-        PointRows(job);
-        if (!ReadRows(&job)) FailRead(path, std::string("damaged or truncated PNG file (") + job.message + ")");
+        if (!ReadPasses(&job, rowBytes)) FailRead(path, std::string("damaged or truncated PNG file (") + job.message + ")");
         std::vector<std::uint8_t> row(rowBytes);
         for (png_uint_32 y = 0; y < job.height; ++y) {
             const std::uint8_t* from = job.rows[y];

@@ -86,6 +86,11 @@ void Store(Image& image, const unsigned char* data, std::size_t firstSample, std
     }
 }
 
+// The samples grow with the rows of the first plane read (GrowSamples): rows 0 to rows - 1.
+void GrowToRows(Image& image, std::size_t rows) {
+    GrowSamples(image.samples, rows * std::size_t(image.width) * std::size_t(image.Channels()), image.SampleCount());
+}
+
 void ReadStrips(const std::string& path, const TiffFile& file, Image& image, bool separate) {
     TIFF* tiff = file.get();
     std::vector<unsigned char> line(std::size_t(TIFFScanlineSize(tiff)));
@@ -98,12 +103,7 @@ void ReadStrips(const std::string& path, const TiffFile& file, Image& image, boo
             if (TIFFReadScanline(tiff, line.data(), std::uint32_t(y), std::uint16_t(plane)) < 0)
                 FailRead(path, "damaged or truncated TIFF file (" + file.Why("read error") + ")");
             const std::size_t first = std::size_t(y) * image.width * channels + plane;
-            if (!separate) {
-                // Room for the whole picture once its first row has been read: a damaged file
-                // that claims a huge picture asks for none.
-                if (image.samples.empty()) image.samples.reserve(image.SampleCount());
-                image.samples.resize(first + perLine);
-            }
+            if (plane == 0) GrowToRows(image, std::size_t(y) + 1);
             Store(image, line.data(), first, perLine, separate ? channels : 1);
         }
     }
@@ -136,13 +136,7 @@ void ReadTiles(const std::string& path, const TiffFile& file, Image& image, bool
                     FailRead(path, "damaged or truncated TIFF file (" + file.Why("read error") + ")");
                 const std::uint32_t rows =
                     std::min<std::uint32_t>(tileHeight, std::uint32_t(image.height) - ty);
-                if (!separate) {
-                    // Room for the whole picture once its first tile has been read, then the
-                    // samples grow by a band of tiles.
-                    if (image.samples.empty()) image.samples.reserve(image.SampleCount());
-                    const std::size_t band = std::size_t(ty + rows) * image.width * channels;
-                    if (image.samples.size() < band) image.samples.resize(band);
-                }
+                if (plane == 0) GrowToRows(image, std::size_t(ty) + rows);
                 const std::uint32_t cols =
                     std::min<std::uint32_t>(tileWidth, std::uint32_t(image.width) - tx);
                 for (std::uint32_t r = 0; r < rows; ++r) {
@@ -214,9 +208,8 @@ Image ReadTiff(const std::string& path) {
     CheckReadSize(path, std::uint64_t(image.width), std::uint64_t(image.height), image.Channels());
     const bool separate = planar == PLANARCONFIG_SEPARATE && image.Channels() > 1;
     const bool tiled = TIFFIsTiled(tiff);
-    // Interleaved strips and tiles arrive band after band and grow the samples as they are read;
-    // separate planes fill the picture plane by plane, so it is made whole first.
-    if (separate) image.samples.resize(image.SampleCount());
+    // Strips and tiles arrive band after band and grow the samples as the first plane is read;
+    // the planes after it (separate planes) fill in what the first one made room for.
     if (tiled)
         ReadTiles(path, file, image, separate);
     else

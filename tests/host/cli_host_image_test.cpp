@@ -99,6 +99,16 @@ TEST(HostImage, FileRowsGoToTheHostPixelsAndBackAsTheWholeImageDoes) {
     }
 }
 
+// A damaged file claiming a picture of 1.6 billion samples: an error before the host's pixels
+// take any room.
+TEST(HostImage, RowsOfADamagedHugePictureTakeNoRoomBeforeTheirError) {
+    testing::TempFolder folder;
+    testing::WriteBytes(folder.File("huge.png"), testing::HugePngHeader(23000, 23000));
+    HostRows rows;
+    EXPECT_THROW(ReadImageRows(folder.File("huge.png"), rows), ImageFileError);
+    EXPECT_EQ(rows.pixels.capacity(), 0u);
+}
+
 TEST(HostImage, MaskIsTheBrightestColourSampleScaledByTransparency) {
     Image mask = testing::NoiseImage(5, 1, ColorModel::RGB, true, 8);
     mask.samples = {0, 0, 0, 255, 0, 1, 0, 255, 9, 9, 9, 0, 255, 0, 0, 255, 200, 100, 40, 128};

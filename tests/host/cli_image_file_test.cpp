@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 #include <png.h>
 #include <tiffio.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <vector>
 
 #include "cli_test_images.h"
@@ -17,6 +17,7 @@ namespace rimelace_cli {
 namespace {
 
 using testing::FileExists;
+using testing::HugePngHeader;
 using testing::MaxDifference;
 using testing::NoiseImage;
 using testing::SmoothImage;
@@ -242,24 +243,6 @@ TEST(ImageFile, TiffTilesLargerThanAnyPictureAreDamageNotAnAllocation) {
     EXPECT_NE(claimMessage.find("damaged"), std::string::npos) << claimMessage;
 }
 
-// A PNG signature, a header chunk claiming a picture of that size and an empty data chunk.
-std::string HugePngHeader(std::uint32_t width, std::uint32_t height) {
-    std::string chunk = "IHDR";
-    for (std::uint32_t v : {width, height})
-        for (int shift = 24; shift >= 0; shift -= 8)
-            chunk += char((v >> shift) & 0xFF);
-    chunk += std::string("\x08\x02\x00\x00\x00", 5); // 8-bit RGB
-    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(chunk.data()), uInt(chunk.size()));
-    std::string bytes = std::string("\x89PNG\r\n\x1a\n", 8) + std::string("\0\0\0\x0d", 4) + chunk;
-    for (int shift = 24; shift >= 0; shift -= 8)
-        bytes += char((crc >> shift) & 0xFF);
-    const uLong dataCrc = crc32(0, reinterpret_cast<const Bytef*>("IDAT"), 4);
-    bytes += std::string("\0\0\0\0IDAT", 8);
-    for (int shift = 24; shift >= 0; shift -= 8)
-        bytes += char((dataCrc >> shift) & 0xFF);
-    return bytes;
-}
-
 TEST(ImageFile, HugeClaimedSizesAreRefusedBeforeAnyAllocation) {
     TempFolder folder;
     WriteBytes(folder.File("huge.png"), HugePngHeader(400000, 400000));
@@ -466,6 +449,67 @@ TEST(ImageFile, TiffInSeparatePlanesOrTilesReadsLikeInterleavedStrips) {
         WriteTiffLayout(folder.File("tiled.tif"), image, false, true);
         EXPECT_EQ(MaxDifference(image, ReadImage(folder.File("tiled.tif"))), 0) << depth;
     }
+}
+
+// A TIFF header for an 8-bit RGB picture in separate planes, strips or tiles, whose first strip
+// or tile holds 10 bytes and the rest none.
+void WriteEmptyTiff(const std::string& path, std::uint32_t width, std::uint32_t height, bool tiled) {
+    TIFF* tiff = TIFFOpen(path.c_str(), "w");
+    ASSERT_NE(tiff, nullptr);
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, std::uint16_t(3));
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, std::uint16_t(8));
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_SEPARATE);
+    if (tiled) {
+        TIFFSetField(tiff, TIFFTAG_TILEWIDTH, 256u);
+        TIFFSetField(tiff, TIFFTAG_TILELENGTH, 256u);
+    } else {
+        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 64u);
+    }
+    unsigned char few[10] = {};
+    if (tiled)
+        TIFFWriteRawTile(tiff, 0, few, sizeof few);
+    else
+        TIFFWriteRawStrip(tiff, 0, few, sizeof few);
+    TIFFClose(tiff);
+}
+
+// The process's highest resident memory since the last ResetPeak, in MB.
+long PeakMegabytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6)) / 1024;
+    return -1;
+}
+
+void ResetPeak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// Damaged files claiming pictures of 1.6 to 2 billion samples whose first row does not decode:
+// an error, without first filling room for the whole picture (3 to 4 GB). Rows of a streamed
+// file go to a sink that takes no room before the first row either.
+TEST(ImageFile, ClaimedHugePicturesCostNoMemoryBeforeTheirError) {
+    TempFolder folder;
+    WriteBytes(folder.File("plain.png"), HugePngHeader(23000, 23000));
+    WriteBytes(folder.File("adam7.png"), HugePngHeader(23000, 23000, true));
+    WriteEmptyTiff(folder.File("planes.tif"), 26000, 26000, false);
+    WriteEmptyTiff(folder.File("tiles.tif"), 26000, 26000, true);
+    for (const char* name : {"plain.png", "adam7.png", "planes.tif", "tiles.tif"}) {
+        ResetPeak();
+        const long before = PeakMegabytes();
+        ASSERT_GT(before, 0);
+        const std::string message = ReadError(folder.File(name));
+        EXPECT_NE(message.find("damaged"), std::string::npos) << name << ": " << message;
+        EXPECT_LT(PeakMegabytes() - before, 200) << name;
+    }
+    ImageRows sink;
+    EXPECT_THROW(ReadImageRows(folder.File("plain.png"), sink), ImageFileError);
+    EXPECT_EQ(sink.image.samples.capacity(), 0u);
+    EXPECT_EQ(sink.image.width, 23000) << "the description came first";
 }
 
 TEST(ImageFile, UnsupportedTiffKindsAreRefusedByName) {

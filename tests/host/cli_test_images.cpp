@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -76,6 +77,26 @@ TempFolder::~TempFolder() {
             std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
                                          std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(path_, ignored);
+}
+
+namespace {
+void PutBigEndian(std::string& bytes, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        bytes += char((value >> shift) & 0xFF);
+}
+} // namespace
+
+std::string HugePngHeader(std::uint32_t width, std::uint32_t height, bool interlaced) {
+    std::string chunk = "IHDR";
+    PutBigEndian(chunk, width);
+    PutBigEndian(chunk, height);
+    chunk += std::string("\x08\x02\x00\x00", 4); // 8-bit RGB
+    chunk += char(interlaced ? 1 : 0);
+    std::string bytes = std::string("\x89PNG\r\n\x1a\n", 8) + std::string("\0\0\0\x0d", 4) + chunk;
+    PutBigEndian(bytes, std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(chunk.data()), uInt(chunk.size()))));
+    bytes += std::string("\0\0\0\0IDAT", 8);
+    PutBigEndian(bytes, std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>("IDAT"), 4)));
+    return bytes;
 }
 
 bool FileExists(const std::string& path) {

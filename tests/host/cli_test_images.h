@@ -1,6 +1,7 @@
 #pragma once
 // Test pictures and temporary folders for the command line's tests.
 
+#include <cstdint>
 #include <string>
 
 #include "host/cli/image_file.h"
@@ -31,6 +32,10 @@ class TempFolder {
   private:
     std::string path_;
 };
+
+// A PNG signature, a header chunk claiming an 8-bit RGB picture of that size (interlaced or not)
+// and an empty data chunk: a damaged file whose first row does not decode.
+std::string HugePngHeader(std::uint32_t width, std::uint32_t height, bool interlaced = false);
 
 bool FileExists(const std::string& path);
 std::string ReadBytes(const std::string& path);
