@@ -8,6 +8,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "host/cli/image_file_p.h"
@@ -122,17 +123,20 @@ void ReadTiles(const std::string& path, const TiffFile& file, Image& image, bool
     if (tileBytes > std::max(pictureBytes, kAnyTile))
         FailRead(path, "damaged TIFF file (tiles of " + std::to_string(tileWidth) + " x " +
                            std::to_string(tileHeight) + " pixels)");
-    std::vector<unsigned char> tile(std::size_t(TIFFTileSize(tiff)));
+    // One tile may be as large as the picture; its buffer is left unfilled, so that a damaged
+    // file whose first tile does not decode costs no memory.
+    const std::size_t tileSize = std::size_t(TIFFTileSize(tiff));
+    const std::unique_ptr<unsigned char[]> tile(new unsigned char[tileSize]);
     const int channels = image.Channels();
     const int planes = separate ? channels : 1;
     const int perPixel = separate ? 1 : channels;
-    if (tile.size() < std::size_t(tileWidth) * tileHeight * perPixel * (image.depth / 8))
+    if (tileSize < std::size_t(tileWidth) * tileHeight * perPixel * (image.depth / 8))
         FailRead(path, "damaged TIFF file (short tiles)");
     const std::size_t bytesPerSample = std::size_t(image.depth / 8);
     for (int plane = 0; plane < planes; ++plane) {
         for (std::uint32_t ty = 0; ty < std::uint32_t(image.height); ty += tileHeight) {
             for (std::uint32_t tx = 0; tx < std::uint32_t(image.width); tx += tileWidth) {
-                if (TIFFReadTile(tiff, tile.data(), tx, ty, 0, std::uint16_t(plane)) < 0)
+                if (TIFFReadTile(tiff, tile.get(), tx, ty, 0, std::uint16_t(plane)) < 0)
                     FailRead(path, "damaged or truncated TIFF file (" + file.Why("read error") + ")");
                 const std::uint32_t rows =
                     std::min<std::uint32_t>(tileHeight, std::uint32_t(image.height) - ty);
@@ -141,7 +145,7 @@ void ReadTiles(const std::string& path, const TiffFile& file, Image& image, bool
                     std::min<std::uint32_t>(tileWidth, std::uint32_t(image.width) - tx);
                 for (std::uint32_t r = 0; r < rows; ++r) {
                     const unsigned char* src =
-                        tile.data() + std::size_t(r) * tileWidth * perPixel * bytesPerSample;
+                        tile.get() + std::size_t(r) * tileWidth * perPixel * bytesPerSample;
                     const std::size_t first = (std::size_t(ty + r) * image.width + tx) * channels + plane;
                     Store(image, src, first, std::size_t(cols) * perPixel, separate ? channels : 1);
                 }

@@ -451,9 +451,10 @@ TEST(ImageFile, TiffInSeparatePlanesOrTilesReadsLikeInterleavedStrips) {
     }
 }
 
-// A TIFF header for an 8-bit RGB picture in separate planes, strips or tiles, whose first strip
-// or tile holds 10 bytes and the rest none.
-void WriteEmptyTiff(const std::string& path, std::uint32_t width, std::uint32_t height, bool tiled) {
+// A TIFF header for an 8-bit RGB picture in separate planes, strips or square tiles (tileSide
+// above 0), whose first strip or tile holds 10 bytes and the rest none.
+void WriteEmptyTiff(const std::string& path, std::uint32_t width, std::uint32_t height, std::uint32_t tileSide) {
+    const bool tiled = tileSide > 0;
     TIFF* tiff = TIFFOpen(path.c_str(), "w");
     ASSERT_NE(tiff, nullptr);
     TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
@@ -463,8 +464,8 @@ void WriteEmptyTiff(const std::string& path, std::uint32_t width, std::uint32_t 
     TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_SEPARATE);
     if (tiled) {
-        TIFFSetField(tiff, TIFFTAG_TILEWIDTH, 256u);
-        TIFFSetField(tiff, TIFFTAG_TILELENGTH, 256u);
+        TIFFSetField(tiff, TIFFTAG_TILEWIDTH, tileSide);
+        TIFFSetField(tiff, TIFFTAG_TILELENGTH, tileSide);
     } else {
         TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 64u);
     }
@@ -490,15 +491,17 @@ void ResetPeak() {
 }
 
 // Damaged files claiming pictures of 1.6 to 2 billion samples whose first row does not decode:
-// an error, without first filling room for the whole picture (3 to 4 GB). Rows of a streamed
+// an error, without first filling room for the whole picture (3 to 4 GB) or for one tile as
+// large as a plane. Rows of a streamed
 // file go to a sink that takes no room before the first row either.
 TEST(ImageFile, ClaimedHugePicturesCostNoMemoryBeforeTheirError) {
     TempFolder folder;
     WriteBytes(folder.File("plain.png"), HugePngHeader(23000, 23000));
     WriteBytes(folder.File("adam7.png"), HugePngHeader(23000, 23000, true));
-    WriteEmptyTiff(folder.File("planes.tif"), 26000, 26000, false);
-    WriteEmptyTiff(folder.File("tiles.tif"), 26000, 26000, true);
-    for (const char* name : {"plain.png", "adam7.png", "planes.tif", "tiles.tif"}) {
+    WriteEmptyTiff(folder.File("planes.tif"), 26000, 26000, 0);
+    WriteEmptyTiff(folder.File("tiles.tif"), 26000, 26000, 256);
+    WriteEmptyTiff(folder.File("one-tile.tif"), 26000, 26000, 26016); // a tile of 677 MB
+    for (const char* name : {"plain.png", "adam7.png", "planes.tif", "tiles.tif", "one-tile.tif"}) {
         ResetPeak();
         const long before = PeakMegabytes();
         ASSERT_GT(before, 0);
