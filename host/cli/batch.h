@@ -61,6 +61,23 @@ class BatchReport {
     int reported_ = 0, written_ = 0, failed_ = 0, cancelled_ = 0;
 };
 
+// The worker processes of a batch on this system (batch_posix.cpp, batch_win32.cpp).
+class BatchWorkers {
+  public:
+    virtual ~BatchWorkers() = default;
+    // Starts the worker of the file at `index` of the plan, or reports the file as failed.
+    virtual void Start(std::size_t index) = 0;
+    // Reports the workers that ended, waiting up to timeoutMs for one.
+    virtual void Collect(int timeoutMs) = 0;
+    // Workers started and not yet reported.
+    virtual int Running() const = 0;
+};
+
+// Runs a planned batch: a file with a problem is reported as failed at once, the others go to
+// workers, at most `jobs` at a time (0: one per core), until every started one has ended; Ctrl-C
+// stops the starting. Returns the report's exit status.
+int RunPlannedBatch(const std::vector<BatchFile>& files, int jobs, BatchWorkers& workers, BatchReport& report);
+
 // Runs the batch; per-file lines and the summary on stdout, the reasons of failures on those
 // lines. Returns the exit status: 0 when every file was written, 1 when any failed, 2 for a
 // batch that cannot start (no output folder...), 130 when cancelled.

@@ -8,10 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "host/cli/interrupt.h"
 
@@ -42,15 +40,16 @@ struct Item {
     _exit(status);
 }
 
-class Batch {
+class Batch : public BatchWorkers {
   public:
     explicit Batch(const BatchJob& batch) : batch_(batch), report_(batch.inputs.size()) {}
 
     int Run();
 
   private:
-    void Start(Item& item);
-    void Collect(int timeoutMs);
+    void Start(std::size_t index) override;
+    void Collect(int timeoutMs) override;
+    int Running() const override { return running_; }
 
     const BatchJob& batch_;
     BatchReport report_;
@@ -58,7 +57,8 @@ class Batch {
     int running_ = 0;
 };
 
-void Batch::Start(Item& item) {
+void Batch::Start(std::size_t index) {
+    Item& item = items_[index];
     int fds[2];
     if (pipe(fds) != 0) {
         report_.Failed(item.file, "cannot start a worker process");
@@ -130,24 +130,10 @@ void Batch::Collect(int timeoutMs) {
 }
 
 int Batch::Run() {
-    for (BatchFile& file : PlanBatch(batch_)) {
-        Item item;
-        item.file = std::move(file);
-        items_.push_back(std::move(item));
-    }
-    const int jobs = batch_.jobs > 0 ? batch_.jobs : std::max(1, int(std::thread::hardware_concurrency()));
-    for (Item& item : items_) {
-        if (Interrupted()) break;
-        if (!item.file.problem.empty()) {
-            report_.Failed(item.file, item.file.problem);
-            continue;
-        }
-        while (running_ >= jobs) Collect(200);
-        if (Interrupted()) break;
-        Start(item);
-    }
-    while (running_ > 0) Collect(200);
-    return report_.Finish(Interrupted());
+    const std::vector<BatchFile> files = PlanBatch(batch_);
+    items_.resize(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) items_[i].file = files[i];
+    return RunPlannedBatch(files, batch_.jobs, *this, report_);
 }
 
 } // namespace

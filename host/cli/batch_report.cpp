@@ -1,9 +1,12 @@
-// A batch's per-file lines, its summary and exit status, and the reasons workers give: the same
-// on every system.
+// A batch's schedule, its per-file lines, its summary and exit status, and the reasons workers
+// give: the same on every system.
 
+#include <algorithm>
 #include <cstdio>
+#include <thread>
 
 #include "host/cli/batch.h"
+#include "host/cli/interrupt.h"
 
 namespace rimelace_cli {
 
@@ -56,6 +59,22 @@ int BatchReport::Finish(bool interrupted) {
     std::fflush(stdout);
     if (interrupted || cancelled_ + skipped > 0) return kExitCancelled;
     return failed_ > 0 ? kExitFailed : kExitOk;
+}
+
+int RunPlannedBatch(const std::vector<BatchFile>& files, int jobs, BatchWorkers& workers, BatchReport& report) {
+    if (jobs <= 0) jobs = std::max(1, int(std::thread::hardware_concurrency()));
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (Interrupted()) break;
+        if (!files[i].problem.empty()) {
+            report.Failed(files[i], files[i].problem);
+            continue;
+        }
+        while (workers.Running() >= jobs) workers.Collect(200);
+        if (Interrupted()) break;
+        workers.Start(i);
+    }
+    while (workers.Running() > 0) workers.Collect(200);
+    return report.Finish(Interrupted());
 }
 
 } // namespace rimelace_cli

@@ -98,16 +98,18 @@ struct Item {
     std::chrono::steady_clock::time_point ended;
 };
 
-class Batch {
+class Batch : public BatchWorkers {
   public:
     explicit Batch(const BatchJob& batch) : batch_(batch), report_(batch.inputs.size()) {}
 
     int Run();
 
   private:
-    bool Start(Item& item);
+    void Start(std::size_t index) override;
+    bool StartWorker(Item& item);
     void Watch(Item& item);
-    void Collect(int timeoutMs);
+    void Collect(int timeoutMs) override;
+    int Running() const override { return running_; }
 
     const BatchJob& batch_;
     BatchReport report_;
@@ -120,7 +122,7 @@ class Batch {
 };
 
 // Starts the worker of `item`; false when it cannot be started.
-bool Batch::Start(Item& item) {
+bool Batch::StartWorker(Item& item) {
     if (program_.empty()) return false;
     std::wstring commandLine = Quoted(program_);
     for (const std::string& argument : WorkerArguments(batch_.filter, item.file))
@@ -177,6 +179,10 @@ void Batch::Watch(Item& item) {
     ended_.notify_one();
 }
 
+void Batch::Start(std::size_t index) {
+    if (!StartWorker(items_[index])) report_.Failed(items_[index].file, "cannot start a worker process");
+}
+
 // Reports the workers that ended, waiting up to `timeoutMs` for one.
 void Batch::Collect(int timeoutMs) {
     std::deque<Item*> ended;
@@ -211,24 +217,10 @@ void Batch::Collect(int timeoutMs) {
 }
 
 int Batch::Run() {
-    for (BatchFile& file : PlanBatch(batch_)) {
-        Item item;
-        item.file = std::move(file);
-        items_.push_back(std::move(item));
-    }
-    const int jobs = batch_.jobs > 0 ? batch_.jobs : std::max(1, int(std::thread::hardware_concurrency()));
-    for (Item& item : items_) {
-        if (Interrupted()) break;
-        if (!item.file.problem.empty()) {
-            report_.Failed(item.file, item.file.problem);
-            continue;
-        }
-        while (running_ >= jobs) Collect(200);
-        if (Interrupted()) break;
-        if (!Start(item)) report_.Failed(item.file, "cannot start a worker process");
-    }
-    while (running_ > 0) Collect(200);
-    return report_.Finish(Interrupted());
+    const std::vector<BatchFile> files = PlanBatch(batch_);
+    items_.resize(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) items_[i].file = files[i];
+    return RunPlannedBatch(files, batch_.jobs, *this, report_);
 }
 
 } // namespace
