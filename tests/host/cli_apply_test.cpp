@@ -7,6 +7,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "cli_run.h"
 #include "cli_test_images.h"
 #include "host/cli/image_file.h"
@@ -75,6 +77,31 @@ TEST(CliApply, PassThroughGivesTheInputBackInEveryModeDepthAndHostBehaviour) {
         }
     }
     EXPECT_EQ(CountFiles(folder.Path()), 4) << "no temporary files left";
+}
+
+// A panorama wider than 32767 pixels goes through the host's 32-bit rectangles and is frosted
+// along its whole length (it once ended with "a host call was given a bad argument").
+TEST(CliApply, APanoramaWiderThan32767PixelsIsFrostedAlongItsWholeLength) {
+    TempFolder folder;
+    const Image image = testing::SmoothImage(40000, 100, ColorModel::RGB);
+    const std::string in = folder.File("panorama.png"), out = folder.File("frosted.png");
+    WriteImage(in, image);
+    const CliResult r = Apply(in, out);
+    ASSERT_EQ(r.status, 0) << Show(r);
+    const Image back = ReadImage(out);
+    ASSERT_EQ(back.width, image.width);
+    ASSERT_EQ(back.height, image.height);
+    // Every fifth of the length has frost on it.
+    const int fifth = image.width / 5;
+    for (int part = 0; part < 5; ++part) {
+        std::size_t changed = 0;
+        for (int y = 0; y < image.height; ++y)
+            for (int x = part * fifth; x < (part + 1) * fifth; ++x) {
+                const std::size_t at = (std::size_t(y) * image.width + x) * 3;
+                if (!std::equal(&image.samples[at], &image.samples[at] + 3, &back.samples[at])) ++changed;
+            }
+        EXPECT_GT(changed, std::size_t(fifth) * image.height / 20) << "fifth " << part;
+    }
 }
 
 TEST(CliApply, JpegInputAndOutputTypesFollowTheNames) {
