@@ -193,15 +193,29 @@ float WindowValue(const PlainSources<S>& s, const Pixel&, int ix, int iy, int dx
     return sum / static_cast<float>(count);
 }
 
+// Where a pixel's three channels look from before the image's bounds are applied: the pixel's
+// place, the factor of the displacement along the normal, and each channel's length (the
+// refraction, spread by the aberration).
+struct Displacement {
+    float px, py, f;
+    float lengths[3];
+};
+
+inline Displacement Displace(const Plan& plan, const Pixel& pixel, const Vec3& n) {
+    const float o = plan.opticalCoefficient;
+    return {pixel.originX + pixel.x,
+            pixel.originY + pixel.y,
+            -n.z * o - ((n.z - 1.0f) * o + 1.0f),
+            {plan.refraction, plan.refraction * plan.aberrationFactor,
+             plan.refraction * plan.aberrationFactor * plan.aberrationFactor}};
+}
+
 template <typename Source>
 void Refract(const Source& s, const Plan& plan, const Pixel& pixel, const Vec3& n, float colour[3], float& opacity,
              GlassMemory& last) {
-    const float px = pixel.originX + pixel.x;
-    const float py = pixel.originY + pixel.y;
-    const float o = plan.opticalCoefficient;
-    const float f = -n.z * o - ((n.z - 1.0f) * o + 1.0f);
-    const float lengths[3] = {plan.refraction, plan.refraction * plan.aberrationFactor,
-                              plan.refraction * plan.aberrationFactor * plan.aberrationFactor};
+    const Displacement d = Displace(plan, pixel, n);
+    const float px = d.px, py = d.py, f = d.f;
+    const float* lengths = d.lengths;
 
     const bool jumpsKnown = plan.quality && !plan.drawBackFaces && pixel.previous != nullptr &&
                             pixel.previous->valid && last.valid && last.x == pixel.previous->x &&
@@ -261,12 +275,9 @@ void Refract(const Source& s, const Plan& plan, const Pixel& pixel, const Vec3& 
 template <typename S>
 void RefractSampled(const PlainSources<S>& s, const Plan& plan, const Pixel& pixel, const Vec3& n, float colour[3],
                     float& opacity, GlassMemory& last) {
-    const float px = pixel.originX + pixel.x;
-    const float py = pixel.originY + pixel.y;
-    const float o = plan.opticalCoefficient;
-    const float f = -n.z * o - ((n.z - 1.0f) * o + 1.0f);
-    const float lengths[3] = {plan.refraction, plan.refraction * plan.aberrationFactor,
-                              plan.refraction * plan.aberrationFactor * plan.aberrationFactor};
+    const Displacement d = Displace(plan, pixel, n);
+    const float px = d.px, py = d.py, f = d.f;
+    const float* lengths = d.lengths;
     const float width = static_cast<float>(s.width), height = static_cast<float>(s.height);
     auto insideX = [width](float x) { return x > -1.0f && x < width; };
     auto insideY = [height](float y) { return y > -1.0f && y < height; };
