@@ -47,6 +47,7 @@ struct JpegReadJob {
     bool created = false;
     int width = 0, height = 0, components = 0;
     std::vector<std::uint16_t>* samples = nullptr; // the picture's, appended row by row
+    std::vector<unsigned char> line;                // one decoded row
     std::size_t total = 0;                         // samples of the whole picture
 
     ~JpegReadJob() {
@@ -102,15 +103,14 @@ bool Start(JpegReadJob* job) {
 }
 
 bool ReadLines(JpegReadJob* job) {
-    std::vector<unsigned char> line(std::size_t(job->width) * job->components);
     if (setjmp(job->error.jump)) return false;
     while (job->info.output_scanline < job->info.output_height) {
-        JSAMPROW row = line.data();
+        JSAMPROW row = job->line.data();
         jpeg_read_scanlines(&job->info, &row, 1);
         // Room for the whole picture once its first row has decoded: a file whose data stops
         // at once asks for none.
         if (job->samples->empty()) job->samples->reserve(job->total);
-        job->samples->insert(job->samples->end(), line.begin(), line.end());
+        job->samples->insert(job->samples->end(), job->line.begin(), job->line.end());
     }
     jpeg_finish_decompress(&job->info);
     return true;
@@ -161,6 +161,7 @@ Image Decode(JpegReadJob& job, const std::string& path) {
     image.color = job.components == 1 ? ColorModel::Gray : ColorModel::RGB;
     job.samples = &image.samples;
     job.total = image.SampleCount();
+    job.line.resize(std::size_t(job.width) * job.components);
     if (!ReadLines(&job))
         FailRead(path, std::string("damaged or truncated JPEG file (") + job.error.message + ")");
     return image;
