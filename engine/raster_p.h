@@ -117,6 +117,14 @@ struct TriangleSetup {
     BYTE mapped;                  // all three vertices mapped
 };
 
+// How the set-up orders the other two vertices of a triangle from the two edges (d1, d2) leaving
+// its vertex of greatest y, of lengths len1 and len2: by the turn between their directions, too
+// small a turn being a degenerate triangle. WindingOf is the set-up's fast form, WindingByAngles
+// the arc-cosine rule it must agree with.
+enum class Winding { Degenerate, Kept, Swapped };
+Winding WindingOf(float d1x, float d1y, float len1, float d2x, float d2y, float len2);
+Winding WindingByAngles(float d1x, float d1y, float len1, float d2x, float d2y, float len2);
+
 // Builds the set-up of triangle t (vertex indices into points, origin cx, cy). Returns false for a
 // triangle that is not drawn: bad indices, non-finite coordinates, degenerate shape, or (reaching
 // far beyond the image) nothing near the clip rectangle Zwidth x Zheight.

@@ -36,6 +36,29 @@ float DirectionAngle(float dx, float dy, float length) {
     return 3 * kPi / 2 + arc(dy);
 }
 
+}  // namespace
+
+Winding WindingByAngles(float d1x, float d1y, float len1, float d2x, float d2y, float len2) {
+    const float turn = DirectionAngle(d2x, d2y, len2) - DirectionAngle(d1x, d1y, len1);
+    if (!(std::fabs(turn) >= 1e-5f)) return Winding::Degenerate;
+    return (turn < 0.0f || turn > 3.141592f) ? Winding::Swapped : Winding::Kept;
+}
+
+// Both edges leave the vertex of greatest y, so their directions lie in [pi, 2pi] and the turn
+// between them in [-pi, pi]: its sign is the sign of their cross product. The arc cosines of the
+// rounded ratios may be off by up to about 1e-3 radians (near an argument of 1), so the cross
+// product decides only where the sine of the turn exceeds 1/64; nearer to a straight line, and for
+// the rejection of very thin triangles, the angles decide as they always have.
+Winding WindingOf(float d1x, float d1y, float len1, float d2x, float d2y, float len2) {
+    const double cross = static_cast<double>(d1x) * d2y - static_cast<double>(d1y) * d2x;  // products exact
+    const double margin = static_cast<double>(len1) * len2 * (1.0 / 64.0);
+    if (cross > margin) return Winding::Kept;
+    if (cross < -margin) return Winding::Swapped;
+    return WindingByAngles(d1x, d1y, len1, d2x, d2y, len2);
+}
+
+namespace {
+
 SetupVertex MakeVertex(const __Point3ds& p, int cx, int cy) {
     return SetupVertex{p.x + static_cast<float>(cx), p.y + static_cast<float>(cy), p.z, p.nx, p.ny, p.nz,
                        p.u, p.v, p.mapped};
@@ -127,9 +150,9 @@ bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int
     float len1 = std::sqrt(d1x * d1x + d1y * d1y);
     float len2 = std::sqrt(d2x * d2x + d2y * d2y);
     if (!(len1 > 0.0f) || !(len2 > 0.0f)) return false;
-    float turn = DirectionAngle(d2x, d2y, len2) - DirectionAngle(d1x, d1y, len1);
-    if (!(std::fabs(turn) >= 1e-5f)) return false;
-    if (turn < 0.0f || turn > 3.141592f) std::swap(s.v[1], s.v[2]);
+    const Winding winding = WindingOf(d1x, d1y, len1, d2x, d2y, len2);
+    if (winding == Winding::Degenerate) return false;
+    if (winding == Winding::Swapped) std::swap(s.v[1], s.v[2]);
 
     // Plane through the three vertices, its normal turned away from the viewer.
     const SetupVertex& a = s.v[0];
