@@ -52,10 +52,15 @@ struct Preview {
     }
 };
 
+// The renderer keeps the last scene's fragments and would recognise the same scene grown again
+// (the geometric patterns grow alike from any seed), so the image the preview stands for is one
+// pixel wider every other repetition: every render is of another scene, drawn afresh.
 void BM_PreviewGrowAndRender(benchmark::State& state) {
     Preview preview(int(state.range(0)));
     std::int32_t triangles = 0;
+    static int renders = 0;  // counted across repetitions, which start from a new Preview
     for (auto _ : state) {
+        preview.ctx.W = ++renders % 2 ? 401 : 400;
         preview.params.SceneDirty = 1;
         triangles = preview.Render().triangles;
     }

@@ -19,6 +19,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "engine/fragment_cache_p.h"
 #include "engine/raster_p.h"
 #include "engine/shading_p.h"
 
@@ -235,6 +236,20 @@ private:
     int column_[kChunk], row_[kChunk];
 };
 
+// Writes pixels shaded by ShadeQueued, each blended with its opacity (an edge pixel's, one whose
+// coverage is not negative, times its coverage; no coverage: all interior).
+template <typename Writer>
+void WriteQueued(const Writer& out, const shading::QueuedPixels& q, const int* column, const int* row,
+                 const float* coverage) {
+    int rowIndex = row[0];
+    typename Writer::Row at = out.RowAt(rowIndex);
+    for (int i = 0; i < q.count; ++i) {
+        if (row[i] != rowIndex) at = out.RowAt(rowIndex = row[i]);
+        const float g = coverage == nullptr || coverage[i] < 0.0f ? q.opacity[i] : coverage[i] * q.opacity[i];
+        out.Blend(at, column[i], q.red[i], q.green[i], q.blue[i], g);
+    }
+}
+
 // The pixels the material's own kernel shades: a triangle's edge pixels, and with a material the
 // batches cannot shade every pixel, queued in drawing order with what the per-pixel shading would
 // be handed (normal, texture coordinates, the previous-pixel record), then shaded together in that
@@ -242,7 +257,7 @@ private:
 template <typename S, typename Shade, typename Writer>
 class ExactQueue {
 public:
-    ExactQueue(Shade& shade, const Writer& out) : shade_(shade), out_(out) {}
+    ExactQueue(Shade& shade, const Writer& out, BandFragments* log) : shade_(shade), out_(out), log_(log) {}
 
     // An interior pixel, with the row's previous-pixel record, which this pixel then becomes.
     void Interior(int px, int py, float z, __PrevInfo& previous) {
@@ -271,14 +286,12 @@ public:
         q.x = x_, q.y = y_, q.z = z_, q.nx = nx_, q.ny = ny_, q.nz = nz_, q.u = u_, q.v = v_;
         q.previous = previous_;
         q.red = red_, q.green = green_, q.blue = blue_, q.opacity = opacity_;
-        shading::ShadeQueued(*shade_.plan, q);
-        int rowIndex = row_[0];
-        typename Writer::Row row = out_.RowAt(rowIndex);
-        for (int i = 0; i < n_; ++i) {
-            if (row_[i] != rowIndex) row = out_.RowAt(rowIndex = row_[i]);
-            const float g = coverage_[i] < 0.0f ? opacity_[i] : coverage_[i] * opacity_[i];
-            out_.Blend(row, column_[i], red_[i], green_[i], blue_[i], g);
+        if (log_ != nullptr) {
+            log_->Add(static_cast<int>(shade_.triangle - shade_.call->triangles), shade_.s->mapped != 0, q, column_,
+                      row_, records_);
         }
+        shading::ShadeQueued(*shade_.plan, q);
+        WriteQueued(out_, q, column_, row_, coverage_);
         n_ = 0;
     }
 
@@ -299,6 +312,7 @@ private:
     static constexpr int kChunk = 64;
     Shade& shade_;
     const Writer& out_;
+    BandFragments* log_;
     int n_ = 0;
     float x_[kChunk], y_[kChunk], z_[kChunk], nx_[kChunk], ny_[kChunk], nz_[kChunk], u_[kChunk], v_[kChunk];
     float coverage_[kChunk];  // negative: an interior pixel
@@ -385,12 +399,15 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
     fill_detail::Deferred<Queue> queued;
     Gather* gather = nullptr;
     Queue* queue = nullptr;
+    BandFragments* log = depth != nullptr ? depth->fragments : nullptr;
     if constexpr (Shade::kCanBatch) {
         if (shade.plan != nullptr && !shading::SeesTarget(*shade.plan)) {
-            queue = queued.Build(shade, out);
+            queue = queued.Build(shade, out, log);
             if (shade.Batched()) gather = batches.Build(shade, out);
         }
     }
+    // A recording holds only pixels that went through the queue.
+    if (log != nullptr && (queue == nullptr || gather != nullptr || kQuality)) log->complete = false;
 
     auto edgePixel = [&](int px, int py) {
         float fx = static_cast<float>(px);

@@ -12,6 +12,8 @@
 namespace trivane {
 
 // Everything one __RasterScene call hands to the mode's triangle loop.
+struct BandFragments;
+
 struct SceneCall {
     BYTE* target = nullptr;      // the caller's image
     BYTE* background = nullptr;  // what the shading sees as background (never null)
@@ -43,6 +45,8 @@ struct SceneCall {
     // Layered drawing composites each pixel as it is drawn instead of through the layer (the
     // same bytes when nothing reads the target while a triangle is drawn).
     bool fused = false;
+    // Where the band records what it hands the shading (null: not recorded).
+    BandFragments* fragments = nullptr;
 };
 
 // Calls draw(index) for the band's triangles in array order.

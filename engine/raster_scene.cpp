@@ -11,6 +11,7 @@
 // texture or glass filters.
 #include <cstring>
 
+#include "engine/fragment_cache_p.h"
 #include "engine/line_p.h"
 #include "engine/raster_bands_p.h"
 #include "engine/raster_p.h"
@@ -107,6 +108,7 @@ struct BandJob {
     const Bins* bins;  // null: every band walks every triangle
     int width, height;
     bool ownsDepth, layered;
+    bool record;  // each band records what it hands the shading
     std::size_t planeRowBytes;
 };
 
@@ -125,6 +127,7 @@ void DrawBand(void* context, Worker& worker, int index) {
         columnsFirst = job.bins->ColumnsFirst(index);
         columnsEnd = job.bins->ColumnsEnd(index);
     }
+    if (job.record) call.fragments = fragments::Band(index);
     const int rows = call.rowEnd - call.rowBegin;
     BandPlanes& planes = worker.planes;
     call.planeRow0 = call.rowBegin;
@@ -236,20 +239,29 @@ bool Overlap(const BYTE* a, const BYTE* b, std::size_t n) {
     return x < y + n && y < x + n;
 }
 
-// Draws the call in bands on up to ThreadCount() threads.
-void DrawBands(const SceneCall& call, TriangleLoop loop, bool ownsDepth, bool layered, int width, int height) {
+// Draws the call in bands on up to ThreadCount() threads; `keepable`: the fragments of the call may
+// be kept for the next call of the same scene.
+void DrawBands(const SceneCall& call, TriangleLoop loop, bool ownsDepth, bool layered, int width, int height,
+               bool keepable) {
+    const int bandCount = (height + kBandRows - 1) / kBandRows;
+    const fragments::Use use = fragments::Begin(call, g_state.stride, bandCount, keepable);
+    if (use == fragments::Use::Replay && fragments::Replay(call, ThreadCount() < bandCount ? ThreadCount() : bandCount)) {
+        return;
+    }
     int margin = 0;
     const Reach reach = ReachOfMode(_DrawMode, width, height, margin);
-    BandJob job{call, loop, nullptr, width, height, ownsDepth, layered, 0};
+    BandJob job{call, loop, nullptr, width, height, ownsDepth, layered, use != fragments::Use::Draw, 0};
     job.call.fused = true;
-    const int bandCount = (height + kBandRows - 1) / kBandRows;
     int busy = bandCount;
     Bins& bins = CallBins();
     if (bins.Build(call, width, height, reach, margin)) {
         job.bins = &bins;
         busy = bins.BandsWithWork();
     }
-    if (busy == 0) return;
+    if (busy == 0) {
+        if (job.record) fragments::EndRecording();
+        return;
+    }
     const int threads = ThreadCount() < busy ? ThreadCount() : busy;
     job.planeRowBytes = PixelOffset(0, 1);
     const std::size_t depthBytes = ownsDepth ? static_cast<std::size_t>(kBandRows) * width * sizeof(float) : 0;
@@ -258,6 +270,7 @@ void DrawBands(const SceneCall& call, TriangleLoop loop, bool ownsDepth, bool la
         if (!WorkerAt(i).planes.Reserve(depthBytes, planeBytes)) return;
     }
     RunParallel(bandCount, threads, DrawBand, &job);
+    if (job.record) fragments::EndRecording();
     if (depthBytes + 3 * planeBytes > kKeptBandBytes) ReleaseBandPlanes();
 }
 
@@ -291,6 +304,7 @@ void __RasterScene(BYTE* target, BYTE* background, int width, int height, int st
 
     // 2. Mode 0 uses no buffers and no depth, and runs a single pass.
     if (_DrawMode == 0) {
+        fragments::Release();
         _DrawBackFaces = 0;
         _DrawBackFaces1 = 0;
         if (!addressable) return;
@@ -299,7 +313,10 @@ void __RasterScene(BYTE* target, BYTE* background, int width, int height, int st
                        nullptr);
         return;
     }
-    if (!addressable) return;
+    if (!addressable) {
+        fragments::Release();
+        return;
+    }
     const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     const std::size_t imageBytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height) *
                                    (_Deep ? 2u : 1u);
@@ -342,12 +359,19 @@ void __RasterScene(BYTE* target, BYTE* background, int width, int height, int st
                                        Overlap(target, background, imageBytes))) ||
                          (_DrawMode == 9 && _Quality && (textures != nullptr || refracts));
     if (oneBand) {
+        fragments::Release();
         DrawWhole(call, loop, scope.ownsDepth, layered, refracts, pixels, imageBytes);
     } else if (loop != nullptr) {
         if (!scope.ownsDepth) {
             call.depth = ZBuff;
             call.depthRow0 = 0;
         }
-        DrawBands(call, loop, scope.ownsDepth, layered, width, height);
+        // Scenes drawn again with other materials (a dialog's material changes) shade the last
+        // call's fragments again: the geometry is recognised, see fragment_cache_p.h.
+        const bool keepable = _DrawMode == 6 && !_Quality && !layered && !_DrawBackFaces && scope.ownsDepth &&
+                              g_state.renderOnePixel == RenderOnePixelBuiltin && drawable > 0;
+        DrawBands(call, loop, scope.ownsDepth, layered, width, height, keepable);
+    } else {
+        fragments::Release();
     }
 }

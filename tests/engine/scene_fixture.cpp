@@ -111,4 +111,65 @@ float AttributeShade(float, float, BYTE*, BYTE*, float x, float y, float z, __Tr
     return triangle->material == 1 ? 0.6f : 1.0f;
 }
 
+// Random triangles of mixed sizes (a few spanning many bands), mapped vertices, materials 0..2.
+Scene MixedScene(unsigned seed, int count, int width, int height) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    Scene scene;
+    for (int i = 0; i < count; ++i) {
+        const float size = i % 23 == 4 ? 220.0f : 4.0f + unit(random) * 36.0f;
+        const float cx = (unit(random) - 0.5f) * (width + 30), cy = (unit(random) - 0.5f) * (height + 30);
+        const float z = (unit(random) - 0.5f) * 300.0f;
+        float v[9];
+        for (int k = 0; k < 3; ++k) {
+            v[3 * k] = cx + (unit(random) - 0.5f) * size;
+            v[3 * k + 1] = cy + (unit(random) - 0.5f) * size;
+            v[3 * k + 2] = z + unit(random) * 60.0f;
+        }
+        scene.Add(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], static_cast<std::uint16_t>(random() % 3));
+        for (int k = 1; k <= 3; ++k) {
+            __Point3ds& p = scene.points[scene.points.size() - k];
+            p.nx = unit(random) - 0.5f, p.ny = unit(random) - 0.5f, p.nz = unit(random) * 1.2f - 0.2f;
+            p.u = unit(random), p.v = unit(random);
+        }
+    }
+    return scene;
+}
+
+Materials::Materials(bool deep, bool maps, bool glassy) {
+    for (int m = 0; m < 3; ++m) {
+        material3ds& mt = list[m];
+        mt.diffuse[0] = 0.2f + 0.3f * m, mt.diffuse[1] = 0.6f, mt.diffuse[2] = 0.9f - 0.2f * m;
+        for (float& s : mt.specular) s = 0.9f;
+        mt.shininess = 0.25f, mt.shinStrength = 0.8f, mt.selfIllum = 0.1f * m;
+        mt.transparency = m == 1 ? -0.3f : 0.0f;
+        for (map3ds& map : mt.maps) map.uScale = map.vScale = 1.0f, map.amount = 0.5f;
+    }
+    const int size = 16;
+    texels.resize(size * size * 4 * (deep ? 2 : 1));
+    for (int i = 0; i < size * size * 4; ++i) {
+        const int v = (i * 53 + (i / 64) * 7) % 256;
+        if (deep) {
+            const std::uint16_t s = static_cast<std::uint16_t>(v * 128);
+            std::memcpy(&texels[i * 2], &s, 2);
+        } else {
+            texels[i] = static_cast<BYTE>(v);
+        }
+    }
+    if (maps) {
+        const __Texture t{1, size, size, texels.data(), static_cast<BYTE>(deep ? 1 : 0)};
+        slots[0 * 4 + 2] = t;                      // bump
+        slots[1 * 4 + 0] = t, slots[1 * 4 + 2] = t;  // colour texture and bump
+        slots[2 * 4 + 1] = t, slots[2 * 4 + 3] = t;  // opacity and reflection maps
+    }
+    if (glassy) {
+        glass[0] = {1, 0.5f, 9.0f, 40.0f};
+        glass[2] = {1, 0.6f, -14.0f, 0.0f};
+    }
+    lights[0].x = -300, lights[0].y = -200, lights[0].z = 600;
+    lights[0].r = lights[0].g = lights[0].b = lights[0].multiplier = 1;
+    lights[1] = lights[0];
+    lights[1].x = 250, lights[1].z = -300, lights[1].g = 0.6f;
+}
+
 }  // namespace fixture

@@ -53,4 +53,22 @@ float AttributeShade(float, float, BYTE*, BYTE*, float x, float y, float z, __Tr
                      __Texture*, int, light3ds*, __PrevInfo* previous, GlassProp*, float a, float b, float c,
                      float d);
 
+// Random triangles of mixed sizes (a few spanning many bands of rows) over a width x height image
+// (origin at its centre), mapped vertices with random normals, materials 0..2.
+Scene MixedScene(unsigned seed, int count, int width, int height);
+
+// Three materials for MixedScene with two lights; with maps, bump, colour, opacity and reflection
+// maps from one 16 x 16 texture; with glass, materials 0 and 2 refract.
+struct Materials {
+    material3ds list[3] = {};
+    std::vector<BYTE> texels;
+    __Texture slots[12] = {};
+    GlassProp glass[3] = {};
+    light3ds lights[2] = {};
+
+    Materials(bool deep, bool maps, bool glassy);
+    Materials(const Materials&) = delete;
+    Materials& operator=(const Materials&) = delete;
+};
+
 }  // namespace fixture

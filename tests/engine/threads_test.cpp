@@ -17,75 +17,6 @@ namespace {
 
 constexpr int kWidth = 173, kHeight = 301;  // several bands of rows, the last one short
 
-// Random triangles of mixed sizes (a few spanning many bands), mapped vertices, materials 0..2.
-fixture::Scene MixedScene(unsigned seed, int count) {
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
-    fixture::Scene scene;
-    for (int i = 0; i < count; ++i) {
-        const float size = i % 23 == 4 ? 220.0f : 4.0f + unit(random) * 36.0f;
-        const float cx = (unit(random) - 0.5f) * (kWidth + 30), cy = (unit(random) - 0.5f) * (kHeight + 30);
-        const float z = (unit(random) - 0.5f) * 300.0f;
-        float v[9];
-        for (int k = 0; k < 3; ++k) {
-            v[3 * k] = cx + (unit(random) - 0.5f) * size;
-            v[3 * k + 1] = cy + (unit(random) - 0.5f) * size;
-            v[3 * k + 2] = z + unit(random) * 60.0f;
-        }
-        scene.Add(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], static_cast<std::uint16_t>(random() % 3));
-        for (int k = 1; k <= 3; ++k) {
-            __Point3ds& p = scene.points[scene.points.size() - k];
-            p.nx = unit(random) - 0.5f, p.ny = unit(random) - 0.5f, p.nz = unit(random) * 1.2f - 0.2f;
-            p.u = unit(random), p.v = unit(random);
-        }
-    }
-    return scene;
-}
-
-struct Materials {
-    material3ds list[3] = {};
-    std::vector<BYTE> texels;
-    __Texture slots[12] = {};
-    GlassProp glass[3] = {};
-    light3ds lights[2] = {};
-
-    Materials(bool deep, bool maps, bool glassy) {
-        for (int m = 0; m < 3; ++m) {
-            material3ds& mt = list[m];
-            mt.diffuse[0] = 0.2f + 0.3f * m, mt.diffuse[1] = 0.6f, mt.diffuse[2] = 0.9f - 0.2f * m;
-            for (float& s : mt.specular) s = 0.9f;
-            mt.shininess = 0.25f, mt.shinStrength = 0.8f, mt.selfIllum = 0.1f * m;
-            mt.transparency = m == 1 ? -0.3f : 0.0f;
-            for (map3ds& map : mt.maps) map.uScale = map.vScale = 1.0f, map.amount = 0.5f;
-        }
-        const int size = 16;
-        texels.resize(size * size * 4 * (deep ? 2 : 1));
-        for (int i = 0; i < size * size * 4; ++i) {
-            const int v = (i * 53 + (i / 64) * 7) % 256;
-            if (deep) {
-                const std::uint16_t s = static_cast<std::uint16_t>(v * 128);
-                std::memcpy(&texels[i * 2], &s, 2);
-            } else {
-                texels[i] = static_cast<BYTE>(v);
-            }
-        }
-        if (maps) {
-            const __Texture t{1, size, size, texels.data(), static_cast<BYTE>(deep ? 1 : 0)};
-            slots[0 * 4 + 2] = t;                      // bump
-            slots[1 * 4 + 0] = t, slots[1 * 4 + 2] = t;  // colour texture and bump
-            slots[2 * 4 + 1] = t, slots[2 * 4 + 3] = t;  // opacity and reflection maps
-        }
-        if (glassy) {
-            glass[0] = {1, 0.5f, 9.0f, 40.0f};
-            glass[2] = {1, 0.6f, -14.0f, 0.0f};
-        }
-        lights[0].x = -300, lights[0].y = -200, lights[0].z = 600;
-        lights[0].r = lights[0].g = lights[0].b = lights[0].multiplier = 1;
-        lights[1] = lights[0];
-        lights[1].x = 250, lights[1].z = -300, lights[1].g = 0.6f;
-    }
-};
-
 struct Case {
     int mode;
     bool deep, quality, maps, glass, backFaces, borrowedDepth;
@@ -132,7 +63,7 @@ std::vector<BYTE> Render(const Case& c, const fixture::Scene& original, int thre
         __SetZBuff(depth.data(), kWidth, kHeight);
     }
     fixture::Scene scene = original;
-    Materials m(c.deep, c.maps, c.glass);
+    fixture::Materials m(c.deep, c.maps, c.glass);
     __RasterScene(target.data(), background.data(), kWidth, kHeight, kWidth * 4, 0, scene.Count(),
                   scene.triangles.data(), scene.points.data(), kWidth / 2, kHeight / 2, 3, m.list,
                   c.maps ? m.slots : nullptr, 2, m.lights, c.glass ? m.glass : nullptr);
@@ -147,8 +78,8 @@ std::vector<BYTE> Render(const Case& c, const fixture::Scene& original, int thre
 }
 
 TEST(Threads, EveryModeDrawsTheSameBytesOnAnyNumberOfThreads) {
-    const fixture::Scene scene = MixedScene(5, 260);
-    const fixture::Scene patches = MixedScene(6, 40);
+    const fixture::Scene scene = fixture::MixedScene(5, 260, kWidth, kHeight);
+    const fixture::Scene patches = fixture::MixedScene(6, 40, kWidth, kHeight);
     int cases = 0, parallel = 0;
     for (int mode : {0, 1, 2, 3, 6, 8, 9, 10}) {
         for (bool deep : {false, true}) {
@@ -175,7 +106,7 @@ TEST(Threads, EveryModeDrawsTheSameBytesOnAnyNumberOfThreads) {
 }
 
 TEST(Threads, FillsAndOutlinesDrawTheSameBytesOnAnyNumberOfThreads) {
-    const fixture::Scene original = MixedScene(7, 300);
+    const fixture::Scene original = fixture::MixedScene(7, 300, kWidth, kHeight);
     for (bool deep : {false, true}) {
         for (bool quality : {false, true}) {
             std::vector<BYTE> first[2];
