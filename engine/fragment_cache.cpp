@@ -239,7 +239,11 @@ bool Replay(const SceneCall& call, int threads) {
         }
     }
     ReplayJob job{&call};
-    RunParallel(static_cast<int>(g_kept.bands.size()), threads, ReplayBand, &job);
+    const int count = static_cast<int>(g_kept.bands.size());
+    int order[kMostOrderedBands];
+    const int* heaviest = HeaviestFirst(count, [](int b) { return g_kept.bands[static_cast<std::size_t>(b)].z.size(); },
+                                        order);
+    RunParallel(count, threads, ReplayBand, &job, heaviest);
     ++g_replays;
     return true;
 }

@@ -269,7 +269,12 @@ void DrawBands(const SceneCall& call, TriangleLoop loop, bool ownsDepth, bool la
     for (int i = 0; i < threads; ++i) {
         if (!WorkerAt(i).planes.Reserve(depthBytes, planeBytes)) return;
     }
-    RunParallel(bandCount, threads, DrawBand, &job);
+    // The bands with the most triangles first (an effect along one border puts most of the work in
+    // a few bands).
+    int order[kMostOrderedBands];
+    const int* heaviest = job.bins != nullptr ? HeaviestFirst(bandCount, [&](int b) { return bins.ItemCount(b); }, order)
+                                              : nullptr;
+    RunParallel(bandCount, threads, DrawBand, &job, heaviest);
     if (job.record) fragments::EndRecording();
     if (depthBytes + 3 * planeBytes > kKeptBandBytes) ReleaseBandPlanes();
 }

@@ -29,9 +29,12 @@ struct Run {
     int count;
     BandTask task;
     void* context;
+    const int* order;
 
     void Work(Worker& worker) {
-        for (int index = next.fetch_add(1); index < count; index = next.fetch_add(1)) task(context, worker, index);
+        for (int index = next.fetch_add(1); index < count; index = next.fetch_add(1)) {
+            task(context, worker, order != nullptr ? order[index] : index);
+        }
     }
 };
 
@@ -68,11 +71,12 @@ int ThreadCount() {
     return cores < static_cast<unsigned>(kMaxThreads) ? static_cast<int>(cores) : kMaxThreads;
 }
 
-void RunParallel(int count, int threads, BandTask task, void* context) {
+void RunParallel(int count, int threads, BandTask task, void* context, const int* order) {
     Run run;
     run.count = count;
     run.task = task;
     run.context = context;
+    run.order = order;
     if (threads > count) threads = count;
     if (threads > kMaxThreads) threads = kMaxThreads;
     std::thread started[kMaxThreads];

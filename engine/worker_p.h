@@ -54,9 +54,30 @@ bool WholeImageForced();
 
 // Runs task(context, worker, index) for every index in [0, count), each once, on up to `threads`
 // threads including the caller's, and returns when all are done. A thread that cannot be started
-// leaves its share to the others.
+// leaves its share to the others. With `order`, the indices are handed out in that order.
 using BandTask = void (*)(void* context, Worker& worker, int index);
-void RunParallel(int count, int threads, BandTask task, void* context);
+void RunParallel(int count, int threads, BandTask task, void* context, const int* order = nullptr);
+
+// Most bands a run is ordered for: calls of more bands are many times the thread count, and their
+// bands are handed out in turn.
+constexpr int kMostOrderedBands = 256;
+// Sets order[0..count) to the indices by decreasing weight(index), equal weights in index order,
+// when count <= kMostOrderedBands: the heaviest bands start first, so that no thread is left with a
+// heavy band at the end while the others wait. Returns order, or null for the natural order.
+template <typename Weight>
+const int* HeaviestFirst(int count, Weight weight, int (&order)[kMostOrderedBands]) {
+    if (count > kMostOrderedBands) return nullptr;
+    long long weights[kMostOrderedBands];
+    for (int i = 0; i < count; ++i) order[i] = i, weights[i] = static_cast<long long>(weight(i));
+    // Insertion sort: a few hundred bands at most, and stable.
+    for (int i = 1; i < count; ++i) {
+        const int index = order[i];
+        int j = i;
+        for (; j > 0 && weights[order[j - 1]] < weights[index]; --j) order[j] = order[j - 1];
+        order[j] = index;
+    }
+    return order;
+}
 
 // Releases every worker's band planes (after a call whose planes are too large to keep).
 void ReleaseBandPlanes();
