@@ -86,7 +86,7 @@ float PrepareFull(const Plan& plan, const Pixel& pixel, Vec3& n, float colour[3]
         const float keep = 1.0f - r;
         for (int i = 0; i < 3; ++i) colour[i] = keep * colour[i] + r * reflection[i];
     }
-    if (plan.glass) RefractGlass(plan, pixel, n, colour, opacity, *glass);
+    if (plan.glass && glass != nullptr) RefractGlass(plan, pixel, n, colour, opacity, *glass);
     return opacity;
 }
 

@@ -25,12 +25,27 @@ struct ExactBatch {
     float *red, *green, *blue;
 };
 
+// Pixels for the glass over the caller's background alone, without quality: position, the normal
+// as shaded (after the bump), the colour (tinted in place) and the opacity (0 where a channel looks
+// beyond the image).
+struct GlassBatch {
+    const float *x, *y;
+    const float *nx, *ny, *nz;
+    float *c0, *c1, *c2;
+    float* opacity;
+    float originX, originY;
+    const void* background;  // samples of the plan's depth; null: seen as 0
+    int stride;              // in samples
+    int width, height;
+};
+
 // The per-width runs of the wide processors (shading_batch_avx2.cpp, shading_batch_avx512.cpp):
 // pixels [first, first + count), count a multiple of the width.
 void PhongRun8(const Plan& plan, const PixelBatch& b, int first, int count);
 void PhongRun16(const Plan& plan, const PixelBatch& b, int first, int count);
 void LightRun4(const Plan& plan, const ExactBatch& b, int first, int count);
 void LightRun8(const Plan& plan, const ExactBatch& b, int first, int count);
+void RefractRun8(const Plan& plan, const GlassBatch& b, int first, int count);
 
 // Everything below has internal linkage, so that the copies compiled for the wide processors and
 // the ones compiled for every processor never stand in for each other.
@@ -338,6 +353,67 @@ inline void LightRun(const Plan& plan, const ExactBatch& b, int first, int count
         Store<W>(b.red + i, out[0]);
         Store<W>(b.green + i, out[1]);
         Store<W>(b.blue + i, out[2]);
+    }
+}
+
+// The glass of one channel over the background alone, as RefractSampled has it: the sample
+// displaced along the normal by the channel's length, held at the pixel on an axis where it leaves
+// the image, the background there plus the tint (colour - 0.5), clamped; a sample still outside
+// makes the colour the tint alone and the pixel transparent.
+template <int W, typename S>
+inline void RefractChannel(const GlassBatch& b, F<W> px, F<W> py, F<W> fx, F<W> fy, float length, float fullScale,
+                           int channel, float* colour, I<W>& outside, int i) {
+    const F<W> width = Splat<W>(static_cast<float>(b.width)), height = Splat<W>(static_cast<float>(b.height));
+    const F<W> minusOne = Splat<W>(-1.0f), zero = Splat<W>(0.0f), one = Splat<W>(1.0f);
+    F<W> sx = px + fx * length;
+    F<W> sy = py + fy * length;
+    sx = (sx > minusOne) & (sx < width) ? sx : px;
+    sy = (sy > minusOne) & (sy < height) ? sy : py;
+    const I<W> inside = (sx > minusOne) & (sx < width) & (sy > minusOne) & (sy < height);
+    const I<W> ix = __builtin_convertvector(sx, I<W>), iy = __builtin_convertvector(sy, I<W>);
+    F<W> value = zero;
+    if (b.background != nullptr) {
+        const S* background = static_cast<const S*>(b.background);
+        for (int k = 0; k < W; ++k) {
+            if (!inside[k]) continue;
+            value[k] = static_cast<float>(background[static_cast<std::size_t>(iy[k]) * static_cast<std::size_t>(b.stride) +
+                                                     static_cast<std::size_t>(ix[k]) * 4u + static_cast<std::size_t>(channel)]);
+        }
+    }
+    const F<W> tint = Load<W>(colour + i) - 0.5f;
+    const F<W> seen = inside ? value / fullScale + tint : tint;
+    Store<W>(colour + i, seen > zero ? (seen < one ? seen : one) : zero);
+    outside |= ~inside;
+}
+
+// Pixels [first, first + count) of a glass batch, count a multiple of W.
+template <int W, typename S>
+inline void RefractLanes(const Plan& plan, const GlassBatch& b, int first, int count) {
+    const float o = plan.opticalCoefficient;
+    const float lengths[3] = {plan.refraction, plan.refraction * plan.aberrationFactor,
+                              plan.refraction * plan.aberrationFactor * plan.aberrationFactor};
+    float* colours[3] = {b.c0, b.c1, b.c2};
+    for (int i = first; i < first + count; i += W) {
+        const F<W> px = Splat<W>(b.originX) + Load<W>(b.x + i);
+        const F<W> py = Splat<W>(b.originY) + Load<W>(b.y + i);
+        const F<W> nz = Load<W>(b.nz + i);
+        const F<W> f = -nz * o - ((nz - 1.0f) * o + 1.0f);
+        const F<W> fx = f * Load<W>(b.nx + i), fy = f * Load<W>(b.ny + i);
+        I<W> outside = I<W>{};
+        for (int c = 0; c < 3; ++c) {
+            RefractChannel<W, S>(b, px, py, fx, fy, lengths[c], plan.fullScale, c, colours[c], outside, i);
+        }
+        const F<W> opacity = Load<W>(b.opacity + i);
+        Store<W>(b.opacity + i, outside ? Splat<W>(0.0f) : opacity);
+    }
+}
+
+template <int W>
+inline void RefractRun(const Plan& plan, const GlassBatch& b, int first, int count) {
+    if (plan.deepSamples) {
+        RefractLanes<W, std::uint16_t>(plan, b, first, count);
+    } else {
+        RefractLanes<W, std::uint8_t>(plan, b, first, count);
     }
 }
 

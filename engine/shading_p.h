@@ -176,7 +176,8 @@ float KernelUnlit(const Plan& plan, const Pixel& pixel, float out[3]);
 float KernelPhong(const Plan& plan, const Pixel& pixel, float out[3]);
 float KernelFull(const Plan& plan, const Pixel& pixel, float out[3]);
 // KernelFull's steps before the lighting: the normal as lit, the colour, and the opacity before
-// it is clamped. glass is the calling thread's glass memory (only glass materials use it).
+// it is clamped. glass is the calling thread's glass memory (only glass materials use it); null
+// leaves a glass material's refraction to the caller.
 float PrepareFull(const Plan& plan, const Pixel& pixel, Vec3& n, float colour[3], GlassMemory* glass);
 
 // ---- Pixels in drawing order for the kernels (shading_queue.cpp) -----------------------------------

@@ -37,6 +37,38 @@ Pixel PixelOf(const QueuedPixels& q, int i, const __Point* normal) {
                  q.planeA, q.planeB, q.planeC, q.planeD};
 }
 
+// The glass of the run's pixels on the widest lanes, then narrower ones; the last few pixels one
+// by one as the kernel refracts them (a lane of its own would cost more).
+void RefractAll(const Plan& plan, const QueuedPixels& q, const lanes::GlassBatch& b) {
+    const int width = LaneWidth();
+    int i = 0;
+    if (width >= 8) {
+        const int whole = q.count / 8 * 8;
+        lanes::RefractRun8(plan, b, 0, whole);
+        i = whole;
+    }
+    if (width >= 4) {
+        const int whole = (q.count - i) / 4 * 4;
+        lanes::RefractRun<4>(plan, b, i, whole);
+        i += whole;
+    }
+    GlassMemory unused;  // read with quality only
+    for (; i < q.count; ++i) {
+        const __Point normal{q.nx[i], q.ny[i], q.nz[i]};
+        const Vec3 n{b.nx[i], b.ny[i], b.nz[i]};
+        float colour[3] = {b.c0[i], b.c1[i], b.c2[i]};
+        RefractGlass(plan, PixelOf(q, i, &normal), n, colour, b.opacity[i], unused);
+        b.c0[i] = colour[0], b.c1[i] = colour[1], b.c2[i] = colour[2];
+    }
+}
+
+// Whether the plan's glass sees the caller's background alone, one sample per channel: the glass
+// then runs on lanes after the other steps of all the run's pixels (it keeps no memory of the
+// previous pixel without quality).
+bool PlainGlass(const Plan& plan) {
+    return plan.glass && !plan.quality && !plan.twoPassFront && (!plan.multipleRefraction || g_state.backCopy == nullptr);
+}
+
 void ShadeRun(const Plan& plan, const QueuedPixels& q) {
     float n[3][kRun], colour[3][kRun];
     lanes::ExactBatch b{q.x, q.y, q.z, q.nx, q.ny, q.nz, true, colour[0], colour[1], colour[2],
@@ -47,7 +79,8 @@ void ShadeRun(const Plan& plan, const QueuedPixels& q) {
             q.opacity[i] = plan.opacity;
         }
     } else if (plan.kernel == KernelFull) {
-        GlassMemory* glass = plan.glass ? &CurrentShading().glass : nullptr;
+        const bool glassOnLanes = PlainGlass(plan);
+        GlassMemory* glass = plan.glass && !glassOnLanes ? &CurrentShading().glass : nullptr;
         for (int i = 0; i < q.count; ++i) {
             const __Point normal{q.nx[i], q.ny[i], q.nz[i]};
             Vec3 shaded;
@@ -55,6 +88,11 @@ void ShadeRun(const Plan& plan, const QueuedPixels& q) {
             q.opacity[i] = Clamp01(PrepareFull(plan, PixelOf(q, i, &normal), shaded, c, glass));
             n[0][i] = shaded.x, n[1][i] = shaded.y, n[2][i] = shaded.z;
             colour[0][i] = c[0], colour[1][i] = c[1], colour[2][i] = c[2];
+        }
+        if (glassOnLanes) {
+            const lanes::GlassBatch g{q.x, q.y, n[0], n[1], n[2], colour[0], colour[1], colour[2], q.opacity,
+                                      q.originX, q.originY, q.background, g_state.stride, Zwidth, Zheight};
+            RefractAll(plan, q, g);
         }
         b.nx = n[0], b.ny = n[1], b.nz = n[2];
         b.rawNormals = false;

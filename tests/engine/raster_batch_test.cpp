@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/shading_p.h"
 #include "engine/state_p.h"
 #include "scene_fixture.h"
 
@@ -134,8 +135,15 @@ TEST(RasterBatch, QueuedPixelsGetTheExactBitsOfThePerPixelShading) {
                         fixture::ResetLibrary();
                         return target.bytes;
                     };
-                    EXPECT_EQ(render(true), render(false))
-                        << "mode " << mode << " deep " << deep << " quality " << quality << " glass " << glass;
+                    const std::vector<BYTE> oneByOne = render(false);
+                    // The queue's steps on lanes (the glass, the lighting) at every width the
+                    // processor has (0: its widest), and on one lane.
+                    for (int width : {1, 4, 8, 0}) {
+                        trivane::shading::ForceLaneWidth(width);
+                        EXPECT_EQ(render(true), oneByOne) << "mode " << mode << " deep " << deep << " quality "
+                                                          << quality << " glass " << glass << " lanes " << width;
+                    }
+                    trivane::shading::ForceLaneWidth(0);
                 }
             }
         }
