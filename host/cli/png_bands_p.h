@@ -1,7 +1,8 @@
 #pragma once
 // The PNG writer of the fast setting, on every core. Rows are taken from the source in order on
 // the calling thread and gathered into bands of rows; worker threads filter each band (the
-// "sub" filter on every row) and deflate it on its own (level 1, run-length strategy), every band
+// "average" filter on every row, the band's first row against the last of the band before, which
+// the caller hands along) and deflate it on its own (level 1, run-length strategy), every band
 // but the last ending on a flush to a byte boundary, so that the bands' streams, written in
 // order behind one zlib header and followed by the Adler-32 of the whole, form the image's one
 // data stream. Only a few bands are held at a time: the source is asked for a band's rows once

@@ -56,7 +56,7 @@ std::string WalkChunks(const std::string& file, std::string* data) {
 }
 
 // Inflates the zlib stream (which checks its Adler-32) and checks what it holds: `rows` rows of
-// `rowBytes`, each behind the sub filter's byte.
+// `rowBytes`, each behind the average filter's byte.
 std::string CheckStream(const std::string& data, int rows, std::size_t rowBytes) {
     std::vector<unsigned char> out(std::size_t(rows) * (rowBytes + 1) + 1);
     z_stream z{};
@@ -72,7 +72,7 @@ std::string CheckStream(const std::string& data, int rows, std::size_t rowBytes)
     if (left != 0) return "bytes after the data stream";
     if (produced != out.size() - 1) return "the data stream holds " + std::to_string(produced) + " bytes";
     for (int r = 0; r < rows; ++r)
-        if (out[std::size_t(r) * (rowBytes + 1)] != 1) return "row " + std::to_string(r) + " is not sub-filtered";
+        if (out[std::size_t(r) * (rowBytes + 1)] != 3) return "row " + std::to_string(r) + " is not average-filtered";
     return "";
 }
 
