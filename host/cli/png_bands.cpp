@@ -270,14 +270,16 @@ bool LittleEndianMachine() {
 }
 
 void WriteBands(const std::string& path, const Image& description, RowSource& source, PngBands bands) {
+    if (description.width <= 0 || description.height <= 0) FailWrite(path, "the image is empty");
     Layout layout;
     const std::size_t sampleBytes = std::size_t(description.depth / 8);
     layout.pixelBytes = std::size_t(description.Channels()) * sampleBytes;
     layout.rowBytes = std::size_t(description.width) * layout.pixelBytes;
     layout.swap = sampleBytes == 2 && LittleEndianMachine();
     const int rowsPerBand = bands.rows > 0 ? bands.rows : int(std::max<std::size_t>(1, kBandBytes / layout.rowBytes));
-    const int threads = bands.threads > 0 ? bands.threads : std::max(1, int(std::thread::hardware_concurrency()));
     const int bandCount = (description.height + rowsPerBand - 1) / rowsPerBand;
+    const int cores = std::max(1, int(std::thread::hardware_concurrency()));
+    const int threads = std::min(bands.threads > 0 ? bands.threads : cores, bandCount);
 
     PngOutput out(path);
     WriteHeader(out, description);

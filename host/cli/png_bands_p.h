@@ -16,7 +16,7 @@
 namespace rimelace_cli {
 
 // How the picture is cut up and shared out; zero means the default (bands of about half a
-// megabyte of samples, one worker a core).
+// megabyte of samples, one worker a core). Never more workers than bands.
 struct PngBands {
     int rows = 0;
     int threads = 0;
