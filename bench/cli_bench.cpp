@@ -2,9 +2,11 @@
 // up, with grain) of the given size is written as PNG once; then, interleaved, each repetition
 // times the filter alone through the stand-in host (the render), the whole `rimelace apply` of the
 // PNG to a PNG in a child process, and the file steps alone (reading, writing at the default
-// and at the smallest setting). Prints a Markdown table of minimum and median milliseconds.
+// setting on every core and on one thread). Prints a Markdown table of minimum and median milliseconds, then the sizes of the
+// PNG files written at the default setting.
 //
 //   cli_bench [--reps N] [--size WxH] [--dir DIR] [--rimelace PATH]
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "host/cli/image_file.h"
+#include "host/cli/png_bands_p.h"
 #include "host/cli/run_filter.h"
 
 namespace {
@@ -57,6 +60,11 @@ Image MakePhoto(const std::string& sample, int width, int height) {
         }
     }
     return image;
+}
+
+long FileSize(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 ? long(status.st_size) : -1;
 }
 
 int RunChild(const std::vector<std::string>& args) {
@@ -117,6 +125,7 @@ int main(int argc, char** argv) {
     Series apply{"`rimelace apply` PNG to PNG, whole command", {}};
     Series read{"reading the PNG", {}};
     Series write{"writing the PNG", {}};
+    Series writeOne{"writing the PNG on one thread", {}};
     for (int r = 0; r < reps; ++r) {
         double start = Now();
         Image result;
@@ -137,10 +146,17 @@ int main(int argc, char** argv) {
         start = Now();
         rimelace_cli::WriteImage(written, back);
         write.times.push_back(Now() - start);
+
+        start = Now();
+        rimelace_cli::ImageRowSource rows(back);
+        rimelace_cli::WriteBandedPng(written, back, rows, {0, 1});
+        writeOne.times.push_back(Now() - start);
     }
     std::printf("| %d x %d RGB 8-bit | min ms | median ms | / render |\n|---|---|---|---|\n", width, height);
     const double reference = render.Median();
-    for (const Series* s : {&render, &apply, &read, &write}) s->Row(reference);
+    for (const Series* s : {&render, &apply, &read, &write, &writeOne}) s->Row(reference);
+    std::printf("\nPNG files at the default setting: the picture %ld bytes, the filtered picture %ld bytes.\n",
+                FileSize(input), FileSize(written));
     std::remove(input.c_str());
     std::remove(output.c_str());
     std::remove(written.c_str());

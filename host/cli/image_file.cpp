@@ -21,6 +21,15 @@ void FailWrite(const std::string& path, const std::string& why) {
     throw ImageFileError("cannot write '" + path + "': " + why);
 }
 
+void CloseWritten(std::FILE* file, const std::string& path) {
+    if (std::fflush(file) != 0 || std::ferror(file)) {
+        const int error = errno;
+        std::fclose(file);
+        FailWrite(path, std::strerror(error));
+    }
+    if (std::fclose(file) != 0) FailWrite(path, std::strerror(errno));
+}
+
 void CheckReadSize(const std::string& path, std::uint64_t width, std::uint64_t height, int channels) {
     constexpr std::uint64_t kMaxSide = 300000;
     constexpr std::uint64_t kMaxSamples = std::uint64_t(1) << 31;

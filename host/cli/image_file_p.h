@@ -1,9 +1,10 @@
 #pragma once
 // The per-format readers and writers behind image_file.h, one set per build: libpng, libtiff and
-// libjpeg on Linux (png_file.cpp, tiff_file.cpp, jpeg_file.cpp, image_limits_libs.cpp), the
-// system's imaging component on Windows (wic_file.cpp, wic_pixels.cpp). Each throws
-// ImageFileError with a message that names the file.
+// libjpeg on Linux (png_file.cpp and png_bands.cpp, tiff_file.cpp, jpeg_file.cpp,
+// image_limits_libs.cpp), the system's imaging component on Windows (wic_file.cpp,
+// wic_pixels.cpp). Each throws ImageFileError with a message that names the file.
 
+#include <cstdio>
 #include <string>
 
 #include "host/cli/image_file.h"
@@ -36,6 +37,10 @@ std::string GeneralCannotHold(FileFormat format, const Image& image);
 // "cannot read 'path': why" / "cannot write 'path': why".
 [[noreturn]] void FailRead(const std::string& path, const std::string& why);
 [[noreturn]] void FailWrite(const std::string& path, const std::string& why);
+
+// Flushes and closes a file that was written, throwing (naming it) when either fails: a full
+// disk may show only here. The file is closed either way.
+void CloseWritten(std::FILE* file, const std::string& path);
 
 // Refuses, naming the file, images larger than the command line takes: more than 300000 pixels
 // on a side or 2^31 samples in all. Readers call it before allocating the pixels.

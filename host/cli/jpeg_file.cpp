@@ -196,12 +196,7 @@ void WriteJpeg(const std::string& path, const Image& image) {
     if (!WriteLines(&job)) FailWrite(path, job.error.message);
     std::FILE* file = job.file;
     job.file = nullptr;
-    if (std::fflush(file) != 0 || std::ferror(file)) {
-        const int error = errno;
-        std::fclose(file);
-        FailWrite(path, std::strerror(error));
-    }
-    if (std::fclose(file) != 0) FailWrite(path, std::strerror(errno));
+    CloseWritten(file, path);
 }
 
 } // namespace rimelace_cli

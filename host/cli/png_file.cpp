@@ -1,4 +1,4 @@
-// PNG files through libpng. libpng reports errors by calling back; the callback records the
+// PNG files through libpng; the fast setting's files are written by png_bands.cpp. libpng reports errors by calling back; the callback records the
 // message and jumps back to the step that started the call, so nothing aborts the process. The
 // steps that can jump keep no C++ objects of their own: everything lives in the job record.
 
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/cli/image_file_p.h"
+#include "host/cli/png_bands_p.h"
 
 namespace rimelace_cli {
 namespace {
@@ -21,7 +22,6 @@ struct PngJob {
     png_structp png = nullptr;
     png_infop info = nullptr;
     bool writing = false;
-    PngCompression compression = PngCompression::Fast;
     char message[256] = {};
     png_uint_32 width = 0, height = 0;
     int channels = 0, bitDepth = 0, colorType = 0;
@@ -108,15 +108,11 @@ bool LittleEndian() {
     return first == 1;
 }
 
+// The smallest setting: the strongest level, and a filter picked for every row. (The fast
+// setting is written in bands on every core, png_bands.cpp.)
 void SetCompression(PngJob* job) {
-    if (job->compression == PngCompression::Smallest) {
-        png_set_compression_level(job->png, Z_BEST_COMPRESSION);
-        png_set_filter(job->png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
-    } else {
-        png_set_compression_level(job->png, 1);
-        png_set_compression_strategy(job->png, Z_RLE);
-        png_set_filter(job->png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
-    }
+    png_set_compression_level(job->png, Z_BEST_COMPRESSION);
+    png_set_filter(job->png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
 }
 
 // Rows taken from the source one at a time and compressed as they come.
@@ -201,9 +197,12 @@ void WritePngRows(const std::string& path, const Image& description, RowSource& 
     if (description.width <= 0 || description.height <= 0) FailWrite(path, "the image is empty");
     if (description.depth != 8 && description.depth != 16) FailWrite(path, "samples must have 8 or 16 bits");
     if (description.color == ColorModel::CMYK) FailWrite(path, "PNG cannot hold CMYK images");
+    if (compression == PngCompression::Fast) {
+        WriteBandedPng(path, description, source);
+        return;
+    }
     PngJob job;
     job.writing = true;
-    job.compression = compression;
     job.width = png_uint_32(description.width);
     job.height = png_uint_32(description.height);
     job.channels = description.Channels();
@@ -221,12 +220,7 @@ void WritePngRows(const std::string& path, const Image& description, RowSource& 
     if (!WriteRows(&job, &source)) FailWrite(path, job.message);
     std::FILE* file = job.file;
     job.file = nullptr;
-    if (std::fflush(file) != 0 || std::ferror(file)) {
-        const int error = errno;
-        std::fclose(file);
-        FailWrite(path, std::strerror(error));
-    }
-    if (std::fclose(file) != 0) FailWrite(path, std::strerror(errno));
+    CloseWritten(file, path);
 }
 
 void WritePng(const std::string& path, const Image& image, PngCompression compression) {

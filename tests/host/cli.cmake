@@ -1,7 +1,8 @@
 # The rimelace command line (Linux only): its parts as units, and the built program end to end.
 if(NOT WIN32 AND TARGET rimelace_cli_objects)
     rimelace_test(cli_image_file_test
-        SOURCES ${CMAKE_CURRENT_LIST_DIR}/cli_image_file_test.cpp ${CMAKE_CURRENT_LIST_DIR}/cli_test_images.cpp
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/cli_image_file_test.cpp ${CMAKE_CURRENT_LIST_DIR}/cli_png_bands_test.cpp
+                ${CMAKE_CURRENT_LIST_DIR}/cli_test_images.cpp
         LIBS rimelace_image_files)
     rimelace_test(cli_units_test
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/cli_host_image_test.cpp ${CMAKE_CURRENT_LIST_DIR}/cli_action_file_test.cpp
