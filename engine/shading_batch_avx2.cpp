@@ -1,5 +1,5 @@
 // The batched lighting on the lanes of processors with AVX2 (chosen at run time): eight floats for
-// the plain Phong batches and the glass, four pixels with their powers in double for the exact
+// the plain Phong batches, the glass and the bump, four pixels with their powers in double for the exact
 // lighting.
 #if !defined(__clang__)  // Clang gets -mavx2 on this file (engine/CMakeLists.txt)
 #pragma GCC target("avx2")
@@ -12,5 +12,6 @@ namespace trivane::shading::lanes {
 void PhongRun8(const Plan& plan, const PixelBatch& b, int first, int count) { PhongRun<8>(plan, b, first, count); }
 void LightRun4(const Plan& plan, const ExactBatch& b, int first, int count) { LightRun<4>(plan, b, first, count); }
 void RefractRun8(const Plan& plan, const GlassBatch& b, int first, int count) { RefractRun<8>(plan, b, first, count); }
+void BumpRun8(const Plan& plan, const BumpBatch& b, int first, int count) { BumpRun<8>(plan, b, first, count); }
 
 }  // namespace trivane::shading::lanes

@@ -71,7 +71,7 @@ float KernelFull(const Plan& plan, const Pixel& pixel, float out[3]) {
     return Clamp01(opacity);
 }
 
-float PrepareFull(const Plan& plan, const Pixel& pixel, Vec3& n, float colour[3], GlassMemory* glass) {
+float PrepareFull(const Plan& plan, const Pixel& pixel, Vec3& n, float colour[3], GlassMemory* glass, bool bumpLater) {
     n = ShadeNormal(plan, pixel.normal);
     colour[0] = plan.colour[0], colour[1] = plan.colour[1], colour[2] = plan.colour[2];
     float opacity = plan.opacity;
@@ -80,7 +80,7 @@ float PrepareFull(const Plan& plan, const Pixel& pixel, Vec3& n, float colour[3]
     if (plan.reflectionMap) ReadReflection(plan, pixel, n, reflection);
     if (plan.colourMap) ApplyColourTexture(plan, pixel, colour);
     if (plan.opacityMap) opacity = ApplyOpacityMap(plan, pixel, opacity);
-    if (plan.bumpMap) ApplyBump(plan, pixel, n);
+    if (plan.bumpMap && !bumpLater) ApplyBump(plan, pixel, n);
     if (plan.reflectionMap) {
         const float r = plan.reflectionMap.amount;
         const float keep = 1.0f - r;

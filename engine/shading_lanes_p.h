@@ -39,6 +39,13 @@ struct GlassBatch {
     int width, height;
 };
 
+// Pixels for the bump without quality: texture coordinates, and the normal as shaded, tilted in
+// place (x and y).
+struct BumpBatch {
+    const float *u, *v;
+    float *nx, *ny;
+};
+
 // The per-width runs of the wide processors (shading_batch_avx2.cpp, shading_batch_avx512.cpp):
 // pixels [first, first + count), count a multiple of the width.
 void PhongRun8(const Plan& plan, const PixelBatch& b, int first, int count);
@@ -46,6 +53,7 @@ void PhongRun16(const Plan& plan, const PixelBatch& b, int first, int count);
 void LightRun4(const Plan& plan, const ExactBatch& b, int first, int count);
 void LightRun8(const Plan& plan, const ExactBatch& b, int first, int count);
 void RefractRun8(const Plan& plan, const GlassBatch& b, int first, int count);
+void BumpRun8(const Plan& plan, const BumpBatch& b, int first, int count);
 
 // Everything below has internal linkage, so that the copies compiled for the wide processors and
 // the ones compiled for every processor never stand in for each other.
@@ -414,6 +422,69 @@ inline void RefractRun(const Plan& plan, const GlassBatch& b, int first, int cou
         RefractLanes<W, std::uint16_t>(plan, b, first, count);
     } else {
         RefractLanes<W, std::uint8_t>(plan, b, first, count);
+    }
+}
+
+// WrapTexel for maps of at most 2^24 texels a side (every size a float): t - trunc(t / size) *
+// size, plus size when negative, held inside [0, size). Only the sign of a zero may differ from
+// WrapTexel's, which no texel index sees.
+template <int W>
+inline F<W> WrapTexels(F<W> t, float size) {
+    const F<W> q = t / size;
+    const F<W> magnitude = AsFloat<W>(AsBits<W>(q) & 0x7FFFFFFFu);
+    // Below 2^23 the integer conversion truncates; above, the float is whole already (or NaN).
+    const I<W> small = magnitude < Splat<W>(8388608.0f);
+    const F<W> truncated = __builtin_convertvector(__builtin_convertvector(small ? q : Splat<W>(0.0f), I<W>), F<W>);
+    const F<W> whole = small ? truncated : q;
+    F<W> r = t - whole * size;
+    const F<W> zero = Splat<W>(0.0f), fsize = Splat<W>(size);
+    r = r < zero ? r + fsize : r;
+    r = r < fsize ? r : fsize - 1.0f;
+    return r < zero ? zero : r;
+}
+
+// Sum of the three colour channels of texels index[k] (in texels) as floats.
+template <int W, typename T>
+inline F<W> TexelHeights(const void* texels, const I<W>& index) {
+    const T* t = static_cast<const T*>(texels);
+    F<W> out;
+    for (int k = 0; k < W; ++k) {
+        const T* texel = t + static_cast<std::size_t>(static_cast<std::uint32_t>(index[k])) * 4u;
+        out[k] = static_cast<float>(texel[0] + texel[1] + texel[2]);
+    }
+    return out;
+}
+
+// Pixels [first, first + count) of a bump batch, count a multiple of W, as ApplyBump has them
+// without quality: the height differences towards the next column and row (the last column and
+// row their own neighbours) tilt the normal.
+template <int W, typename T>
+inline void BumpLanes(const Plan& plan, const BumpBatch& b, int first, int count) {
+    const MapView& map = plan.bumpMap;
+    const float widthSpan = static_cast<float>(map.width - 1), heightSpan = static_cast<float>(map.height - 1);
+    const I<W> lastColumn = I<W>{} + (map.width - 1), lastRow = I<W>{} + (map.height - 1), one = I<W>{} + 1;
+    const I<W> rowLength = I<W>{} + map.width;
+    for (int i = first; i < first + count; i += W) {
+        const F<W> tx = (Load<W>(b.u + i) * map.uScale + map.uOffset) * widthSpan;
+        const F<W> ty = (Load<W>(b.v + i) * map.vScale + map.vOffset) * heightSpan;
+        const I<W> ix = __builtin_convertvector(WrapTexels<W>(tx, static_cast<float>(map.width)), I<W>);
+        const I<W> iy = __builtin_convertvector(WrapTexels<W>(ty, static_cast<float>(map.height)), I<W>);
+        const I<W> nextX = ix + one < rowLength ? ix + one : lastColumn;
+        const I<W> nextY = iy + one < lastRow + one ? iy + one : lastRow;
+        const F<W> centre = TexelHeights<W, T>(map.texels, iy * rowLength + ix);
+        const F<W> right = TexelHeights<W, T>(map.texels, iy * rowLength + nextX);
+        const F<W> below = TexelHeights<W, T>(map.texels, nextY * rowLength + ix);
+        Store<W>(b.nx + i, Load<W>(b.nx + i) - plan.bumpFactor * (right - centre));
+        Store<W>(b.ny + i, Load<W>(b.ny + i) - plan.bumpFactor * (below - centre));
+    }
+}
+
+template <int W>
+inline void BumpRun(const Plan& plan, const BumpBatch& b, int first, int count) {
+    if (plan.bumpMap.is16) {
+        BumpLanes<W, std::uint16_t>(plan, b, first, count);
+    } else {
+        BumpLanes<W, std::uint8_t>(plan, b, first, count);
     }
 }
 

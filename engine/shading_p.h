@@ -177,8 +177,10 @@ float KernelPhong(const Plan& plan, const Pixel& pixel, float out[3]);
 float KernelFull(const Plan& plan, const Pixel& pixel, float out[3]);
 // KernelFull's steps before the lighting: the normal as lit, the colour, and the opacity before
 // it is clamped. glass is the calling thread's glass memory (only glass materials use it); null
-// leaves a glass material's refraction to the caller.
-float PrepareFull(const Plan& plan, const Pixel& pixel, Vec3& n, float colour[3], GlassMemory* glass);
+// leaves a glass material's refraction to the caller, and bumpLater the bump (nothing after the
+// bump but the refraction reads the normal).
+float PrepareFull(const Plan& plan, const Pixel& pixel, Vec3& n, float colour[3], GlassMemory* glass,
+                  bool bumpLater = false);
 
 // ---- Pixels in drawing order for the kernels (shading_queue.cpp) -----------------------------------
 // Everything the per-pixel shading would be handed for each of a run of one triangle's pixels.

@@ -62,6 +62,38 @@ void RefractAll(const Plan& plan, const QueuedPixels& q, const lanes::GlassBatch
     }
 }
 
+// The bump of the run's pixels on the widest lanes, then narrower ones; the last few pixels one by
+// one as the kernel tilts them.
+void BumpAll(const Plan& plan, const QueuedPixels& q, const lanes::BumpBatch& b, float* nz) {
+    const int width = LaneWidth();
+    int i = 0;
+    if (width >= 8) {
+        const int whole = q.count / 8 * 8;
+        lanes::BumpRun8(plan, b, 0, whole);
+        i = whole;
+    }
+    if (width >= 4) {
+        const int whole = (q.count - i) / 4 * 4;
+        lanes::BumpRun<4>(plan, b, i, whole);
+        i += whole;
+    }
+    for (; i < q.count; ++i) {
+        const __Point normal{q.nx[i], q.ny[i], q.nz[i]};
+        Vec3 n{b.nx[i], b.ny[i], nz[i]};
+        ApplyBump(plan, PixelOf(q, i, &normal), n);
+        b.nx[i] = n.x, b.ny[i] = n.y;
+    }
+}
+
+// Whether the plan's bump runs on lanes: without quality (no footprint windows), with textures of
+// at most 2^24 texels a side, and only when nothing per pixel reads the bumped normal before the
+// lighting (glass, if any, is on lanes too).
+bool BumpOnLanes(const Plan& plan, bool glassOnLanes) {
+    constexpr int kMostSide = 1 << 24;
+    return plan.bumpMap && !plan.quality && (!plan.glass || glassOnLanes) && plan.bumpMap.width <= kMostSide &&
+           plan.bumpMap.height <= kMostSide;
+}
+
 // Whether the plan's glass sees the caller's background alone, one sample per channel: the glass
 // then runs on lanes after the other steps of all the run's pixels (it keeps no memory of the
 // previous pixel without quality).
@@ -79,15 +111,22 @@ void ShadeRun(const Plan& plan, const QueuedPixels& q) {
             q.opacity[i] = plan.opacity;
         }
     } else if (plan.kernel == KernelFull) {
-        const bool glassOnLanes = PlainGlass(plan);
+        // A run of fewer pixels than the narrowest lanes is refracted and bumped pixel by pixel.
+        const bool glassOnLanes = q.count >= 4 && PlainGlass(plan);
+        const bool bumpOnLanes = q.count >= 4 && BumpOnLanes(plan, glassOnLanes);
         GlassMemory* glass = plan.glass && !glassOnLanes ? &CurrentShading().glass : nullptr;
         for (int i = 0; i < q.count; ++i) {
             const __Point normal{q.nx[i], q.ny[i], q.nz[i]};
             Vec3 shaded;
             float c[3];
-            q.opacity[i] = Clamp01(PrepareFull(plan, PixelOf(q, i, &normal), shaded, c, glass));
+            q.opacity[i] = Clamp01(PrepareFull(plan, PixelOf(q, i, &normal), shaded, c, glass, bumpOnLanes));
             n[0][i] = shaded.x, n[1][i] = shaded.y, n[2][i] = shaded.z;
             colour[0][i] = c[0], colour[1][i] = c[1], colour[2][i] = c[2];
+        }
+        if (bumpOnLanes) {
+            const float zeros[kRun] = {};
+            const lanes::BumpBatch bump{q.u != nullptr ? q.u : zeros, q.v != nullptr ? q.v : zeros, n[0], n[1]};
+            BumpAll(plan, q, bump, n[2]);
         }
         if (glassOnLanes) {
             const lanes::GlassBatch g{q.x, q.y, n[0], n[1], n[2], colour[0], colour[1], colour[2], q.opacity,

@@ -5,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "engine/shading_lanes_p.h"
 #include "tests/engine/shading_fixture.h"
 
 namespace shading_test {
@@ -145,6 +146,31 @@ TEST_F(ShadingTest, UnlitBatchesAreBlackAndNaNNormalsStayFinite) {
     s.FrontLight();
     EXPECT_FLOAT_EQ(ShadeBatch(s, d), 0.5f);
     for (int i = 0; i < 5; ++i) EXPECT_TRUE(d.r[i] >= 0.0f && d.r[i] <= 255.0f) << i;
+}
+
+TEST(BumpLanes, TexelCoordinatesWrapToTheTexelsOfTheOneLaneRule) {
+    // Every texel index the wrapping gives on four lanes is the scalar rule's, for coordinates
+    // inside, on and beyond the edges, negative, huge, infinite and NaN, and sizes from 1 up.
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    std::vector<float> values = {0.0f, -0.0f, 0.5f, -0.5f, 1.0f, -1.0f, 15.0f, 15.999f, 16.0f, -16.0f, 16.5f,
+                                 -16.5f, 1e6f, -1e6f, 8388607.5f, 8388609.0f, -8388609.0f, 3e9f, -3e9f, 1e30f,
+                                 -1e30f, inf, -inf, nan};
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> any(-5000.0f, 5000.0f);
+    for (int i = 0; i < 2000; ++i) values.push_back(any(random));
+    while (values.size() % 4 != 0) values.push_back(0.25f);
+    for (int size : {1, 2, 3, 16, 17, 255, 4096}) {
+        for (std::size_t i = 0; i < values.size(); i += 4) {
+            using Lanes4 = trivane::shading::lanes::F<4>;
+            const Lanes4 t = {values[i], values[i + 1], values[i + 2], values[i + 3]};
+            const Lanes4 wrapped = trivane::shading::lanes::WrapTexels<4>(t, static_cast<float>(size));
+            for (int k = 0; k < 4; ++k) {
+                const float one = trivane::shading::WrapTexel(values[i + k], size);
+                ASSERT_EQ(static_cast<int>(wrapped[k]), static_cast<int>(one)) << values[i + k] << " in " << size;
+                ASSERT_TRUE(wrapped[k] >= 0.0f && wrapped[k] < static_cast<float>(size));
+            }
+        }
+    }
 }
 
 }  // namespace
