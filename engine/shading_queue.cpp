@@ -37,52 +37,51 @@ Pixel PixelOf(const QueuedPixels& q, int i, const __Point* normal) {
                  q.planeA, q.planeB, q.planeC, q.planeD};
 }
 
-// The glass of the run's pixels on the widest lanes, then narrower ones; the last few pixels one
-// by one as the kernel refracts them (a lane of its own would cost more).
-void RefractAll(const Plan& plan, const QueuedPixels& q, const lanes::GlassBatch& b) {
+// Pixels [0, count) in groups of eight where the processor has such lanes, then of four, and the
+// last few one by one (a lane of their own would cost more): eight(first, n), four(first, n), one(i).
+template <typename Eight, typename Four, typename One>
+void InLaneGroups(int count, Eight eight, Four four, One one) {
     const int width = LaneWidth();
     int i = 0;
     if (width >= 8) {
-        const int whole = q.count / 8 * 8;
-        lanes::RefractRun8(plan, b, 0, whole);
+        const int whole = count / 8 * 8;
+        eight(0, whole);
         i = whole;
     }
     if (width >= 4) {
-        const int whole = (q.count - i) / 4 * 4;
-        lanes::RefractRun<4>(plan, b, i, whole);
+        const int whole = (count - i) / 4 * 4;
+        four(i, whole);
         i += whole;
     }
-    GlassMemory unused;  // read with quality only
-    for (; i < q.count; ++i) {
-        const __Point normal{q.nx[i], q.ny[i], q.nz[i]};
-        const Vec3 n{b.nx[i], b.ny[i], b.nz[i]};
-        float colour[3] = {b.c0[i], b.c1[i], b.c2[i]};
-        RefractGlass(plan, PixelOf(q, i, &normal), n, colour, b.opacity[i], unused);
-        b.c0[i] = colour[0], b.c1[i] = colour[1], b.c2[i] = colour[2];
-    }
+    for (; i < count; ++i) one(i);
 }
 
-// The bump of the run's pixels on the widest lanes, then narrower ones; the last few pixels one by
-// one as the kernel tilts them.
+// The glass of the run's pixels on lanes; the last few as the kernel refracts them.
+void RefractAll(const Plan& plan, const QueuedPixels& q, const lanes::GlassBatch& b) {
+    GlassMemory unused;  // read with quality only
+    InLaneGroups(
+        q.count, [&](int first, int n) { lanes::RefractRun8(plan, b, first, n); },
+        [&](int first, int n) { lanes::RefractRun<4>(plan, b, first, n); },
+        [&](int i) {
+            const __Point normal{q.nx[i], q.ny[i], q.nz[i]};
+            const Vec3 n{b.nx[i], b.ny[i], b.nz[i]};
+            float colour[3] = {b.c0[i], b.c1[i], b.c2[i]};
+            RefractGlass(plan, PixelOf(q, i, &normal), n, colour, b.opacity[i], unused);
+            b.c0[i] = colour[0], b.c1[i] = colour[1], b.c2[i] = colour[2];
+        });
+}
+
+// The bump of the run's pixels on lanes; the last few as the kernel tilts them.
 void BumpAll(const Plan& plan, const QueuedPixels& q, const lanes::BumpBatch& b, float* nz) {
-    const int width = LaneWidth();
-    int i = 0;
-    if (width >= 8) {
-        const int whole = q.count / 8 * 8;
-        lanes::BumpRun8(plan, b, 0, whole);
-        i = whole;
-    }
-    if (width >= 4) {
-        const int whole = (q.count - i) / 4 * 4;
-        lanes::BumpRun<4>(plan, b, i, whole);
-        i += whole;
-    }
-    for (; i < q.count; ++i) {
-        const __Point normal{q.nx[i], q.ny[i], q.nz[i]};
-        Vec3 n{b.nx[i], b.ny[i], nz[i]};
-        ApplyBump(plan, PixelOf(q, i, &normal), n);
-        b.nx[i] = n.x, b.ny[i] = n.y;
-    }
+    InLaneGroups(
+        q.count, [&](int first, int n) { lanes::BumpRun8(plan, b, first, n); },
+        [&](int first, int n) { lanes::BumpRun<4>(plan, b, first, n); },
+        [&](int i) {
+            const __Point normal{q.nx[i], q.ny[i], q.nz[i]};
+            Vec3 n{b.nx[i], b.ny[i], nz[i]};
+            ApplyBump(plan, PixelOf(q, i, &normal), n);
+            b.nx[i] = n.x, b.ny[i] = n.y;
+        });
 }
 
 // Whether the plan's bump runs on lanes: without quality (no footprint windows), with textures of
