@@ -520,7 +520,7 @@ void DrawFilledTriangles(const SceneCall& call, MakeShade makeShade) {
     ForEachTriangle(call, [&](int i) {
         __Triangle3ds* t = &call.triangles[i];
         if (!PassesOrientation(*t, call.points)) return;
-        if (!SetupTriangle(*t, call.points, call.cx, call.cy, s)) return;
+        if (!SetupTriangle(*t, call.points, call.cx, call.cy, s, kQuality)) return;
         auto shade = makeShade(t, s);
         if (kLayered) {
             int x0, y0, x1, y1;

@@ -131,8 +131,10 @@ Winding WindingByAngles(float d1x, float d1y, float len1, float d2x, float d2y, 
 
 // Builds the set-up of triangle t (vertex indices into points, origin cx, cy). Returns false for a
 // triangle that is not drawn: bad indices, non-finite coordinates, degenerate shape, or (reaching
-// far beyond the image) nothing near the clip rectangle Zwidth x Zheight.
-bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int cy, TriangleSetup& out);
+// far beyond the image) nothing near the clip rectangle Zwidth x Zheight. Without edgeLines the edge
+// lines (read only by the anti-aliased edges) are left as they were.
+bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int cy, TriangleSetup& out,
+                   bool edgeLines = true);
 
 // The set-up of a triangle with a vertex beyond the fixed-point range (raster_setup_far.cpp); v are
 // its vertices with the origin added.

@@ -126,7 +126,8 @@ bool PassesOutlineOrientation(const __Triangle3ds& t, const __Point3ds* points) 
     return backPass ? normalZ < 0.0f : front;
 }
 
-bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int cy, TriangleSetup& s) {
+bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int cy, TriangleSetup& s,
+                   bool edgeLines) {
     if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
     SetupVertex v[3] = {MakeVertex(points[t.v0], cx, cy), MakeVertex(points[t.v1], cx, cy),
                         MakeVertex(points[t.v2], cx, cy)};
@@ -188,7 +189,7 @@ bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int
     for (int i = 0; i < 3; ++i) {
         int j = (i + 1) % 3;
         s.edges[i] = MakeEdgeFunction(fx[i], fy[i], fx[j], fy[j]);
-        s.lines[i] = MakeEdgeLine(s.v[i], s.v[j]);
+        if (edgeLines) s.lines[i] = MakeEdgeLine(s.v[i], s.v[j]);
     }
 
     s.minX = std::min({a.x, b.x, c.x});
