@@ -2,8 +2,8 @@
 // up, with grain) of the given size is written as PNG once; then, interleaved, each repetition
 // times the filter alone through the stand-in host (the render), the whole `rimelace apply` of the
 // PNG to a PNG in a child process, and the file steps alone (reading, writing at the default
-// setting on every core and on one thread). Prints a Markdown table of minimum and median milliseconds, then the sizes of the
-// PNG files written at the default setting.
+// setting on every core and on one thread). Prints a Markdown table of minimum and median
+// milliseconds, then the sizes of the PNG files written at the default setting.
 //
 //   cli_bench [--reps N] [--size WxH] [--dir DIR] [--rimelace PATH]
 #include <sys/stat.h>

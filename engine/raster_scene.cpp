@@ -245,9 +245,8 @@ void DrawBands(const SceneCall& call, TriangleLoop loop, bool ownsDepth, bool la
                bool keepable) {
     const int bandCount = (height + kBandRows - 1) / kBandRows;
     const fragments::Use use = fragments::Begin(call, g_state.stride, bandCount, keepable);
-    if (use == fragments::Use::Replay && fragments::Replay(call, ThreadCount() < bandCount ? ThreadCount() : bandCount)) {
-        return;
-    }
+    const int threadsForBands = ThreadCount() < bandCount ? ThreadCount() : bandCount;
+    if (use == fragments::Use::Replay && fragments::Replay(call, threadsForBands)) return;
     int margin = 0;
     const Reach reach = ReachOfMode(_DrawMode, width, height, margin);
     BandJob job{call, loop, nullptr, width, height, ownsDepth, layered, use != fragments::Use::Draw, 0};
@@ -272,8 +271,8 @@ void DrawBands(const SceneCall& call, TriangleLoop loop, bool ownsDepth, bool la
     // The bands with the most triangles first (an effect along one border puts most of the work in
     // a few bands).
     int order[kMostOrderedBands];
-    const int* heaviest = job.bins != nullptr ? HeaviestFirst(bandCount, [&](int b) { return bins.ItemCount(b); }, order)
-                                              : nullptr;
+    const int* heaviest =
+        job.bins != nullptr ? HeaviestFirst(bandCount, [&](int b) { return bins.ItemCount(b); }, order) : nullptr;
     RunParallel(bandCount, threads, DrawBand, &job, heaviest);
     if (job.record) fragments::EndRecording();
     if (depthBytes + 3 * planeBytes > kKeptBandBytes) ReleaseBandPlanes();

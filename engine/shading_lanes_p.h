@@ -384,8 +384,9 @@ inline void RefractChannel(const GlassBatch& b, F<W> px, F<W> py, F<W> fx, F<W> 
         const S* background = static_cast<const S*>(b.background);
         for (int k = 0; k < W; ++k) {
             if (!inside[k]) continue;
-            value[k] = static_cast<float>(background[static_cast<std::size_t>(iy[k]) * static_cast<std::size_t>(b.stride) +
-                                                     static_cast<std::size_t>(ix[k]) * 4u + static_cast<std::size_t>(channel)]);
+            const std::size_t at = static_cast<std::size_t>(iy[k]) * static_cast<std::size_t>(b.stride) +
+                                   static_cast<std::size_t>(ix[k]) * 4u + static_cast<std::size_t>(channel);
+            value[k] = static_cast<float>(background[at]);
         }
     }
     const F<W> tint = Load<W>(colour + i) - 0.5f;

@@ -97,7 +97,8 @@ bool BumpOnLanes(const Plan& plan, bool glassOnLanes) {
 // then runs on lanes after the other steps of all the run's pixels (it keeps no memory of the
 // previous pixel without quality).
 bool PlainGlass(const Plan& plan) {
-    return plan.glass && !plan.quality && !plan.twoPassFront && (!plan.multipleRefraction || g_state.backCopy == nullptr);
+    return plan.glass && !plan.quality && !plan.twoPassFront &&
+           (!plan.multipleRefraction || g_state.backCopy == nullptr);
 }
 
 void ShadeRun(const Plan& plan, const QueuedPixels& q) {

@@ -4,6 +4,7 @@
 // order whichever thread draws it and however many there are. A worker is one thread's state: the
 // shading's plans and glass memory, the pass it is drawing, and the planes of its current band,
 // kept from one call to the next.
+#include <algorithm>
 #include <cstddef>
 
 #include "engine/shading_p.h"
@@ -69,13 +70,8 @@ const int* HeaviestFirst(int count, Weight weight, int (&order)[kMostOrderedBand
     if (count > kMostOrderedBands) return nullptr;
     long long weights[kMostOrderedBands];
     for (int i = 0; i < count; ++i) order[i] = i, weights[i] = static_cast<long long>(weight(i));
-    // Insertion sort: a few hundred bands at most, and stable.
-    for (int i = 1; i < count; ++i) {
-        const int index = order[i];
-        int j = i;
-        for (; j > 0 && weights[order[j - 1]] < weights[index]; --j) order[j] = order[j - 1];
-        order[j] = index;
-    }
+    std::sort(order, order + count,
+              [&](int a, int b) { return weights[a] != weights[b] ? weights[a] > weights[b] : a < b; });
     return order;
 }
 

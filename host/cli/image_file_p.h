@@ -4,7 +4,9 @@
 // image_limits_libs.cpp), the system's imaging component on Windows (wic_file.cpp,
 // wic_pixels.cpp). Each throws ImageFileError with a message that names the file.
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "host/cli/image_file.h"
@@ -37,6 +39,14 @@ std::string GeneralCannotHold(FileFormat format, const Image& image);
 // "cannot read 'path': why" / "cannot write 'path': why".
 [[noreturn]] void FailRead(const std::string& path, const std::string& why);
 [[noreturn]] void FailWrite(const std::string& path, const std::string& why);
+
+// Whether the machine keeps the low byte of a 16-bit sample first (files keep them big-endian).
+inline bool LittleEndianMachine() {
+    const std::uint16_t one = 1;
+    unsigned char first;
+    std::memcpy(&first, &one, 1);
+    return first == 1;
+}
 
 // Flushes and closes a file that was written, throwing (naming it) when either fails: a full
 // disk may show only here. The file is closed either way.

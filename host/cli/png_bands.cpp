@@ -262,13 +262,6 @@ void WriteHeader(PngOutput& out, const Image& description) {
     out.Chunk("IHDR", header, sizeof header); // compression, filter method and interlacing all 0
 }
 
-bool LittleEndianMachine() {
-    const std::uint16_t one = 1;
-    std::uint8_t first;
-    std::memcpy(&first, &one, 1);
-    return first == 1;
-}
-
 void WriteBands(const std::string& path, const Image& description, RowSource& source, PngBands bands) {
     if (description.width <= 0 || description.height <= 0) FailWrite(path, "the image is empty");
     Layout layout;

@@ -1,6 +1,8 @@
-// PNG files through libpng; the fast setting's files are written by png_bands.cpp. libpng reports errors by calling back; the callback records the
-// message and jumps back to the step that started the call, so nothing aborts the process. The
-// steps that can jump keep no C++ objects of their own: everything lives in the job record.
+// PNG files through libpng; the fast setting's files are written by png_bands.cpp. libpng reports
+// errors by calling back; the callback records the message and jumps back to the step that
+// started the call, so nothing aborts the process. The steps that can jump keep no C++ objects of
+// their own: everything lives in the job record. 16-bit samples travel in the machine's own order;
+// the file keeps them big-endian.
 
 #include <png.h>
 #include <zlib.h>
@@ -100,14 +102,6 @@ bool StreamRows(PngJob* job, RowSink* sink) {
     return true;
 }
 
-// 16-bit samples travel in the machine's own order; the file keeps them big-endian.
-bool LittleEndian() {
-    const std::uint16_t one = 1;
-    unsigned char first;
-    std::memcpy(&first, &one, 1);
-    return first == 1;
-}
-
 // The smallest setting: the strongest level, and a filter picked for every row. (The fast
 // setting is written in bands on every core, png_bands.cpp.)
 void SetCompression(PngJob* job) {
@@ -123,7 +117,7 @@ bool WriteRows(PngJob* job, RowSource* source) {
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     SetCompression(job);
     png_write_info(job->png, job->info);
-    if (job->bitDepth == 16 && LittleEndian()) png_set_swap(job->png);
+    if (job->bitDepth == 16 && LittleEndianMachine()) png_set_swap(job->png);
     for (png_uint_32 y = 0; y < job->height; ++y) {
         source->Row(int(y), job->pixels.data());
         png_write_row(job->png, job->pixels.data());
@@ -181,7 +175,7 @@ void ReadPngRows(const std::string& path, RowSink& sink) {
         }
         return;
     }
-    if (job.bitDepth == 16 && LittleEndian()) png_set_swap(job.png);
+    if (job.bitDepth == 16 && LittleEndianMachine()) png_set_swap(job.png);
     job.pixels.resize(rowBytes);
     if (!StreamRows(&job, &sink)) FailRead(path, std::string("damaged or truncated PNG file (") + job.message + ")");
 }
