@@ -1,6 +1,6 @@
 // The batched lighting on the lanes of processors with AVX2 (chosen at run time): eight floats for
-// the plain Phong batches, the glass and the bump, four pixels with their powers in double for the exact
-// lighting.
+// the plain Phong batches, the glass, the bump and the normals, four pixels with their powers in
+// double for the exact lighting.
 #if !defined(__clang__)  // Clang gets -mavx2 on this file (engine/CMakeLists.txt)
 #pragma GCC target("avx2")
 #endif
@@ -13,5 +13,6 @@ void PhongRun8(const Plan& plan, const PixelBatch& b, int first, int count) { Ph
 void LightRun4(const Plan& plan, const ExactBatch& b, int first, int count) { LightRun<4>(plan, b, first, count); }
 void RefractRun8(const Plan& plan, const GlassBatch& b, int first, int count) { RefractRun<8>(plan, b, first, count); }
 void BumpRun8(const Plan& plan, const BumpBatch& b, int first, int count) { BumpRun<8>(plan, b, first, count); }
+void NormalRun8(const Plan& plan, const NormalBatch& b, int first, int count) { NormalRun<8>(plan, b, first, count); }
 
 }  // namespace trivane::shading::lanes

@@ -46,6 +46,12 @@ struct BumpBatch {
     float *nx, *ny;
 };
 
+// Normals as handed to the kernel, and the same normals as it shades them (sign, turn, length).
+struct NormalBatch {
+    const float *nx, *ny, *nz;
+    float *outX, *outY, *outZ;
+};
+
 // The per-width runs of the wide processors (shading_batch_avx2.cpp, shading_batch_avx512.cpp):
 // pixels [first, first + count), count a multiple of the width.
 void PhongRun8(const Plan& plan, const PixelBatch& b, int first, int count);
@@ -54,6 +60,7 @@ void LightRun4(const Plan& plan, const ExactBatch& b, int first, int count);
 void LightRun8(const Plan& plan, const ExactBatch& b, int first, int count);
 void RefractRun8(const Plan& plan, const GlassBatch& b, int first, int count);
 void BumpRun8(const Plan& plan, const BumpBatch& b, int first, int count);
+void NormalRun8(const Plan& plan, const NormalBatch& b, int first, int count);
 
 // Everything below has internal linkage, so that the copies compiled for the wide processors and
 // the ones compiled for every processor never stand in for each other.
@@ -364,13 +371,56 @@ inline void LightRun(const Plan& plan, const ExactBatch& b, int first, int count
     }
 }
 
+template <int W>
+inline void NormalRun(const Plan& plan, const NormalBatch& b, int first, int count) {
+    for (int i = first; i < first + count; i += W) {
+        const Vec<W> n = ShadeNormal<W>(plan, b.nx + i, b.ny + i, b.nz + i);
+        Store<W>(b.outX + i, n.x);
+        Store<W>(b.outY + i, n.y);
+        Store<W>(b.outZ + i, n.z);
+    }
+}
+
+// The background's samples of channel at (ix, iy) for the inside lanes (0 elsewhere). Eight lanes
+// of an AVX2 processor gather the 32 bits of the pixel (or of its half holding the channel) that
+// hold the sample, when every offset in the background fits the gather's 32-bit indices.
+template <int W, typename S>
+inline F<W> BackgroundSamples(const GlassBatch& b, const I<W>& ix, const I<W>& iy, const I<W>& inside, int channel,
+                              bool gather) {
+    const S* background = static_cast<const S*>(b.background);
+#if defined(TRIVANE_LANES_AVX2) || defined(TRIVANE_LANES_AVX512)
+    if constexpr (W == 8) {
+        if (gather) {
+            // Byte offset of the pixel, and of the 32 bits holding the channel within it.
+            constexpr int kHalf = sizeof(S) == 1 ? 0 : 4;
+            const I<W> offset = ((iy & inside) * b.stride + (ix & inside) * 4) * static_cast<int>(sizeof(S)) + (channel >= 2 ? kHalf : 0);
+            const __m256i words = _mm256_mask_i32gather_epi32(
+                _mm256_setzero_si256(), reinterpret_cast<const int*>(background), reinterpret_cast<__m256i>(offset),
+                reinterpret_cast<__m256i>(inside), 1);
+            const int shift = sizeof(S) == 1 ? 8 * channel : 16 * (channel & 1);
+            const U<W> sample = (reinterpret_cast<U<W>>(words) >> shift) & (sizeof(S) == 1 ? 0xFFu : 0xFFFFu);
+            return __builtin_convertvector(reinterpret_cast<I<W>>(sample), F<W>);
+        }
+    }
+#endif
+    (void)gather;
+    F<W> value = Splat<W>(0.0f);
+    for (int k = 0; k < W; ++k) {
+        if (!inside[k]) continue;
+        const std::size_t at = static_cast<std::size_t>(iy[k]) * static_cast<std::size_t>(b.stride) +
+                               static_cast<std::size_t>(ix[k]) * 4u + static_cast<std::size_t>(channel);
+        value[k] = static_cast<float>(background[at]);
+    }
+    return value;
+}
+
 // The glass of one channel over the background alone, as RefractSampled has it: the sample
 // displaced along the normal by the channel's length, held at the pixel on an axis where it leaves
 // the image, the background there plus the tint (colour - 0.5), clamped; a sample still outside
 // makes the colour the tint alone and the pixel transparent.
 template <int W, typename S>
 inline void RefractChannel(const GlassBatch& b, F<W> px, F<W> py, F<W> fx, F<W> fy, float length, float fullScale,
-                           int channel, float* colour, I<W>& outside, int i) {
+                           int channel, float* colour, I<W>& outside, int i, bool gather) {
     const F<W> width = Splat<W>(static_cast<float>(b.width)), height = Splat<W>(static_cast<float>(b.height));
     const F<W> minusOne = Splat<W>(-1.0f), zero = Splat<W>(0.0f), one = Splat<W>(1.0f);
     F<W> sx = px + fx * length;
@@ -379,16 +429,7 @@ inline void RefractChannel(const GlassBatch& b, F<W> px, F<W> py, F<W> fx, F<W> 
     sy = (sy > minusOne) & (sy < height) ? sy : py;
     const I<W> inside = (sx > minusOne) & (sx < width) & (sy > minusOne) & (sy < height);
     const I<W> ix = __builtin_convertvector(sx, I<W>), iy = __builtin_convertvector(sy, I<W>);
-    F<W> value = zero;
-    if (b.background != nullptr) {
-        const S* background = static_cast<const S*>(b.background);
-        for (int k = 0; k < W; ++k) {
-            if (!inside[k]) continue;
-            const std::size_t at = static_cast<std::size_t>(iy[k]) * static_cast<std::size_t>(b.stride) +
-                                   static_cast<std::size_t>(ix[k]) * 4u + static_cast<std::size_t>(channel);
-            value[k] = static_cast<float>(background[at]);
-        }
-    }
+    const F<W> value = b.background != nullptr ? BackgroundSamples<W, S>(b, ix, iy, inside, channel, gather) : zero;
     const F<W> tint = Load<W>(colour + i) - 0.5f;
     const F<W> seen = inside ? value / fullScale + tint : tint;
     Store<W>(colour + i, seen > zero ? (seen < one ? seen : one) : zero);
@@ -402,6 +443,9 @@ inline void RefractLanes(const Plan& plan, const GlassBatch& b, int first, int c
     const float lengths[3] = {plan.refraction, plan.refraction * plan.aberrationFactor,
                               plan.refraction * plan.aberrationFactor * plan.aberrationFactor};
     float* colours[3] = {b.c0, b.c1, b.c2};
+    // Whether every byte offset of the background is a 32-bit index.
+    const bool gather = static_cast<std::int64_t>(b.height) * b.stride * static_cast<std::int64_t>(sizeof(S)) <
+                        std::int64_t{1} << 31;
     for (int i = first; i < first + count; i += W) {
         const F<W> px = Splat<W>(b.originX) + Load<W>(b.x + i);
         const F<W> py = Splat<W>(b.originY) + Load<W>(b.y + i);
@@ -410,7 +454,7 @@ inline void RefractLanes(const Plan& plan, const GlassBatch& b, int first, int c
         const F<W> fx = f * Load<W>(b.nx + i), fy = f * Load<W>(b.ny + i);
         I<W> outside = I<W>{};
         for (int c = 0; c < 3; ++c) {
-            RefractChannel<W, S>(b, px, py, fx, fy, lengths[c], plan.fullScale, c, colours[c], outside, i);
+            RefractChannel<W, S>(b, px, py, fx, fy, lengths[c], plan.fullScale, c, colours[c], outside, i, gather);
         }
         const F<W> opacity = Load<W>(b.opacity + i);
         Store<W>(b.opacity + i, outside ? Splat<W>(0.0f) : opacity);

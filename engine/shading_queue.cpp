@@ -101,6 +101,26 @@ bool PlainGlass(const Plan& plan) {
            (!plan.multipleRefraction || g_state.backCopy == nullptr);
 }
 
+// Whether the steps before the lanes' bump, glass and lighting come down to the shaded normal:
+// no map read per pixel, and the bump and glass, if any, on lanes.
+bool OnlyNormals(const Plan& plan, bool bumpOnLanes, bool glassOnLanes) {
+    return !plan.reflectionMap && !plan.colourMap && !plan.opacityMap && (!plan.bumpMap || bumpOnLanes) &&
+           (!plan.glass || glassOnLanes);
+}
+
+// The run's normals as the kernel shades them, on lanes.
+void ShadeNormals(const Plan& plan, const QueuedPixels& q, float n[3][kRun]) {
+    const lanes::NormalBatch b{q.nx, q.ny, q.nz, n[0], n[1], n[2]};
+    InLaneGroups(
+        q.count, [&](int first, int count) { lanes::NormalRun8(plan, b, first, count); },
+        [&](int first, int count) { lanes::NormalRun<4>(plan, b, first, count); },
+        [&](int i) {
+            const __Point normal{q.nx[i], q.ny[i], q.nz[i]};
+            const Vec3 shaded = ShadeNormal(plan, &normal);
+            n[0][i] = shaded.x, n[1][i] = shaded.y, n[2][i] = shaded.z;
+        });
+}
+
 void ShadeRun(const Plan& plan, const QueuedPixels& q) {
     float n[3][kRun], colour[3][kRun];
     lanes::ExactBatch b{q.x, q.y, q.z, q.nx, q.ny, q.nz, true, colour[0], colour[1], colour[2],
@@ -115,13 +135,21 @@ void ShadeRun(const Plan& plan, const QueuedPixels& q) {
         const bool glassOnLanes = q.count >= 4 && PlainGlass(plan);
         const bool bumpOnLanes = q.count >= 4 && BumpOnLanes(plan, glassOnLanes);
         GlassMemory* glass = plan.glass && !glassOnLanes ? &CurrentShading().glass : nullptr;
-        for (int i = 0; i < q.count; ++i) {
-            const __Point normal{q.nx[i], q.ny[i], q.nz[i]};
-            Vec3 shaded;
-            float c[3];
-            q.opacity[i] = Clamp01(PrepareFull(plan, PixelOf(q, i, &normal), shaded, c, glass, bumpOnLanes));
-            n[0][i] = shaded.x, n[1][i] = shaded.y, n[2][i] = shaded.z;
-            colour[0][i] = c[0], colour[1][i] = c[1], colour[2][i] = c[2];
+        if (OnlyNormals(plan, bumpOnLanes, glassOnLanes)) {
+            ShadeNormals(plan, q, n);
+            for (int i = 0; i < q.count; ++i) {
+                colour[0][i] = plan.colour[0], colour[1][i] = plan.colour[1], colour[2][i] = plan.colour[2];
+                q.opacity[i] = Clamp01(plan.opacity);
+            }
+        } else {
+            for (int i = 0; i < q.count; ++i) {
+                const __Point normal{q.nx[i], q.ny[i], q.nz[i]};
+                Vec3 shaded;
+                float c[3];
+                q.opacity[i] = Clamp01(PrepareFull(plan, PixelOf(q, i, &normal), shaded, c, glass, bumpOnLanes));
+                n[0][i] = shaded.x, n[1][i] = shaded.y, n[2][i] = shaded.z;
+                colour[0][i] = c[0], colour[1][i] = c[1], colour[2][i] = c[2];
+            }
         }
         if (bumpOnLanes) {
             const float zeros[kRun] = {};
