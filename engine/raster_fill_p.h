@@ -259,6 +259,31 @@ class ExactQueue {
 public:
     ExactQueue(Shade& shade, const Writer& out, BandFragments* log) : shade_(shade), out_(out), log_(log) {}
 
+    // The interior pixels first..last of row py that pass the depth test (tested without branches,
+    // a part of the row at a time), with the row's previous-pixel record.
+    void Row(const TriangleSetup& s, float* depthRow, int first, int last, int py, float depthRowTerm,
+             __PrevInfo& previous) {
+        int columns[kChunk];
+        float depths[kChunk];
+        for (int start = first; start <= last; start += kChunk) {
+            const int end = std::min(last, start + kChunk - 1);
+            int passed = 0;
+            for (int px = start; px <= end; ++px) {
+                const float depth = PlaneDepth(s, static_cast<float>(px), depthRowTerm);
+                bool pass = true;
+                if (depthRow != nullptr) {
+                    const float old = depthRow[px];
+                    pass = old < depth;
+                    depthRow[px] = pass ? depth : old;
+                }
+                columns[passed] = px;
+                depths[passed] = depth;
+                passed += pass ? 1 : 0;
+            }
+            for (int k = 0; k < passed; ++k) Interior(columns[k], py, depths[k], previous);
+        }
+    }
+
     // An interior pixel, with the row's previous-pixel record, which this pixel then becomes.
     void Interior(int px, int py, float z, __PrevInfo& previous) {
         const int i = Add(px, py, z, -1.0f);
@@ -472,14 +497,7 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
         }
         if constexpr (Shade::kCanBatch) {
             if (!batchedSpan && queue != nullptr) {
-                for (int px = first; px <= last; ++px) {
-                    const float z = PlaneDepth(s, static_cast<float>(px), depthRowTerm);
-                    if (depthRow != nullptr) {
-                        if (!(depthRow[px] < z)) continue;
-                        depthRow[px] = z;
-                    }
-                    queue->Interior(px, py, z, previous);
-                }
+                queue->Row(s, depthRow, first, last, py, depthRowTerm, previous);
                 batchedSpan = true;
             }
         }
