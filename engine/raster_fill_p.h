@@ -156,6 +156,20 @@ inline bool RowBand(const TriangleSetup& s, int py, std::int64_t& bx0, std::int6
     return true;
 }
 
+// Prefetches the cache lines of pixels first..last of an image row (a hint only).
+inline void FetchSpan(const BYTE* row, int first, int last, bool forWriting) {
+    constexpr std::uintptr_t kLine = 64;
+    const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(row + PixelOffset(last, 0));
+    std::uintptr_t at = reinterpret_cast<std::uintptr_t>(row + PixelOffset(first, 0)) & ~(kLine - 1);
+    for (; at <= end; at += kLine) {
+        if (forWriting) {
+            __builtin_prefetch(reinterpret_cast<const void*>(at), 1);
+        } else {
+            __builtin_prefetch(reinterpret_cast<const void*>(at), 0);
+        }
+    }
+}
+
 // Writes an opaque colour: clamped to 0..full, coverage full (the blend's g >= 1 case).
 template <typename S>
 inline void StoreOpaque(S* pixel, float red, float green, float blue, float full) {
@@ -268,9 +282,7 @@ public:
         // The span's lines of the target (blended into when the queue is written) and, for glass,
         // of the background around it are asked for now: they are seldom in the cache yet.
         if (first <= last) {
-            if constexpr (std::is_pointer_v<typename Writer::Row>) {
-                FetchSpan(reinterpret_cast<const BYTE*>(out_.RowAt(py)), first, last, true);
-            }
+            out_.Fetch(py, first, last);
             if (shade_.plan->glass) FetchSpan(shade_.call->background + PixelOffset(0, py), first, last, false);
         }
         for (int start = first; start <= last; start += kChunk) {
@@ -289,20 +301,6 @@ public:
                 passed += pass ? 1 : 0;
             }
             for (int k = 0; k < passed; ++k) Interior(columns[k], py, depths[k], previous);
-        }
-    }
-
-    // Prefetches the cache lines of pixels first..last of an image row (a hint only).
-    static void FetchSpan(const BYTE* row, int first, int last, bool forWriting) {
-        constexpr std::uintptr_t kLine = 64;
-        const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(row + PixelOffset(last, 0));
-        std::uintptr_t at = reinterpret_cast<std::uintptr_t>(row + PixelOffset(first, 0)) & ~(kLine - 1);
-        for (; at <= end; at += kLine) {
-            if (forWriting) {
-                __builtin_prefetch(reinterpret_cast<const void*>(at), 1);
-            } else {
-                __builtin_prefetch(reinterpret_cast<const void*>(at), 0);
-            }
         }
     }
 
@@ -379,6 +377,10 @@ struct DirectWriter {
     int row0;  // image row of the buffer's first row
     float full;
     Row RowAt(int py) const { return reinterpret_cast<S*>(image + PixelOffset(0, py - row0)); }
+    // Asks for the pixels first..last of row py ahead of their writes.
+    void Fetch(int py, int first, int last) const {
+        fill_detail::FetchSpan(reinterpret_cast<const BYTE*>(RowAt(py)), first, last, true);
+    }
     void Opaque(Row row, int px, float red, float green, float blue) const {
         fill_detail::StoreOpaque<S>(row + 4 * px, red, green, blue, full);
     }
@@ -403,6 +405,8 @@ struct CompositeWriter {
         return Row{reinterpret_cast<S*>(call->target + PixelOffset(0, py)), reinterpret_cast<S*>(call->edge + plane),
                    reinterpret_cast<S*>(call->underEdge + plane)};
     }
+    // Nothing asked ahead: fetching the three rows measured no faster.
+    void Fetch(int, int, int) const {}
     void Put(const Row& row, int px, const S layer[4]) const {
         CompositePixel<S>(row.target + 4 * px, row.edge + 4 * px, row.under + 4 * px, layer, full);
     }
