@@ -156,8 +156,9 @@ inline bool RowBand(const TriangleSetup& s, int py, std::int64_t& bx0, std::int6
     return true;
 }
 
-// Prefetches the cache lines of pixels first..last of an image row (a hint only).
-inline void FetchSpan(const BYTE* row, int first, int last, bool forWriting) {
+// Prefetches the cache lines of pixels first..last of an image row (a hint only; always inlined,
+// since a call the compiler sees as free of effects would be dropped with its hints).
+[[gnu::always_inline]] inline void FetchSpan(const BYTE* row, int first, int last, bool forWriting) {
     constexpr std::uintptr_t kLine = 64;
     const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(row + PixelOffset(last, 0));
     std::uintptr_t at = reinterpret_cast<std::uintptr_t>(row + PixelOffset(first, 0)) & ~(kLine - 1);
@@ -378,7 +379,7 @@ struct DirectWriter {
     float full;
     Row RowAt(int py) const { return reinterpret_cast<S*>(image + PixelOffset(0, py - row0)); }
     // Asks for the pixels first..last of row py ahead of their writes.
-    void Fetch(int py, int first, int last) const {
+    [[gnu::always_inline]] void Fetch(int py, int first, int last) const {
         fill_detail::FetchSpan(reinterpret_cast<const BYTE*>(RowAt(py)), first, last, true);
     }
     void Opaque(Row row, int px, float red, float green, float blue) const {

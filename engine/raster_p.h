@@ -49,16 +49,6 @@ struct SceneCall {
     BandFragments* fragments = nullptr;
 };
 
-// Calls draw(index) for the band's triangles in array order.
-template <typename Draw>
-inline void ForEachTriangle(const SceneCall& call, Draw&& draw) {
-    if (call.order != nullptr) {
-        for (int k = 0; k < call.orderCount; ++k) draw(call.order[k]);
-    } else {
-        for (int i = 0; i < call.triangleCount; ++i) draw(i);
-    }
-}
-
 // Byte offset of pixel (x, y) in the layer and edge memories.
 inline std::size_t PlaneOffset(const SceneCall& call, int x, int y) { return PixelOffset(x, y - call.planeRow0); }
 
@@ -66,6 +56,57 @@ inline std::size_t PlaneOffset(const SceneCall& call, int x, int y) { return Pix
 inline float* DepthRow(const SceneCall& call, int y) {
     if (call.depth == nullptr) return nullptr;
     return call.depth + static_cast<std::size_t>(y - call.depthRow0) * static_cast<std::size_t>(Zwidth);
+}
+
+// Asks the processor to start reading what a later triangle of the band will need, in three
+// stages kStep triangles apart: its record, then (the record read by then) its corners, then (the
+// corners read) the depth and target rows it starts on. Hints only: nothing here changes a pixel.
+// (Always inlined: a call the compiler sees as free of effects would be dropped with its hints.)
+[[gnu::always_inline]] inline void FetchAhead(const SceneCall& call, int k) {
+    constexpr int kStep = 8;
+    constexpr int kRows = 8;  // a small triangle's rows; a large one's first rows
+    const int count = call.orderCount;
+    if (k + 3 * kStep < count) __builtin_prefetch(&call.triangles[call.order[k + 3 * kStep]]);
+    if (k + 2 * kStep < count) {
+        const __Triangle3ds& t = call.triangles[call.order[k + 2 * kStep]];
+        if (t.v0 >= 0 && t.v1 >= 0 && t.v2 >= 0) {
+            __builtin_prefetch(&call.points[t.v0]);
+            __builtin_prefetch(&call.points[t.v1]);
+            __builtin_prefetch(&call.points[t.v2]);
+        }
+    }
+    if (k + kStep >= count) return;
+    const __Triangle3ds& t = call.triangles[call.order[k + kStep]];
+    if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return;
+    const __Point3ds &a = call.points[t.v0], &b = call.points[t.v1], &c = call.points[t.v2];
+    // Rows and the left column in image pixels, held inside the band and the image (NaN: the
+    // band's first row, column 0).
+    const float top = std::min({a.y, b.y, c.y}) + static_cast<float>(call.cy);
+    const float left = std::min({a.x, b.x, c.x}) + static_cast<float>(call.cx);
+    const float rowBegin = static_cast<float>(call.rowBegin), rowLast = static_cast<float>(call.rowEnd - 1);
+    const int y0 = static_cast<int>(top > rowBegin ? (top < rowLast ? top : rowLast) : rowBegin);
+    const float lastColumn = static_cast<float>(Zwidth - 1);
+    const int x = static_cast<int>(left > 0.0f ? (left < lastColumn ? left : lastColumn) : 0.0f);
+    const int y1 = std::min(y0 + kRows, call.rowEnd);
+    for (int y = y0; y < y1; ++y) {
+        if (call.depth != nullptr) __builtin_prefetch(DepthRow(call, y) + x, 1);
+        __builtin_prefetch(call.target + PixelOffset(x, y), 1);
+    }
+}
+
+// Calls draw(index) for the band's triangles in array order. A band's triangles lie scattered
+// through the arrays, so each record and its corners would be a wait on memory: they are fetched
+// some triangles ahead.
+template <typename Draw>
+inline void ForEachTriangle(const SceneCall& call, Draw&& draw) {
+    if (call.order != nullptr) {
+        for (int k = 0; k < call.orderCount; ++k) {
+            FetchAhead(call, k);
+            draw(call.order[k]);
+        }
+    } else {
+        for (int i = 0; i < call.triangleCount; ++i) draw(i);
+    }
 }
 
 // A triangle's loop over the scene: one per draw mode, chosen once per call.
