@@ -70,9 +70,12 @@ inline float* DepthRow(const SceneCall& call, int y) {
     if (k + 2 * kStep < count) {
         const __Triangle3ds& t = call.triangles[call.order[k + 2 * kStep]];
         if (t.v0 >= 0 && t.v1 >= 0 && t.v2 >= 0) {
-            __builtin_prefetch(&call.points[t.v0]);
-            __builtin_prefetch(&call.points[t.v1]);
-            __builtin_prefetch(&call.points[t.v2]);
+            // Both ends of each corner: a record may straddle two cache lines.
+            for (const std::int32_t v : {t.v0, t.v1, t.v2}) {
+                const BYTE* corner = reinterpret_cast<const BYTE*>(&call.points[v]);
+                __builtin_prefetch(corner);
+                __builtin_prefetch(corner + sizeof(__Point3ds) - 1);
+            }
         }
     }
     if (k + kStep >= count) return;
