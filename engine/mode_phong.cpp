@@ -9,15 +9,16 @@ namespace {
 
 struct VertexNormals {
     float n[3][3];      // unit vertex normals (a zero normal stays zero)
-    float mid[3][3];    // mean of normals 0-1, 1-2, 2-0 (quadratic mix only)
+    float mid[3][3] = {};  // mean of normals 0-1, 1-2, 2-0 (made for the quadratic mix only)
 
-    explicit VertexNormals(const TriangleSetup& s) {
+    VertexNormals(const TriangleSetup& s, bool withMids) {
         for (int i = 0; i < 3; ++i) {
             float x = s.v[i].nx, y = s.v[i].ny, z = s.v[i].nz;
             float length = std::sqrt(x * x + y * y + z * z);
             if (length > 0.0f) x /= length, y /= length, z /= length;
             n[i][0] = x, n[i][1] = y, n[i][2] = z;
         }
+        if (!withMids) return;
         for (int i = 0; i < 3; ++i) {
             for (int k = 0; k < 3; ++k) mid[i][k] = (n[i][k] + n[(i + 1) % 3][k]) * 0.5f;
         }
@@ -27,6 +28,11 @@ struct VertexNormals {
         return __Point{w[0] * n[0][0] + w[1] * n[1][0] + w[2] * n[2][0],
                        w[0] * n[0][1] + w[1] * n[1][1] + w[2] * n[2][1],
                        w[0] * n[0][2] + w[1] * n[1][2] + w[2] * n[2][2]};
+    }
+
+    // Linear for four pixels: weights w[vertex], the normal's components out[axis].
+    void Linear4(const Lanes4 w[3], Lanes4 out[3]) const {
+        for (int k = 0; k < 3; ++k) out[k] = w[0] * n[0][k] + w[1] * n[1][k] + w[2] * n[2][k];
     }
 
     // Squared weights on the vertices and doubled cross weights on the edge means: the weights sum
@@ -46,14 +52,15 @@ struct VertexNormals {
 struct LinearNormal {
     static constexpr bool kUsesWeights = true;
     VertexNormals normals;
-    explicit LinearNormal(const TriangleSetup& s) : normals(s) {}
+    explicit LinearNormal(const TriangleSetup& s) : normals(s, false) {}
     __Point At(const float w[3]) const { return normals.Linear(w); }
+    void At4(const Lanes4 w[3], Lanes4 out[3]) const { normals.Linear4(w, out); }
 };
 
 struct QuadraticNormal {
     static constexpr bool kUsesWeights = true;
     VertexNormals normals;
-    explicit QuadraticNormal(const TriangleSetup& s) : normals(s) {}
+    explicit QuadraticNormal(const TriangleSetup& s) : normals(s, true) {}
     __Point At(const float w[3]) const { return normals.Quadratic(w); }
 };
 

@@ -208,14 +208,15 @@ public:
                 z_[n_] = depth;
                 n_ += pass ? 1 : 0;
             }
-            // Positions and normals of the pixels that passed only.
+            // Positions of the pixels that passed only (their normals are made together at the flush).
+            const float originX = shade_.OriginX();
             for (int i = from; i < n_; ++i) {
                 const float fx = static_cast<float>(column_[i]);
-                x_[i] = fx - shade_.OriginX();
+                x_[i] = fx - originX;
                 y_[i] = sceneY;
                 row_[i] = py;
-                shade_.NormalAt(fx, nx_[i], ny_[i], nz_[i]);
             }
+
             if (n_ == kChunk) Flush();
             start = end + 1;
         }
@@ -223,6 +224,7 @@ public:
 
     void Flush() {
         if (n_ == 0) return;
+        shade_.NormalsAt(column_, row_, n_, nx_, ny_, nz_);
         shading::PixelBatch batch;
         batch.count = n_;
         batch.x = x_, batch.y = y_, batch.z = z_, batch.nx = nx_, batch.ny = ny_, batch.nz = nz_;
@@ -589,6 +591,9 @@ void DrawFilledTriangles(const SceneCall& call, MakeShade makeShade) {
     });
 }
 
+// Four floats on the processor's vector lanes (or emulated where it has none).
+typedef float Lanes4 __attribute__((vector_size(16)));
+
 // The shading of one filled triangle: calls the installed shading for a pixel with the normal
 // of NormalRule, adding texture coordinates when the triangle is mapped, and records the pixel as
 // the previous one. With the built-in shading installed, runs of pixels go to it in batches.
@@ -672,11 +677,42 @@ struct TriangleShader {
         q.planeA = s->nx, q.planeB = s->ny, q.planeC = s->nz, q.planeD = s->d;
     }
 
-    void NormalAt(float fx, float& nx, float& ny, float& nz) const {
-        float w[3] = {0.0f, 0.0f, 0.0f};
-        if (NormalRule::kUsesWeights) WeightsAt(*s, fx, rowTerms, w);
-        __Point normal = normals.At(w);
-        nx = normal.x, ny = normal.y, nz = normal.z;
+    // The normals of count pixels at the given columns and rows: four at a time where the rule mixes
+    // them on lanes (the same operations in the same order as WeightRowTerms, WeightsAt and At), the
+    // rest one by one.
+    void NormalsAt(const int* columns, const int* rows, int count, float* nx, float* ny, float* nz) const {
+        int i = 0;
+        if constexpr (requires(const NormalRule& r, const Lanes4 w[3], Lanes4 out[3]) { r.At4(w, out); }) {
+            const Lanes4 zero = {0.0f, 0.0f, 0.0f, 0.0f}, one = zero + 1.0f;
+            for (; i + 4 <= count; i += 4) {
+                const Lanes4 x = {static_cast<float>(columns[i]), static_cast<float>(columns[i + 1]),
+                                  static_cast<float>(columns[i + 2]), static_cast<float>(columns[i + 3])};
+                const Lanes4 y = {static_cast<float>(rows[i]), static_cast<float>(rows[i + 1]),
+                                  static_cast<float>(rows[i + 2]), static_cast<float>(rows[i + 3])};
+                Lanes4 w[3];
+                for (int k = 0; k < 3; ++k) {
+                    const Lanes4 rowTerm = s->wy[k] * y + s->w0[k];
+                    w[k] = s->wx[k] * x + rowTerm;
+                    w[k] = w[k] >= zero ? w[k] : zero;
+                }
+                const Lanes4 sum = w[0] + w[1] + w[2];
+                const Lanes4 scale = sum > zero ? one / sum : one;
+                for (Lanes4& weight : w) weight *= scale;
+                Lanes4 out[3];
+                normals.At4(w, out);
+                for (int k = 0; k < 4; ++k) nx[i + k] = out[0][k], ny[i + k] = out[1][k], nz[i + k] = out[2][k];
+            }
+        }
+        for (; i < count; ++i) {
+            float w[3] = {0.0f, 0.0f, 0.0f};
+            if (NormalRule::kUsesWeights) {
+                float terms[3];
+                WeightRowTerms(*s, static_cast<float>(rows[i]), terms);
+                WeightsAt(*s, static_cast<float>(columns[i]), terms, w);
+            }
+            const __Point normal = normals.At(w);
+            nx[i] = normal.x, ny[i] = normal.y, nz[i] = normal.z;
+        }
     }
 
     // Shades a batch; returns the opacity shared by its pixels.

@@ -203,17 +203,16 @@ inline float DepthRowTerm(const TriangleSetup& s, float py) { return s.zy * py +
 float EdgeCoverage(const TriangleSetup& s, float px, float py);
 
 // Clamps barycentric weights to >= 0 and scales them by the inverse of their sum when positive.
+// (Written without branches, so that loops over pixels can run on the vector lanes: a scale of
+// exactly 1 where the sum is not positive leaves the weights as they are.)
 inline void NormalizeWeights(float w[3]) {
-    for (int i = 0; i < 3; ++i) {
-        if (!(w[i] >= 0.0f)) w[i] = 0.0f;
-    }
-    float sum = w[0] + w[1] + w[2];
-    if (sum > 0.0f) {
-        float inverse = 1.0f / sum;
-        w[0] *= inverse;
-        w[1] *= inverse;
-        w[2] *= inverse;
-    }
+    for (int i = 0; i < 3; ++i) w[i] = w[i] >= 0.0f ? w[i] : 0.0f;
+    const float sum = w[0] + w[1] + w[2];
+    const float inverse = 1.0f / sum;
+    const float scale = sum > 0.0f ? inverse : 1.0f;
+    w[0] *= scale;
+    w[1] *= scale;
+    w[2] *= scale;
 }
 
 // Barycentric weights of pixel (px, py); rowTerms[i] is wy[i] * py + w0[i].
