@@ -36,6 +36,19 @@ int Widest() {
     return widest;
 }
 
+constexpr int kWidest = 16;
+
+// Pixels [first, first + count) of b on lanes of the given width (16, 8, 4 or 1), count a multiple
+// of it.
+void RunLanes(const Plan& plan, const PixelBatch& b, int width, int first, int count) {
+    switch (width) {
+        case 16: lanes::PhongRun16(plan, b, first, count); break;
+        case 8: lanes::PhongRun8(plan, b, first, count); break;
+        case 4: lanes::PhongRun<4>(plan, b, first, count); break;
+        default: lanes::PhongRun<1>(plan, b, first, count); break;
+    }
+}
+
 }  // namespace
 
 int LaneWidth() { return Widest(); }
@@ -60,25 +73,28 @@ float ShadeBatch(const Plan& plan, const PixelBatch& b) {
         for (int i = 0; i < b.count; ++i) b.red[i] = b.green[i] = b.blue[i] = 0.0f;
         return Clamp01(plan.opacity);
     }
-    // Whole groups on the widest lanes, then fours, then the last pixels one lane at a time.
+    // Whole groups on the widest lanes, then the rest as one group of the narrowest lanes that hold
+    // it, its empty lanes repeating the last pixel (lanes never mix, so they change nothing).
     const int width = Widest();
-    int i = 0;
-    if (width >= 16) {
-        const int whole = b.count / 16 * 16;
-        lanes::PhongRun16(plan, b, 0, whole);
-        i = whole;
+    const int whole = width >= 4 ? b.count / width * width : b.count;
+    RunLanes(plan, b, width, 0, whole);
+    const int rest = b.count - whole;
+    if (rest == 0) return plan.opacity;
+    int group = 4;
+    while (group < rest) group *= 2;
+    float in[6][kWidest], out[3][kWidest];
+    const float* from[6] = {b.x, b.y, b.z, b.nx, b.ny, b.nz};
+    for (int k = 0; k < 6; ++k) {
+        for (int i = 0; i < group; ++i) in[k][i] = from[k][whole + (i < rest ? i : rest - 1)];
     }
-    if (width >= 8) {
-        const int whole = (b.count - i) / 8 * 8;
-        lanes::PhongRun8(plan, b, i, whole);
-        i += whole;
+    PixelBatch padded;
+    padded.count = group;
+    padded.x = in[0], padded.y = in[1], padded.z = in[2], padded.nx = in[3], padded.ny = in[4], padded.nz = in[5];
+    padded.red = out[0], padded.green = out[1], padded.blue = out[2];
+    RunLanes(plan, padded, group, 0, group);
+    for (int i = 0; i < rest; ++i) {
+        b.red[whole + i] = out[0][i], b.green[whole + i] = out[1][i], b.blue[whole + i] = out[2][i];
     }
-    if (width >= 4) {
-        const int whole = (b.count - i) / 4 * 4;
-        lanes::PhongRun<4>(plan, b, i, whole);
-        i += whole;
-    }
-    lanes::PhongRun<1>(plan, b, i, b.count - i);
     return plan.opacity;
 }
 
