@@ -504,7 +504,9 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
         const float fy = static_cast<float>(py);
         depthRowTerm = DepthRowTerm(s, fy);
         depthRow = depth != nullptr ? DepthRow(*depth, py) : nullptr;
-        shade.BeginRow(fy);
+        // The row's weight terms, for the pixels shaded one at a time or queued (a batch makes its
+        // own at its flush).
+        if (kQuality || gather == nullptr) shade.BeginRow(fy);
         previous.valid = 0;
 
         if (band) {
