@@ -82,15 +82,16 @@ inline float* DepthRow(const SceneCall& call, int y) {
     const __Triangle3ds& t = call.triangles[call.order[k + kStep]];
     if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return;
     const __Point3ds &a = call.points[t.v0], &b = call.points[t.v1], &c = call.points[t.v2];
-    // Rows and the left column in image pixels, held inside the band and the image (NaN: the
-    // band's first row, column 0).
-    const float top = std::min({a.y, b.y, c.y}) + static_cast<float>(call.cy);
+    // Rows (at most kRows) and the left column in image pixels, held inside the band and the image
+    // (NaN: the band's first row, column 0).
+    const float cy = static_cast<float>(call.cy);
+    const float top = std::min({a.y, b.y, c.y}) + cy, bottom = std::max({a.y, b.y, c.y}) + cy;
     const float left = std::min({a.x, b.x, c.x}) + static_cast<float>(call.cx);
     const float rowBegin = static_cast<float>(call.rowBegin), rowLast = static_cast<float>(call.rowEnd - 1);
-    const int y0 = static_cast<int>(top > rowBegin ? (top < rowLast ? top : rowLast) : rowBegin);
+    auto row = [&](float y) { return static_cast<int>(y > rowBegin ? (y < rowLast ? y : rowLast) : rowBegin); };
+    const int y0 = row(top), y1 = std::min(row(bottom) + 1, y0 + kRows);
     const float lastColumn = static_cast<float>(Zwidth - 1);
     const int x = static_cast<int>(left > 0.0f ? (left < lastColumn ? left : lastColumn) : 0.0f);
-    const int y1 = std::min(y0 + kRows, call.rowEnd);
     for (int y = y0; y < y1; ++y) {
         if (call.depth != nullptr) __builtin_prefetch(DepthRow(call, y) + x, 1);
         __builtin_prefetch(call.target + PixelOffset(x, y), 1);
