@@ -328,6 +328,7 @@ public:
 
     void Flush() {
         if (n_ == 0) return;
+        if (!mapped_) shade_.NormalsAt(column_, row_, n_, nx_, ny_, nz_);
         shading::QueuedPixels q;
         q.count = n_;
         shade_.Describe(q);
@@ -353,7 +354,11 @@ private:
         x_[i] = fx - shade_.OriginX();
         y_[i] = fy - shade_.OriginY();
         z_[i] = z;
-        shade_.Attributes(fx, fy, z, nx_[i], ny_[i], nz_[i], u_[i], v_[i]);
+        if (mapped_) {
+            shade_.Attributes(fx, fy, z, nx_[i], ny_[i], nz_[i], u_[i], v_[i]);
+        } else {
+            u_[i] = v_[i] = 0.0f;  // the normals are made together at the flush
+        }
         return i;
     }
 
@@ -361,6 +366,7 @@ private:
     Shade& shade_;
     const Writer& out_;
     BandFragments* log_;
+    bool mapped_ = shade_.s->mapped != 0;  // texture coordinates (and with them normals) made per pixel
     int n_ = 0;
     float x_[kChunk], y_[kChunk], z_[kChunk], nx_[kChunk], ny_[kChunk], nz_[kChunk], u_[kChunk], v_[kChunk];
     float coverage_[kChunk];  // negative: an interior pixel
