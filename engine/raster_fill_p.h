@@ -704,7 +704,8 @@ struct TriangleShader {
                     w[k] = w[k] >= zero ? w[k] : zero;
                 }
                 const Lanes4 sum = w[0] + w[1] + w[2];
-                const Lanes4 scale = sum > zero ? one / sum : one;
+                const auto positive = sum > zero;
+                const Lanes4 scale = positive ? one / (positive ? sum : one) : one;
                 for (Lanes4& weight : w) weight *= scale;
                 Lanes4 out[3];
                 normals.At4(w, out);

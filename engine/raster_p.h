@@ -205,12 +205,13 @@ float EdgeCoverage(const TriangleSetup& s, float px, float py);
 
 // Clamps barycentric weights to >= 0 and scales them by the inverse of their sum when positive.
 // (Written without branches, so that loops over pixels can run on the vector lanes: a scale of
-// exactly 1 where the sum is not positive leaves the weights as they are.)
+// exactly 1 where the sum is not positive leaves the weights as they are, and nothing divides by 0.)
 inline void NormalizeWeights(float w[3]) {
     for (int i = 0; i < 3; ++i) w[i] = w[i] >= 0.0f ? w[i] : 0.0f;
     const float sum = w[0] + w[1] + w[2];
-    const float inverse = 1.0f / sum;
-    const float scale = sum > 0.0f ? inverse : 1.0f;
+    const bool positive = sum > 0.0f;
+    const float inverse = 1.0f / (positive ? sum : 1.0f);
+    const float scale = positive ? inverse : 1.0f;
     w[0] *= scale;
     w[1] *= scale;
     w[2] *= scale;

@@ -393,7 +393,8 @@ inline F<W> BackgroundSamples(const GlassBatch& b, const I<W>& ix, const I<W>& i
         if (gather) {
             // Byte offset of the pixel, and of the 32 bits holding the channel within it.
             constexpr int kHalf = sizeof(S) == 1 ? 0 : 4;
-            const I<W> offset = ((iy & inside) * b.stride + (ix & inside) * 4) * static_cast<int>(sizeof(S)) + (channel >= 2 ? kHalf : 0);
+            const I<W> pixel = (iy & inside) * b.stride + (ix & inside) * 4;
+            const I<W> offset = pixel * static_cast<int>(sizeof(S)) + (channel >= 2 ? kHalf : 0);
             const __m256i words = _mm256_mask_i32gather_epi32(
                 _mm256_setzero_si256(), reinterpret_cast<const int*>(background), reinterpret_cast<__m256i>(offset),
                 reinterpret_cast<__m256i>(inside), 1);
