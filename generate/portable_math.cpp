@@ -111,6 +111,39 @@ double PortableCos(double x) {
     }
 }
 
+void PortableSinCos(double x, double& sine, double& cosine) {
+    const std::uint32_t ix = HighWord(x) & 0x7fffffffu;
+    if (ix <= 0x3fe921fbu) {
+        sine = KernelSin(x, 0.0, false);
+        cosine = KernelCos(x, 0.0);
+        return;
+    }
+    if (ix >= 0x7ff00000u) {
+        sine = cosine = x - x;
+        return;
+    }
+    double y0, y1;
+    const int quadrant = ReduceHalfPi(x, y0, y1);
+    const double s = KernelSin(y0, y1, true), c = KernelCos(y0, y1);
+    switch (quadrant) {
+    case 0:
+        sine = s;
+        cosine = c;
+        break;
+    case 1:
+        sine = c;
+        cosine = -s;
+        break;
+    case 2:
+        sine = -s;
+        cosine = -c;
+        break;
+    default:
+        sine = -c;
+        cosine = s;
+    }
+}
+
 double PortableAtan(double x) {
     constexpr double kHi[] = {4.63647609000806093515e-01, 7.85398163397448278999e-01,
                               9.82793723247329054082e-01, 1.57079632679489655800e+00};
