@@ -51,7 +51,10 @@ int ReduceHalfPi(double x, double& y0, double& y1) {
     constexpr double P3 = 2.02226624871116645580e-21, P3t = 8.47842766036889956997e-32;
     const bool negative = x < 0;
     const double t0 = std::fabs(x);
-    const double fn = std::floor(t0 * kInvHalfPi + 0.5);
+    // floor of a value >= 0.5: its truncation, exact below 2^52 (from there on it is whole).
+    const double nearest = t0 * kInvHalfPi + 0.5;
+    const double fn =
+        nearest < 4503599627370496.0 ? static_cast<double>(static_cast<std::int64_t>(nearest)) : nearest;
     // Three rounds of Cody-Waite subtraction: good to about 150 bits for fn < 2^20.
     double r = t0 - fn * P1;
     double w = fn * P1t;
