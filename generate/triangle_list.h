@@ -59,6 +59,10 @@ class TriangleList {
     // Appends a copy at the tail. Returns false, appending nothing, when the budget is reached.
     bool Append(const PatternTriangle& triangle);
 
+    // Appends a zeroed triangle at the tail and returns it, to be filled in place; null, appending
+    // nothing, when the budget is reached.
+    PatternTriangle* AppendZeroed() { return BudgetReached() ? nullptr : &triangles_.emplace_back(); }
+
     // True once the list holds as many triangles as its budget allows: nothing more will be
     // appended, and a grower that sees it stops. The scene builder reports it as a cut pattern.
     bool BudgetReached() const { return static_cast<std::int32_t>(triangles_.size()) >= budget_; }
