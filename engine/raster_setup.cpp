@@ -111,10 +111,15 @@ bool FacesViewer(const __Triangle3ds& t, const __Point3ds* points, float& normal
     return normalZ >= 0.0f;
 }
 
+// PassesOutlineOrientation written out with the pass looked up once.
 bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points) {
     if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
-    if (!BackPass() && _UseMultyRefract == 2) return true;
-    return PassesOutlineOrientation(t, points);
+    if (_DubleSide) return true;
+    const bool backPass = BackPass();
+    if (!backPass && _UseMultyRefract == 2) return true;
+    float normalZ;
+    const bool front = FacesViewer(t, points, normalZ);
+    return backPass ? normalZ < 0.0f : front;
 }
 
 bool PassesOutlineOrientation(const __Triangle3ds& t, const __Point3ds* points) {
@@ -129,31 +134,39 @@ bool PassesOutlineOrientation(const __Triangle3ds& t, const __Point3ds* points) 
 bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int cy, TriangleSetup& s,
                    bool edgeLines) {
     if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
-    SetupVertex v[3] = {MakeVertex(points[t.v0], cx, cy), MakeVertex(points[t.v1], cx, cy),
-                        MakeVertex(points[t.v2], cx, cy)};
+    const __Point3ds* p[3] = {&points[t.v0], &points[t.v1], &points[t.v2]};
+    const float ox = static_cast<float>(cx), oy = static_cast<float>(cy);
+    float x[3], y[3];  // as MakeVertex places them
     bool far = false;
-    for (const SetupVertex& p : v) {
-        if (!Finite(p.x) || !Finite(p.y) || !Finite(p.z)) return false;
-        if (std::fabs(p.x) > kCoordinateLimit || std::fabs(p.y) > kCoordinateLimit) far = true;
+    for (int i = 0; i < 3; ++i) {
+        x[i] = p[i]->x + ox, y[i] = p[i]->y + oy;
+        if (!Finite(x[i]) || !Finite(y[i]) || !Finite(p[i]->z)) return false;
+        if (std::fabs(x[i]) > kCoordinateLimit || std::fabs(y[i]) > kCoordinateLimit) far = true;
     }
-    if (far) return SetupFarTriangle(v, s);
+    if (far) {
+        const SetupVertex v[3] = {MakeVertex(*p[0], cx, cy), MakeVertex(*p[1], cx, cy), MakeVertex(*p[2], cx, cy)};
+        return SetupFarTriangle(v, s);
+    }
 
     // Vertex of greatest y first (the first of equal ones), keeping the cyclic order.
     int first = 0;
     for (int i = 1; i < 3; ++i) {
-        if (v[i].y > v[first].y) first = i;
+        if (y[i] > y[first]) first = i;
     }
-    for (int i = 0; i < 3; ++i) s.v[i] = v[(first + i) % 3];
+    const int second = first == 2 ? 0 : first + 1, third = second == 2 ? 0 : second + 1;
 
     // Consistent winding from the directions of the two edges leaving the first vertex.
-    float d1x = s.v[1].x - s.v[0].x, d1y = s.v[1].y - s.v[0].y;
-    float d2x = s.v[2].x - s.v[0].x, d2y = s.v[2].y - s.v[0].y;
+    float d1x = x[second] - x[first], d1y = y[second] - y[first];
+    float d2x = x[third] - x[first], d2y = y[third] - y[first];
     float len1 = std::sqrt(d1x * d1x + d1y * d1y);
     float len2 = std::sqrt(d2x * d2x + d2y * d2y);
     if (!(len1 > 0.0f) || !(len2 > 0.0f)) return false;
     const Winding winding = WindingOf(d1x, d1y, len1, d2x, d2y, len2);
     if (winding == Winding::Degenerate) return false;
-    if (winding == Winding::Swapped) std::swap(s.v[1], s.v[2]);
+    const bool swapped = winding == Winding::Swapped;
+    s.v[0] = MakeVertex(*p[first], cx, cy);
+    s.v[1] = MakeVertex(*p[swapped ? third : second], cx, cy);
+    s.v[2] = MakeVertex(*p[swapped ? second : third], cx, cy);
 
     // Plane through the three vertices, its normal turned away from the viewer.
     const SetupVertex& a = s.v[0];
