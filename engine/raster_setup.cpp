@@ -134,39 +134,34 @@ bool PassesOutlineOrientation(const __Triangle3ds& t, const __Point3ds* points) 
 bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int cy, TriangleSetup& s,
                    bool edgeLines) {
     if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
-    const __Point3ds* p[3] = {&points[t.v0], &points[t.v1], &points[t.v2]};
-    const float ox = static_cast<float>(cx), oy = static_cast<float>(cy);
-    float x[3], y[3];  // as MakeVertex places them
+    const SetupVertex v[3] = {MakeVertex(points[t.v0], cx, cy), MakeVertex(points[t.v1], cx, cy),
+                              MakeVertex(points[t.v2], cx, cy)};
     bool far = false;
-    for (int i = 0; i < 3; ++i) {
-        x[i] = p[i]->x + ox, y[i] = p[i]->y + oy;
-        if (!Finite(x[i]) || !Finite(y[i]) || !Finite(p[i]->z)) return false;
-        if (std::fabs(x[i]) > kCoordinateLimit || std::fabs(y[i]) > kCoordinateLimit) far = true;
+    for (const SetupVertex& p : v) {
+        if (!Finite(p.x) || !Finite(p.y) || !Finite(p.z)) return false;
+        if (std::fabs(p.x) > kCoordinateLimit || std::fabs(p.y) > kCoordinateLimit) far = true;
     }
-    if (far) {
-        const SetupVertex v[3] = {MakeVertex(*p[0], cx, cy), MakeVertex(*p[1], cx, cy), MakeVertex(*p[2], cx, cy)};
-        return SetupFarTriangle(v, s);
-    }
+    if (far) return SetupFarTriangle(v, s);
 
     // Vertex of greatest y first (the first of equal ones), keeping the cyclic order.
     int first = 0;
     for (int i = 1; i < 3; ++i) {
-        if (y[i] > y[first]) first = i;
+        if (v[i].y > v[first].y) first = i;
     }
     const int second = first == 2 ? 0 : first + 1, third = second == 2 ? 0 : second + 1;
 
     // Consistent winding from the directions of the two edges leaving the first vertex.
-    float d1x = x[second] - x[first], d1y = y[second] - y[first];
-    float d2x = x[third] - x[first], d2y = y[third] - y[first];
+    float d1x = v[second].x - v[first].x, d1y = v[second].y - v[first].y;
+    float d2x = v[third].x - v[first].x, d2y = v[third].y - v[first].y;
     float len1 = std::sqrt(d1x * d1x + d1y * d1y);
     float len2 = std::sqrt(d2x * d2x + d2y * d2y);
     if (!(len1 > 0.0f) || !(len2 > 0.0f)) return false;
     const Winding winding = WindingOf(d1x, d1y, len1, d2x, d2y, len2);
     if (winding == Winding::Degenerate) return false;
     const bool swapped = winding == Winding::Swapped;
-    s.v[0] = MakeVertex(*p[first], cx, cy);
-    s.v[1] = MakeVertex(*p[swapped ? third : second], cx, cy);
-    s.v[2] = MakeVertex(*p[swapped ? second : third], cx, cy);
+    s.v[0] = v[first];
+    s.v[1] = v[swapped ? third : second];
+    s.v[2] = v[swapped ? second : third];
 
     // Plane through the three vertices, its normal turned away from the viewer.
     const SetupVertex& a = s.v[0];
