@@ -9,15 +9,16 @@ namespace {
 
 struct VertexNormals {
     float n[3][3];      // unit vertex normals (a zero normal stays zero)
-    float mid[3][3];    // mean of normals 0-1, 1-2, 2-0 (quadratic mix only)
+    float mid[3][3];    // mean of normals 0-1, 1-2, 2-0 (quadratic mix only: left unset for the linear)
 
-    explicit VertexNormals(const TriangleSetup& s) {
+    VertexNormals(const TriangleSetup& s, bool withMeans) {
         for (int i = 0; i < 3; ++i) {
             float x = s.v[i].nx, y = s.v[i].ny, z = s.v[i].nz;
             float length = std::sqrt(x * x + y * y + z * z);
             if (length > 0.0f) x /= length, y /= length, z /= length;
             n[i][0] = x, n[i][1] = y, n[i][2] = z;
         }
+        if (!withMeans) return;
         for (int i = 0; i < 3; ++i) {
             for (int k = 0; k < 3; ++k) mid[i][k] = (n[i][k] + n[(i + 1) % 3][k]) * 0.5f;
         }
@@ -46,14 +47,14 @@ struct VertexNormals {
 struct LinearNormal {
     static constexpr bool kUsesWeights = true;
     VertexNormals normals;
-    explicit LinearNormal(const TriangleSetup& s) : normals(s) {}
+    explicit LinearNormal(const TriangleSetup& s) : normals(s, false) {}
     __Point At(const float w[3]) const { return normals.Linear(w); }
 };
 
 struct QuadraticNormal {
     static constexpr bool kUsesWeights = true;
     VertexNormals normals;
-    explicit QuadraticNormal(const TriangleSetup& s) : normals(s) {}
+    explicit QuadraticNormal(const TriangleSetup& s) : normals(s, true) {}
     __Point At(const float w[3]) const { return normals.Quadratic(w); }
 };
 
