@@ -56,25 +56,34 @@ Box Reached(const SceneCall& call, const __Triangle3ds& t, float cx, float cy) {
     return box;
 }
 
-// floor(value) - margin .. ceil(value) + margin held inside [low, high], for a finite value (beyond
-// 2^62 in size it lies outside on its own side whatever the margin).
-constexpr float kFar = 4.6116860e18f;  // 2^62
-int Lower(float value, int margin, int low, int high) {
-    if (!(value < kFar)) return high;
-    if (!(value > -kFar)) return low;
-    std::int64_t v = static_cast<std::int64_t>(value);  // toward zero
-    if (static_cast<float>(v) > value) --v;
-    v -= margin;
-    return v < low ? low : v > high ? high : static_cast<int>(v);
-}
-int Upper(float value, int margin, int low, int high) {
-    if (!(value < kFar)) return high;
-    if (!(value > -kFar)) return low;
-    std::int64_t v = static_cast<std::int64_t>(value);
-    if (static_cast<float>(v) < value) ++v;
-    v += margin;
-    return v < low ? low : v > high ? high : static_cast<int>(v);
-}
+// floor(value) - margin and ceil(value) + margin held inside [0, size - 1] for finite values, with
+// the values that clamp worked out once (in doubles, which hold every float and these sums exactly).
+class Clamped {
+public:
+    Clamped(int margin, int size)
+        : margin_(margin), last_(size - 1), lowerBelow_(margin), lowerFrom_(static_cast<double>(size) + margin),
+          upperTo_(-1.0 - margin), upperAbove_(static_cast<double>(size) - 1.0 - margin) {}
+    int Lower(float value) const {
+        const double v = value;
+        if (v < lowerBelow_) return 0;      // floor(v) < margin
+        if (v >= lowerFrom_) return last_;  // floor(v) >= size + margin
+        std::int64_t whole = static_cast<std::int64_t>(v);  // toward zero
+        if (static_cast<double>(whole) > v) --whole;
+        return static_cast<int>(whole - margin_);
+    }
+    int Upper(float value) const {
+        const double v = value;
+        if (v <= upperTo_) return 0;        // ceil(v) <= -margin - 1
+        if (v > upperAbove_) return last_;  // ceil(v) > size - 1 - margin
+        std::int64_t whole = static_cast<std::int64_t>(v);
+        if (static_cast<double>(whole) < v) ++whole;
+        return static_cast<int>(whole + margin_);
+    }
+
+private:
+    int margin_, last_;
+    double lowerBelow_, lowerFrom_, upperTo_, upperAbove_;
+};
 
 // Lists per triangle its first and last band (first > last: none), counts the triangles of band b
 // in starts[b + 1] and widens the band's columns; returns the number of list entries.
@@ -82,15 +91,16 @@ template <Reach kReach>
 std::size_t RangeTriangles(const SceneCall& call, int width, int height, int margin, std::int32_t* ranges,
                            int* starts, int* columnsFirst, int* columnsEnd) {
     const float cx = static_cast<float>(call.cx), cy = static_cast<float>(call.cy);
+    const Clamped rows(margin, height), columns(margin, width);
     std::size_t total = 0;
     for (int i = 0; i < call.triangleCount; ++i) {
         const Box box = Reached<kReach>(call, call.triangles[i], cx, cy);
         int first = 1, last = 0;
         if (!box.Empty() && box.y1 + margin >= 0.0f && box.y0 - margin < height && box.x1 + margin >= 0.0f &&
             box.x0 - margin < width) {
-            first = Lower(box.y0, margin, 0, height - 1) / kBandRows;
-            last = Upper(box.y1, margin, 0, height - 1) / kBandRows;
-            const int x0 = Lower(box.x0, margin, 0, width - 1), x1 = Upper(box.x1, margin, 0, width - 1) + 1;
+            first = rows.Lower(box.y0) / kBandRows;
+            last = rows.Upper(box.y1) / kBandRows;
+            const int x0 = columns.Lower(box.x0), x1 = columns.Upper(box.x1) + 1;
             for (int b = first; b <= last; ++b) {
                 ++starts[b + 1];
                 columnsFirst[b] = std::min(columnsFirst[b], x0);
