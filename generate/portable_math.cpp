@@ -15,7 +15,7 @@ double FromHighWord(std::uint32_t high) {
 }
 
 // sin(x + y) for |x + y| <= pi/4, y the tail of x; tailed = false when y is 0.
-double KernelSin(double x, double y, bool tailed) {
+[[gnu::always_inline]] inline double KernelSin(double x, double y, bool tailed) {
     constexpr double S1 = -1.66666666666666324348e-01, S2 = 8.33333333332248946124e-03,
                      S3 = -1.98412698298579493134e-04, S4 = 2.75573137070700676789e-06,
                      S5 = -2.50507602534068634195e-08, S6 = 1.58969099521155010221e-10;
@@ -28,7 +28,7 @@ double KernelSin(double x, double y, bool tailed) {
 }
 
 // cos(x + y) for |x + y| <= pi/4.
-double KernelCos(double x, double y) {
+[[gnu::always_inline]] inline double KernelCos(double x, double y) {
     constexpr double C1 = 4.16666666666666019037e-02, C2 = -1.38888888888741095749e-03,
                      C3 = 2.48015872894767294178e-05, C4 = -2.75573143513906633035e-07,
                      C5 = 2.08757232129817482790e-09, C6 = -1.13596475577881948265e-11;
