@@ -3,6 +3,7 @@
 #include "engine/fragment_cache_p.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -19,11 +20,17 @@ constexpr std::size_t kMostPixels = std::size_t{1} << 20;
 // Most pixels a recording may hold in all (about 38 MB).
 constexpr std::size_t kMostFragments = std::size_t{1} << 19;
 
-// What the drawing reads of one vertex (the tag and the padding are left out).
+// What the drawing reads of one vertex: the vertex record with its padding and tag zeroed (laid out
+// alike, so that it is copied in a few wide moves).
 struct KeyPoint {
-    float x, y, z, u, v, nx, ny, nz;
+    float x, y, z;
     std::uint32_t mapped;  // 0xFFFFFFFF: a negative index
+    float u, v;
+    std::uint32_t tag;  // 0
+    float nx, ny, nz;
 };
+static_assert(sizeof(KeyPoint) == sizeof(__Point3ds) && offsetof(KeyPoint, u) == offsetof(__Point3ds, u) &&
+              offsetof(KeyPoint, nx) == offsetof(__Point3ds, nx));
 
 // The switches and sizes that shape the fragments (all four-byte fields: compared byte for byte).
 struct KeySwitches {
@@ -43,18 +50,23 @@ struct SceneKey {
         const std::size_t count = static_cast<std::size_t>(call.triangleCount);
         triangles.assign(call.triangles, call.triangles + count);
         points.resize(count * 3);
-        for (std::size_t i = 0; i < count; ++i) {
-            const __Triangle3ds& t = call.triangles[i];
-            const std::int32_t corners[3] = {t.v0, t.v1, t.v2};
-            for (int k = 0; k < 3; ++k) {
-                KeyPoint& key = points[i * 3 + k];
-                if (corners[k] < 0) {
-                    key = KeyPoint{0, 0, 0, 0, 0, 0, 0, 0, 0xFFFFFFFFu};
-                    continue;
-                }
-                const __Point3ds& p = call.points[corners[k]];
-                key = KeyPoint{p.x, p.y, p.z, p.u, p.v, p.nx, p.ny, p.nz, p.mapped};
+        const __Point3ds* source = call.points;
+        auto copy = [source](std::int32_t index, KeyPoint& key) {
+            if (index < 0) {
+                key = KeyPoint{0, 0, 0, 0xFFFFFFFFu, 0, 0, 0, 0, 0, 0};
+                return;
             }
+            const __Point3ds& p = source[index];
+            std::memcpy(&key, &p, sizeof key);
+            key.mapped = p.mapped;
+            key.tag = 0;
+        };
+        KeyPoint* key = points.data();
+        for (std::size_t i = 0; i < count; ++i, key += 3) {
+            const __Triangle3ds& t = call.triangles[i];
+            copy(t.v0, key[0]);
+            copy(t.v1, key[1]);
+            copy(t.v2, key[2]);
         }
     }
 

@@ -25,17 +25,20 @@ struct Box {
     bool Empty() const { return !(x0 <= x1 && y0 <= y1); }
 };
 
-// The box of triangle t (image coordinates); empty when the triangle draws nothing anywhere.
-Box Reached(const SceneCall& call, const __Triangle3ds& t, Reach reach) {
+// The box of triangle t (image coordinates, the origin at (cx, cy)); empty when the triangle draws
+// nothing anywhere.
+template <Reach kReach>
+Box Reached(const SceneCall& call, const __Triangle3ds& t, float cx, float cy) {
     Box box;
     if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return box;
-    const float cx = static_cast<float>(call.cx), cy = static_cast<float>(call.cy);
     const __Point3ds& a = call.points[t.v0];
     const __Point3ds& b = call.points[t.v1];
     const __Point3ds& c = call.points[t.v2];
-    switch (reach) {
+    switch (kReach) {
         case Reach::Vertices:
-            for (const __Point3ds* p : {&a, &b, &c}) box.Add(p->x + cx, p->y + cy);
+            box.Add(a.x + cx, a.y + cy);
+            box.Add(b.x + cx, b.y + cy);
+            box.Add(c.x + cx, c.y + cy);
             break;
         case Reach::SubTriangles: {
             __Point3ds points[6];
@@ -53,14 +56,62 @@ Box Reached(const SceneCall& call, const __Triangle3ds& t, Reach reach) {
     return box;
 }
 
-// floor(value) - margin .. ceil(value) + margin held inside [low, high].
-int Lower(float value, int margin, int low, int high) {
-    const double v = std::floor(static_cast<double>(value)) - margin;
-    return v < low ? low : v > high ? high : static_cast<int>(v);
-}
-int Upper(float value, int margin, int low, int high) {
-    const double v = std::ceil(static_cast<double>(value)) + margin;
-    return v < low ? low : v > high ? high : static_cast<int>(v);
+// floor(value) - margin and ceil(value) + margin held inside [0, size - 1] for finite values, with
+// the values that clamp worked out once (in doubles, which hold every float and these sums exactly).
+class Clamped {
+public:
+    Clamped(int margin, int size)
+        : margin_(margin), last_(size - 1), lowerBelow_(margin), lowerFrom_(static_cast<double>(size) + margin),
+          upperTo_(-1.0 - margin), upperAbove_(static_cast<double>(size) - 1.0 - margin) {}
+    int Lower(float value) const {
+        const double v = value;
+        if (v < lowerBelow_) return 0;      // floor(v) < margin
+        if (v >= lowerFrom_) return last_;  // floor(v) >= size + margin
+        std::int64_t whole = static_cast<std::int64_t>(v);  // toward zero
+        if (static_cast<double>(whole) > v) --whole;
+        return static_cast<int>(whole - margin_);
+    }
+    int Upper(float value) const {
+        const double v = value;
+        if (v <= upperTo_) return 0;        // ceil(v) <= -margin - 1
+        if (v > upperAbove_) return last_;  // ceil(v) > size - 1 - margin
+        std::int64_t whole = static_cast<std::int64_t>(v);
+        if (static_cast<double>(whole) < v) ++whole;
+        return static_cast<int>(whole + margin_);
+    }
+
+private:
+    int margin_, last_;
+    double lowerBelow_, lowerFrom_, upperTo_, upperAbove_;
+};
+
+// Lists per triangle its first and last band (first > last: none), counts the triangles of band b
+// in starts[b + 1] and widens the band's columns; returns the number of list entries.
+template <Reach kReach>
+std::size_t RangeTriangles(const SceneCall& call, int width, int height, int margin, std::int32_t* ranges,
+                           int* starts, int* columnsFirst, int* columnsEnd) {
+    const float cx = static_cast<float>(call.cx), cy = static_cast<float>(call.cy);
+    const Clamped rows(margin, height), columns(margin, width);
+    std::size_t total = 0;
+    for (int i = 0; i < call.triangleCount; ++i) {
+        const Box box = Reached<kReach>(call, call.triangles[i], cx, cy);
+        int first = 1, last = 0;
+        if (!box.Empty() && box.y1 + margin >= 0.0f && box.y0 - margin < height && box.x1 + margin >= 0.0f &&
+            box.x0 - margin < width) {
+            first = rows.Lower(box.y0) / kBandRows;
+            last = rows.Upper(box.y1) / kBandRows;
+            const int x0 = columns.Lower(box.x0), x1 = columns.Upper(box.x1) + 1;
+            for (int b = first; b <= last; ++b) {
+                ++starts[b + 1];
+                columnsFirst[b] = std::min(columnsFirst[b], x0);
+                columnsEnd[b] = std::max(columnsEnd[b], x1);
+            }
+            total += static_cast<std::size_t>(last - first + 1);
+        }
+        ranges[2 * i] = first;
+        ranges[2 * i + 1] = last;
+    }
+    return total;
 }
 
 Bins g_bins;
@@ -143,23 +194,19 @@ bool Bins::Build(const SceneCall& call, int width, int height, Reach reach, int 
     for (int b = 0; b < bandCount_; ++b) columnsFirst_[b] = width, columnsEnd_[b] = 0;
 
     std::size_t total = 0;
-    for (int i = 0; i < count; ++i) {
-        const Box box = Reached(call, call.triangles[i], reach);
-        int first = 1, last = 0;
-        if (!box.Empty() && box.y1 + margin >= 0.0f && box.y0 - margin < height && box.x1 + margin >= 0.0f &&
-            box.x0 - margin < width) {
-            first = Lower(box.y0, margin, 0, height - 1) / kBandRows;
-            last = Upper(box.y1, margin, 0, height - 1) / kBandRows;
-            const int x0 = Lower(box.x0, margin, 0, width - 1), x1 = Upper(box.x1, margin, 0, width - 1) + 1;
-            for (int b = first; b <= last; ++b) {
-                ++starts_[b + 1];
-                columnsFirst_[b] = std::min(columnsFirst_[b], x0);
-                columnsEnd_[b] = std::max(columnsEnd_[b], x1);
-            }
-            total += static_cast<std::size_t>(last - first + 1);
-        }
-        ranges[2 * i] = first;
-        ranges[2 * i + 1] = last;
+    switch (reach) {
+        case Reach::Vertices:
+            total = RangeTriangles<Reach::Vertices>(call, width, height, margin, ranges, starts_, columnsFirst_,
+                                                    columnsEnd_);
+            break;
+        case Reach::SubTriangles:
+            total = RangeTriangles<Reach::SubTriangles>(call, width, height, margin, ranges, starts_,
+                                                        columnsFirst_, columnsEnd_);
+            break;
+        case Reach::Patch:
+            total = RangeTriangles<Reach::Patch>(call, width, height, margin, ranges, starts_, columnsFirst_,
+                                                 columnsEnd_);
+            break;
     }
     for (int b = 0; b < bandCount_; ++b) {
         if (starts_[b + 1] > 0) ++busy_;

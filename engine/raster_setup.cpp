@@ -111,10 +111,15 @@ bool FacesViewer(const __Triangle3ds& t, const __Point3ds* points, float& normal
     return normalZ >= 0.0f;
 }
 
+// PassesOutlineOrientation written out with the pass looked up once.
 bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points) {
     if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
-    if (!BackPass() && _UseMultyRefract == 2) return true;
-    return PassesOutlineOrientation(t, points);
+    if (_DubleSide) return true;
+    const bool backPass = BackPass();
+    if (!backPass && _UseMultyRefract == 2) return true;
+    float normalZ;
+    const bool front = FacesViewer(t, points, normalZ);
+    return backPass ? normalZ < 0.0f : front;
 }
 
 bool PassesOutlineOrientation(const __Triangle3ds& t, const __Point3ds* points) {
@@ -129,8 +134,8 @@ bool PassesOutlineOrientation(const __Triangle3ds& t, const __Point3ds* points) 
 bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int cy, TriangleSetup& s,
                    bool edgeLines) {
     if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
-    SetupVertex v[3] = {MakeVertex(points[t.v0], cx, cy), MakeVertex(points[t.v1], cx, cy),
-                        MakeVertex(points[t.v2], cx, cy)};
+    const SetupVertex v[3] = {MakeVertex(points[t.v0], cx, cy), MakeVertex(points[t.v1], cx, cy),
+                              MakeVertex(points[t.v2], cx, cy)};
     bool far = false;
     for (const SetupVertex& p : v) {
         if (!Finite(p.x) || !Finite(p.y) || !Finite(p.z)) return false;
@@ -143,17 +148,20 @@ bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int
     for (int i = 1; i < 3; ++i) {
         if (v[i].y > v[first].y) first = i;
     }
-    for (int i = 0; i < 3; ++i) s.v[i] = v[(first + i) % 3];
+    const int second = first == 2 ? 0 : first + 1, third = second == 2 ? 0 : second + 1;
 
     // Consistent winding from the directions of the two edges leaving the first vertex.
-    float d1x = s.v[1].x - s.v[0].x, d1y = s.v[1].y - s.v[0].y;
-    float d2x = s.v[2].x - s.v[0].x, d2y = s.v[2].y - s.v[0].y;
+    float d1x = v[second].x - v[first].x, d1y = v[second].y - v[first].y;
+    float d2x = v[third].x - v[first].x, d2y = v[third].y - v[first].y;
     float len1 = std::sqrt(d1x * d1x + d1y * d1y);
     float len2 = std::sqrt(d2x * d2x + d2y * d2y);
     if (!(len1 > 0.0f) || !(len2 > 0.0f)) return false;
     const Winding winding = WindingOf(d1x, d1y, len1, d2x, d2y, len2);
     if (winding == Winding::Degenerate) return false;
-    if (winding == Winding::Swapped) std::swap(s.v[1], s.v[2]);
+    const bool swapped = winding == Winding::Swapped;
+    s.v[0] = v[first];
+    s.v[1] = v[swapped ? third : second];
+    s.v[2] = v[swapped ? second : third];
 
     // Plane through the three vertices, its normal turned away from the viewer.
     const SetupVertex& a = s.v[0];

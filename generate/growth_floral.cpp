@@ -12,8 +12,7 @@ namespace {
 // Rotation by `rot` followed by a move to (x0, y0).
 struct Placement {
     double cosRot, sinRot, x0, y0;
-    Placement(double rot, double x, double y)
-        : cosRot(PortableCos(rot)), sinRot(PortableSin(rot)), x0(x), y0(y) {}
+    Placement(double rot, double x, double y) : x0(x), y0(y) { PortableSinCos(rot, sinRot, cosRot); }
     void Apply(double px, double py, float& ox, float& oy) const {
         ox = static_cast<float>(px * cosRot - py * sinRot + x0);
         oy = static_cast<float>(px * sinRot + py * cosRot + y0);
@@ -36,10 +35,13 @@ void DrawCurl(TriangleList& list, float x, float y, float z, float angle, float 
     for (int i = 0; i < 8; ++i) {
         if (list.BudgetReached()) return;
         if (i == 7) r = r / 2;
-        ScenePoint p1{static_cast<float>(x + r * PortableCos(a)), static_cast<float>(y + r * PortableSin(a)),
+        double sinA, cosA, sinNext, cosNext;
+        PortableSinCos(a, sinA, cosA);
+        PortableSinCos(a + step, sinNext, cosNext);
+        ScenePoint p1{static_cast<float>(x + r * cosA), static_cast<float>(y + r * sinA),
                       static_cast<float>(z / 2.0)};
-        ScenePoint p2{static_cast<float>(x + (r + dr) * PortableCos(a + step)),
-                      static_cast<float>(y + (r + dr) * PortableSin(a + step)), static_cast<float>(z * 1.5)};
+        ScenePoint p2{static_cast<float>(x + (r + dr) * cosNext), static_cast<float>(y + (r + dr) * sinNext),
+                      static_cast<float>(z * 1.5)};
         if (turn < 0) {
             // The corners exchange places; each keeps the depth of its list position.
             const float px = p1.x, py = p1.y;
@@ -62,20 +64,26 @@ bool DrawArcBranch(TriangleList& list, float x0, float y0, float z, float angle,
     const double tau = turn, len = length;
     const double dPhi = tau / n;
     const double dL = len / n;
-    const double offX = -len * PortableCos(tau), offY = -len * PortableSin(tau);
-    double prevX = len * PortableCos(tau) + offX, prevY = len * PortableSin(tau) + offY;
+    double sinTau, cosTau;
+    PortableSinCos(tau, sinTau, cosTau);
+    const double offX = -len * cosTau, offY = -len * sinTau;
+    double prevX = len * cosTau + offX, prevY = len * sinTau + offY;
     double phi = tau, rho = len;
     double z1 = z;
     for (std::int32_t k = n; k >= 0; --k) {
         if (list.BudgetReached()) break;
         const double p0x = prevX, p0y = prevY;
-        const double p1x = (rho - dL) * PortableCos(phi - dPhi) + offX;
-        const double p1y = (rho - dL) * PortableSin(phi - dPhi) + offY;
+        double sinNext, cosNext;
+        PortableSinCos(phi - dPhi, sinNext, cosNext);
+        const double p1x = (rho - dL) * cosNext + offX;
+        const double p1y = (rho - dL) * sinNext + offY;
         prevX = p1x;
         prevY = p1y;
         double p2x = p0x + 2 * (p1x - p0x), p2y = p0y + 2 * (p1y - p0y);
         const double psi = tau < 0 ? phi + dPhi : phi + dPhi - kPi;
-        double p3x = p1x + width * rho * -PortableSin(psi), p3y = p1y + width * rho * PortableCos(psi);
+        double sinPsi, cosPsi;
+        PortableSinCos(psi, sinPsi, cosPsi);
+        double p3x = p1x + width * rho * -sinPsi, p3y = p1y + width * rho * cosPsi;
         phi = phi - dPhi;
         const double zs = z + rho;
         z1 = zs / 1.5;
@@ -93,17 +101,20 @@ bool DrawArcBranch(TriangleList& list, float x0, float y0, float z, float angle,
         AddTriangle(list, 0, c0, c1, c2);
         rho = rho - dL;
     }
-    if (end)
-        place.Apply(len / 2 * PortableCos(tau / 2) + offX, len / 2 * PortableSin(tau / 2) + offY, end->x,
-                    end->y);
+    if (end) {
+        double sinHalf, cosHalf;
+        PortableSinCos(tau / 2, sinHalf, cosHalf);
+        place.Apply(len / 2 * cosHalf + offX, len / 2 * sinHalf + offY, end->x, end->y);
+    }
     if (list.BudgetReached()) return true;
 
     // A side arc from three quarters of the way, on the outer side of the turn.
     const int r = DrawRandom();
     if (r % 100 >= 36 && level < 2) {
         float sx, sy;
-        place.Apply(0.75 * len * PortableCos(0.75 * tau) + offX, 0.75 * len * PortableSin(0.75 * tau) + offY,
-                    sx, sy);
+        double sinSide, cosSide;
+        PortableSinCos(0.75 * tau, sinSide, cosSide);
+        place.Apply(0.75 * len * cosSide + offX, 0.75 * len * sinSide + offY, sx, sy);
         const double side = tau >= 0 ? angle + kHalfPi : angle - kHalfPi;
         DrawArcBranch(list, sx, sy, static_cast<float>(z1 + 50), static_cast<float>(side),
                       static_cast<float>(-0.85 * tau), static_cast<float>(0.6 * len), TruncCount(0.75 * n),
@@ -169,7 +180,9 @@ void GrowFernBranch(TriangleList& list, std::int32_t ficilType, float x, float y
     double dL = len / n;
     const double ddL = change * dL / n;
     const double ddPhi = change * dPhi / n;
-    const double offX = -len * PortableCos(tau), offY = -len * PortableSin(tau);
+    double sinTau, cosTau;
+    PortableSinCos(tau, sinTau, cosTau);
+    const double offX = -len * cosTau, offY = -len * sinTau;
 
     double p;
     if (subHint > 0)
@@ -184,7 +197,9 @@ void GrowFernBranch(TriangleList& list, std::int32_t ficilType, float x, float y
     for (std::int32_t k = n; k >= 0; --k) {
         if (list.BudgetReached()) return;
         float cx, cy;
-        place.Apply(rho * PortableCos(phi) + offX, rho * PortableSin(phi) + offY, cx, cy);
+        double sinPhi, cosPhi;
+        PortableSinCos(phi, sinPhi, cosPhi);
+        place.Apply(rho * cosPhi + offX, rho * sinPhi + offY, cx, cy);
         const double arcLength = len * ((k + 0.4) / n) * 0.25;
         if (arcLength < 3) return;
         double o = (n - k) * static_cast<double>(turnStep) + turn2;

@@ -12,18 +12,18 @@ constexpr std::int32_t kMaxFanDepth = 31;
 
 bool AddTriangle(TriangleList& list, std::int32_t tag, const ScenePoint& c0, const ScenePoint& c1,
                  const ScenePoint& c2) {
-    if (list.BudgetReached()) return false;
-    PatternTriangle triangle{};
-    triangle.tag = tag;
+    PatternTriangle* triangle = list.AppendZeroed();
+    if (triangle == nullptr) return false;
+    triangle->tag = tag;
     const ScenePoint* corners[3] = {&c0, &c1, &c2};
     for (int k = 0; k < 3; ++k) {
-        triangle.corner[k].x = corners[k]->x;
-        triangle.corner[k].y = corners[k]->y;
-        triangle.corner[k].z = corners[k]->z;
+        triangle->corner[k].x = corners[k]->x;
+        triangle->corner[k].y = corners[k]->y;
+        triangle->corner[k].z = corners[k]->z;
     }
-    SetShadingNormals(triangle);
+    SetShadingNormals(*triangle);
     ++TriangleCount;
-    return list.Append(triangle);
+    return true;
 }
 
 double BranchAngle(double a, double b, double c, double d) {

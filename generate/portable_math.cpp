@@ -15,7 +15,7 @@ double FromHighWord(std::uint32_t high) {
 }
 
 // sin(x + y) for |x + y| <= pi/4, y the tail of x; tailed = false when y is 0.
-double KernelSin(double x, double y, bool tailed) {
+[[gnu::always_inline]] inline double KernelSin(double x, double y, bool tailed) {
     constexpr double S1 = -1.66666666666666324348e-01, S2 = 8.33333333332248946124e-03,
                      S3 = -1.98412698298579493134e-04, S4 = 2.75573137070700676789e-06,
                      S5 = -2.50507602534068634195e-08, S6 = 1.58969099521155010221e-10;
@@ -28,7 +28,7 @@ double KernelSin(double x, double y, bool tailed) {
 }
 
 // cos(x + y) for |x + y| <= pi/4.
-double KernelCos(double x, double y) {
+[[gnu::always_inline]] inline double KernelCos(double x, double y) {
     constexpr double C1 = 4.16666666666666019037e-02, C2 = -1.38888888888741095749e-03,
                      C3 = 2.48015872894767294178e-05, C4 = -2.75573143513906633035e-07,
                      C5 = 2.08757232129817482790e-09, C6 = -1.13596475577881948265e-11;
@@ -51,7 +51,10 @@ int ReduceHalfPi(double x, double& y0, double& y1) {
     constexpr double P3 = 2.02226624871116645580e-21, P3t = 8.47842766036889956997e-32;
     const bool negative = x < 0;
     const double t0 = std::fabs(x);
-    const double fn = std::floor(t0 * kInvHalfPi + 0.5);
+    // floor of a value >= 0.5: its truncation, exact below 2^52 (from there on it is whole).
+    const double nearest = t0 * kInvHalfPi + 0.5;
+    const double fn =
+        nearest < 4503599627370496.0 ? static_cast<double>(static_cast<std::int64_t>(nearest)) : nearest;
     // Three rounds of Cody-Waite subtraction: good to about 150 bits for fn < 2^20.
     double r = t0 - fn * P1;
     double w = fn * P1t;
@@ -108,6 +111,39 @@ double PortableCos(double x) {
         return -KernelCos(y0, y1);
     default:
         return KernelSin(y0, y1, true);
+    }
+}
+
+void PortableSinCos(double x, double& sine, double& cosine) {
+    const std::uint32_t ix = HighWord(x) & 0x7fffffffu;
+    if (ix <= 0x3fe921fbu) {
+        sine = KernelSin(x, 0.0, false);
+        cosine = KernelCos(x, 0.0);
+        return;
+    }
+    if (ix >= 0x7ff00000u) {
+        sine = cosine = x - x;
+        return;
+    }
+    double y0, y1;
+    const int quadrant = ReduceHalfPi(x, y0, y1);
+    const double s = KernelSin(y0, y1, true), c = KernelCos(y0, y1);
+    switch (quadrant) {
+    case 0:
+        sine = s;
+        cosine = c;
+        break;
+    case 1:
+        sine = c;
+        cosine = -s;
+        break;
+    case 2:
+        sine = -s;
+        cosine = -c;
+        break;
+    default:
+        sine = -c;
+        cosine = s;
     }
 }
 

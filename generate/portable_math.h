@@ -12,6 +12,8 @@
 
 double PortableSin(double x);
 double PortableCos(double x);
+// Both at once, bit-identical to PortableSin(x) and PortableCos(x) (one argument reduction).
+void PortableSinCos(double x, double& sine, double& cosine);
 double PortableAtan(double x);
 // acos for x in [-1, 1]; NaN outside.
 double PortableAcos(double x);

@@ -24,8 +24,8 @@ bool ConvertTriangles(TriangleList& list, __Triangle3ds** triangles, __Point3ds*
         list.Clear();
         return false;
     }
-    PatternTriangle t;
-    for (std::int32_t j = 0; j < n && list.PopFront(&t); ++j) {
+    for (std::int32_t j = 0; j < n; ++j) {
+        const PatternTriangle& t = list[0];  // released once converted
         tris[j] = {3 * j, 3 * j + 1, 3 * j + 2, 0, 0};
         for (int c = 0; c < 3; ++c) {
             const PatternVertex& v = t.corner[c];
@@ -41,6 +41,7 @@ bool ConvertTriangles(TriangleList& list, __Triangle3ds** triangles, __Point3ds*
             p.ny = v.ny;
             p.nz = v.nz;
         }
+        list.PopFront(nullptr);
     }
     *triangles = tris;
     *points = pts;
@@ -49,13 +50,25 @@ bool ConvertTriangles(TriangleList& list, __Triangle3ds** triangles, __Point3ds*
     return true;
 }
 
+// Each point as ScenePlacement::Place moves it (written out here: the loop runs over every point).
 void PlaceScene(__Point3ds* points, std::int32_t pointCount, const ScenePlacement& place) {
-    if (place.scaleFactor != 1.0) {
+    const bool scaled = place.scaleFactor != 1.0;
+    const bool moved = !place.single && (place.ox != 0 || place.oy != 0);
+    if (scaled) {
         for (std::int32_t i = 0; i < pointCount; ++i) {
-            place.Place(points[i].x, points[i].y);
-            points[i].z *= place.scale;
+            __Point3ds& p = points[i];
+            p.x *= place.scale;
+            p.y *= place.scale;
+            if (moved) {
+                p.x += place.ox;
+                p.y += place.oy;
+            }
+            p.z *= place.scale;
         }
-    } else if (!place.single && (place.ox != 0 || place.oy != 0)) {
-        for (std::int32_t i = 0; i < pointCount; ++i) place.Place(points[i].x, points[i].y);
+    } else if (moved) {
+        for (std::int32_t i = 0; i < pointCount; ++i) {
+            points[i].x += place.ox;
+            points[i].y += place.oy;
+        }
     }
 }

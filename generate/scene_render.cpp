@@ -29,27 +29,31 @@ inline std::uint32_t FromTrivane8(std::uint32_t v) { return (v << 8) | (v >> 24)
 inline std::uint64_t ToTrivane16(std::uint64_t v) { return (v >> 16) | (v << 48); }
 inline std::uint64_t FromTrivane16(std::uint64_t v) { return (v << 16) | (v >> 48); }
 
+// Rotates every pixel of the rows into `to` and, when `also` is set, into `also` too (same stride).
 template <typename Word, Word (*Rotate)(Word)>
 void RotateRows(const std::uint8_t* from, std::size_t fromStride, std::uint8_t* to, std::size_t toStride, int w,
-                int h) {
+                int h, std::uint8_t* also = nullptr) {
     for (int y = 0; y < h; ++y) {
         const std::uint8_t* s = from + std::size_t(y) * fromStride;
         std::uint8_t* d = to + std::size_t(y) * toStride;
+        std::uint8_t* e = also != nullptr ? also + std::size_t(y) * toStride : nullptr;
         for (int x = 0; x < w; ++x) {
             Word v;
             std::memcpy(&v, s + std::size_t(x) * sizeof(Word), sizeof(Word));
             v = Rotate(v);
             std::memcpy(d + std::size_t(x) * sizeof(Word), &v, sizeof(Word));
+            if (e != nullptr) std::memcpy(e + std::size_t(x) * sizeof(Word), &v, sizeof(Word));
         }
     }
 }
 
+// Into Trivane's order in `to` and, when `also` is set, in `also` too (the first target: one pass for both).
 void ToTrivane(bool wide, const std::uint8_t* from, std::size_t fromStride, std::uint8_t* to, std::size_t toStride,
-               int w, int h) {
+               int w, int h, std::uint8_t* also = nullptr) {
     if (wide)
-        RotateRows<std::uint64_t, ToTrivane16>(from, fromStride, to, toStride, w, h);
+        RotateRows<std::uint64_t, ToTrivane16>(from, fromStride, to, toStride, w, h, also);
     else
-        RotateRows<std::uint32_t, ToTrivane8>(from, fromStride, to, toStride, w, h);
+        RotateRows<std::uint32_t, ToTrivane8>(from, fromStride, to, toStride, w, h, also);
 }
 void FromTrivane(bool wide, const std::uint8_t* from, std::size_t fromStride, std::uint8_t* to,
                  std::size_t toStride, int w, int h) {
@@ -172,11 +176,14 @@ bool RenderScene(const SceneRenderInput& in) {
         ok = false;
     } else {
         Report(in, 70);
-        if (!converted) ToTrivane(wide, in.input, callerStride, background, stride, in.w, in.h);
-        if (params.AlphaCut)
+        if (params.AlphaCut) {
+            if (!converted) ToTrivane(wide, in.input, callerStride, background, stride, in.w, in.h);
             std::memset(target, 0, bytes);
-        else
+        } else if (!converted) {
+            ToTrivane(wide, in.input, callerStride, background, stride, in.w, in.h, target);
+        } else {
             std::memcpy(target, background, bytes);
+        }
         Report(in, 74);
 
         __Texture textures[kSlotsPerMaterial] = {};

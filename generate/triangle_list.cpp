@@ -1,6 +1,7 @@
 #include "generate/triangle_list.h"
 
 #include <cmath>
+#include <cstring>
 
 std::int32_t TriangleCount = 0;
 
@@ -38,19 +39,48 @@ void SetShadingNormals(PatternTriangle& triangle) {
     }
 }
 
+PatternTriangle* TriangleList::NewTail() {
+    const std::size_t at = static_cast<std::size_t>(head_) + static_cast<std::size_t>(size_);
+    if (first_ + at / kBlock == blocks_.size())
+        blocks_.push_back(std::unique_ptr<PatternTriangle[]>(new PatternTriangle[kBlock]));
+    ++size_;
+    return &blocks_[first_ + at / kBlock][at % kBlock];
+}
+
 bool TriangleList::Append(const PatternTriangle& triangle) {
     if (BudgetReached()) return false;
-    triangles_.push_back(triangle);
+    std::memcpy(NewTail(), &triangle, sizeof triangle);  // the padding too, as a copy has it
     return true;
+}
+
+PatternTriangle* TriangleList::AppendZeroed() {
+    if (BudgetReached()) return nullptr;
+    PatternTriangle* triangle = NewTail();
+    std::memset(triangle, 0, sizeof *triangle);
+    return triangle;
 }
 
 bool TriangleList::PopFront(PatternTriangle* out) {
-    if (triangles_.empty()) return false;
-    if (out) *out = triangles_.front();
-    triangles_.pop_front();
+    if (size_ == 0) return false;
+    if (out) std::memcpy(out, &(*this)[0], sizeof *out);
+    --size_;
+    if (static_cast<std::size_t>(++head_) == kBlock) {
+        blocks_[first_++].reset();
+        head_ = 0;
+    }
     return true;
 }
 
+void TriangleList::DropBack() {
+    if (size_ == 0) return;
+    --size_;
+    const std::size_t used = static_cast<std::size_t>(head_) + static_cast<std::size_t>(size_);
+    if (first_ + (used + kBlock - 1) / kBlock < blocks_.size()) blocks_.pop_back();  // the tail block is empty
+}
+
 void TriangleList::Clear() {
-    std::deque<PatternTriangle>().swap(triangles_);
+    std::vector<std::unique_ptr<PatternTriangle[]>>().swap(blocks_);
+    size_ = 0;
+    first_ = 0;
+    head_ = 0;
 }

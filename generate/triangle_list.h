@@ -9,7 +9,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
+#include <iterator>
+#include <memory>
+#include <vector>
 
 // One corner of a pattern triangle: position, shading normal, flag (always 1).
 struct PatternVertex {
@@ -36,7 +38,7 @@ extern std::int32_t TriangleCount;
 
 // The budget of a scene: the most triangles it may hold. Memory per triangle, measured on the
 // 64-bit Linux build (a 1600 x 1200 "Geometric 1" scene grown to the budget): 88 bytes while it
-// is grown here (a std::deque of PatternTriangle, about 100 bytes with the deque's blocks), then
+// is grown here (in blocks of 1024, about 90 KB each, released as they are read), then
 // one Trivane triangle record (16 bytes) and three point records (3 x 40 bytes) beside it while
 // it is converted: about 250 bytes at the peak, the same on the 32-bit build (the records hold
 // no pointers). So 1,000,000 triangles take about 250 MB at the peak, of which 120 MB in one
@@ -59,22 +61,55 @@ class TriangleList {
     // Appends a copy at the tail. Returns false, appending nothing, when the budget is reached.
     bool Append(const PatternTriangle& triangle);
 
+    // Appends a zeroed triangle at the tail and returns it, to be filled in place; null, appending
+    // nothing, when the budget is reached.
+    PatternTriangle* AppendZeroed();
+
     // True once the list holds as many triangles as its budget allows: nothing more will be
     // appended, and a grower that sees it stops. The scene builder reports it as a cut pattern.
-    bool BudgetReached() const { return static_cast<std::int32_t>(triangles_.size()) >= budget_; }
+    bool BudgetReached() const { return size_ >= budget_; }
 
     std::int32_t Budget() const { return budget_; }
-    std::int32_t Size() const { return static_cast<std::int32_t>(triangles_.size()); }
-    bool Empty() const { return triangles_.empty(); }
+    std::int32_t Size() const { return size_; }
+    bool Empty() const { return size_ == 0; }
 
     // Triangles in append order (head to tail).
     const PatternTriangle& operator[](std::int32_t index) const {
-        return triangles_[static_cast<std::size_t>(index)];
+        const std::size_t at = static_cast<std::size_t>(head_) + static_cast<std::size_t>(index);
+        return blocks_[first_ + at / kBlock][at % kBlock];
     }
-    auto begin() const { return triangles_.begin(); }
-    auto end() const { return triangles_.end(); }
 
-    // Removes the head triangle into *out and releases it; false when the list is empty.
+    class Iterator {
+      public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = PatternTriangle;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const PatternTriangle*;
+        using reference = const PatternTriangle&;
+        Iterator() = default;
+        Iterator(const TriangleList* list, std::int32_t index) : list_(list), index_(index) {}
+        reference operator*() const { return (*list_)[index_]; }
+        pointer operator->() const { return &(*list_)[index_]; }
+        Iterator& operator++() {
+            ++index_;
+            return *this;
+        }
+        Iterator operator++(int) {
+            Iterator before = *this;
+            ++index_;
+            return before;
+        }
+        bool operator==(const Iterator& other) const { return index_ == other.index_; }
+
+      private:
+        const TriangleList* list_ = nullptr;
+        std::int32_t index_ = 0;
+    };
+    Iterator begin() const { return Iterator(this, 0); }
+    Iterator end() const { return Iterator(this, size_); }
+
+    // Removes the head triangle into *out and releases it (its block once that is read); false
+    // when the list is empty.
     bool PopFront(PatternTriangle* out);
 
     // Releases every triangle.
@@ -87,11 +122,17 @@ class TriangleList {
     }
 
     // Releases the triangle appended last (nothing when empty).
-    void DropBack() {
-        if (!triangles_.empty()) triangles_.pop_back();
-    }
+    void DropBack();
 
   private:
+    static constexpr std::size_t kBlock = 1024;  // triangles per block
+
+    // The slot after the tail, in a new block when the last one is full.
+    PatternTriangle* NewTail();
+
     std::int32_t budget_;
-    std::deque<PatternTriangle> triangles_; // blocks of nodes: append order, no large reallocations
+    std::int32_t size_ = 0;
+    std::size_t first_ = 0;  // blocks before it are released
+    std::int32_t head_ = 0;  // the head triangle's place in block first_
+    std::vector<std::unique_ptr<PatternTriangle[]>> blocks_;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -33,6 +34,61 @@ TEST(TriangleListTest, KeepsAppendOrderAndReleasesFromTheHead) {
     }
     EXPECT_TRUE(list.Empty());
     EXPECT_FALSE(list.PopFront(&head));
+}
+
+// The list keeps its triangles in blocks: order, indexing and release must not notice their edges.
+TEST(TriangleListTest, KeepsOrderAcrossItsBlocksWhileDroppingPoppingAndAppending) {
+    TriangleList list;
+    std::vector<int> expected;
+    auto append = [&](int tag, bool zeroed) {
+        if (zeroed) {
+            PatternTriangle* t = list.AppendZeroed();
+            ASSERT_NE(t, nullptr);
+            EXPECT_EQ(t->corner[2].nz, 0.0f);
+            t->tag = tag;
+        } else {
+            PatternTriangle t{};
+            t.tag = tag;
+            ASSERT_TRUE(list.Append(t));
+        }
+        expected.push_back(tag);
+    };
+    auto check = [&] {
+        ASSERT_EQ(list.Size(), static_cast<std::int32_t>(expected.size()));
+        std::size_t k = 0;
+        for (const PatternTriangle& t : list) ASSERT_EQ(t.tag, expected[k++]);
+        for (std::size_t i = 0; i < expected.size(); i += 97)
+            EXPECT_EQ(list[static_cast<std::int32_t>(i)].tag, expected[i]);
+    };
+    for (int k = 0; k < 2500; ++k) append(k, k % 2 == 0);
+    check();
+    for (int k = 0; k < 500; ++k) {
+        list.DropBack();
+        expected.pop_back();
+    }
+    check();
+    PatternTriangle head{};
+    for (int k = 0; k < 1100; ++k) {
+        ASSERT_TRUE(list.PopFront(k % 3 ? &head : nullptr));
+        if (k % 3) {
+            EXPECT_EQ(head.tag, expected.front());
+        }
+        expected.erase(expected.begin());
+    }
+    check();
+    for (int k = 0; k < 1700; ++k) append(10000 + k, k % 2 == 1);
+    check();
+    while (list.PopFront(&head)) {
+        EXPECT_EQ(head.tag, expected.front());
+        expected.erase(expected.begin());
+    }
+    EXPECT_TRUE(expected.empty());
+    EXPECT_TRUE(list.Empty());
+    append(7, true);
+    check();
+    list.DropBack();
+    expected.pop_back();
+    EXPECT_TRUE(list.Empty());
 }
 
 TEST(TriangleListTest, BudgetRefusesAppendsBeyondIt) {
