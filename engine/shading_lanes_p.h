@@ -39,11 +39,15 @@ struct GlassBatch {
     int width, height;
 };
 
-// Pixels for the bump without quality: texture coordinates, and the normal as shaded, tilted in
-// place (x and y).
+// Pixels for the bump: texture coordinates, and the normal as shaded, tilted in place (x and y).
+// With quality, the previous pixel's coordinates (NaN where there is no record): a pixel whose
+// texel footprint since then exceeds two texels is left as it was and marked in beyond (-1) for
+// the kernel's window means.
 struct BumpBatch {
     const float *u, *v;
     float *nx, *ny;
+    const float *previousU = nullptr, *previousV = nullptr;  // null: without quality
+    std::int32_t* beyond = nullptr;
 };
 
 // Normals as handed to the kernel, and the same normals as it shades them (sign, turn, length).
@@ -501,8 +505,8 @@ inline F<W> TexelHeights(const void* texels, const I<W>& index) {
 }
 
 // Pixels [first, first + count) of a bump batch, count a multiple of W, as ApplyBump has them
-// without quality: the height differences towards the next column and row (the last column and
-// row their own neighbours) tilt the normal.
+// within a footprint of two texels: the height differences towards the next column and row (the
+// last column and row their own neighbours) tilt the normal.
 template <int W, typename T>
 inline void BumpLanes(const Plan& plan, const BumpBatch& b, int first, int count) {
     const MapView& map = plan.bumpMap;
@@ -512,6 +516,16 @@ inline void BumpLanes(const Plan& plan, const BumpBatch& b, int first, int count
     for (int i = first; i < first + count; i += W) {
         const F<W> tx = (Load<W>(b.u + i) * map.uScale + map.uOffset) * widthSpan;
         const F<W> ty = (Load<W>(b.v + i) * map.vScale + map.vOffset) * heightSpan;
+        I<W> beyond = I<W>{};
+        if (b.previousU != nullptr) {
+            // FootprintBeyondTwo: |dx| + |dy| in texels since the previous pixel (false for NaN).
+            const F<W> beforeX = (Load<W>(b.previousU + i) * map.uScale + map.uOffset) * widthSpan;
+            const F<W> beforeY = (Load<W>(b.previousV + i) * map.vScale + map.vOffset) * heightSpan;
+            const F<W> sizeX = AsFloat<W>(AsBits<W>(tx - beforeX) & 0x7FFFFFFFu);
+            const F<W> sizeY = AsFloat<W>(AsBits<W>(ty - beforeY) & 0x7FFFFFFFu);
+            beyond = sizeX + sizeY > Splat<W>(2.0f);
+            std::memcpy(b.beyond + i, &beyond, sizeof beyond);
+        }
         const I<W> ix = __builtin_convertvector(WrapTexels<W>(tx, static_cast<float>(map.width)), I<W>);
         const I<W> iy = __builtin_convertvector(WrapTexels<W>(ty, static_cast<float>(map.height)), I<W>);
         const I<W> nextX = ix + one < rowLength ? ix + one : lastColumn;
@@ -519,8 +533,9 @@ inline void BumpLanes(const Plan& plan, const BumpBatch& b, int first, int count
         const F<W> centre = TexelHeights<W, T>(map.texels, iy * rowLength + ix);
         const F<W> right = TexelHeights<W, T>(map.texels, iy * rowLength + nextX);
         const F<W> below = TexelHeights<W, T>(map.texels, nextY * rowLength + ix);
-        Store<W>(b.nx + i, Load<W>(b.nx + i) - plan.bumpFactor * (right - centre));
-        Store<W>(b.ny + i, Load<W>(b.ny + i) - plan.bumpFactor * (below - centre));
+        const F<W> nx = Load<W>(b.nx + i), ny = Load<W>(b.ny + i);
+        Store<W>(b.nx + i, beyond ? nx : nx - plan.bumpFactor * (right - centre));
+        Store<W>(b.ny + i, beyond ? ny : ny - plan.bumpFactor * (below - centre));
     }
 }
 
