@@ -141,8 +141,9 @@ TEST(RasterBatch, QueuedPixelsGetTheExactBitsOfThePerPixelShading) {
                         return target.bytes;
                     };
                     const std::vector<BYTE> oneByOne = render(false);
-                    // The queue's steps on lanes (the bump, the glass, the lighting) at every width the
-                    // processor has (0: its widest), and on one lane.
+                    // The queue's steps on lanes (the bump, the glass, the lighting, with quality the
+                    // layer's compositing) at every width the processor has (0: its widest), and on one
+                    // lane.
                     for (int width : {1, 4, 8, 0}) {
                         trivane::shading::ForceLaneWidth(width);
                         EXPECT_EQ(render(true), oneByOne) << "mode " << mode << " deep " << deep << " quality "
