@@ -492,9 +492,32 @@ inline F<W> WrapTexels(F<W> t, float size) {
     return r < zero ? zero : r;
 }
 
-// Sum of the three colour channels of texels index[k] (in texels) as floats.
+// Sum of the three colour channels of texels index[k] (in texels) as floats. Eight lanes of an AVX2
+// processor gather the texels' 32-bit words when every texel's offset in words fits the gather's
+// indices (gather).
 template <int W, typename T>
-inline F<W> TexelHeights(const void* texels, const I<W>& index) {
+inline F<W> TexelHeights(const void* texels, const I<W>& index, bool gather) {
+#if defined(TRIVANE_LANES_AVX2) || defined(TRIVANE_LANES_AVX512)
+    if constexpr (W == 8) {
+        if (gather) {
+            const int* words = static_cast<const int*>(texels);
+            auto fetch = [](const int* from, const I<W>& at) {
+                return reinterpret_cast<U<W>>(_mm256_i32gather_epi32(from, reinterpret_cast<__m256i>(at), 4));
+            };
+            if constexpr (sizeof(T) == 1) {
+                const U<W> w = fetch(words, index);
+                const I<W> sum = reinterpret_cast<I<W>>((w & 0xFFu) + ((w >> 8) & 0xFFu) + ((w >> 16) & 0xFFu));
+                return __builtin_convertvector(sum, F<W>);
+            } else {
+                const I<W> at = index + index;  // channels 0, 1; channels 2, 3 in the next word
+                const U<W> low = fetch(words, at), high = fetch(words + 1, at);
+                const I<W> sum = reinterpret_cast<I<W>>((low & 0xFFFFu) + (low >> 16) + (high & 0xFFFFu));
+                return __builtin_convertvector(sum, F<W>);
+            }
+        }
+    }
+#endif
+    (void)gather;
     const T* t = static_cast<const T*>(texels);
     F<W> out;
     for (int k = 0; k < W; ++k) {
@@ -513,6 +536,9 @@ inline void BumpLanes(const Plan& plan, const BumpBatch& b, int first, int count
     const float widthSpan = static_cast<float>(map.width - 1), heightSpan = static_cast<float>(map.height - 1);
     const I<W> lastColumn = I<W>{} + (map.width - 1), lastRow = I<W>{} + (map.height - 1), one = I<W>{} + 1;
     const I<W> rowLength = I<W>{} + map.width;
+    // Whether every texel's offset in 32-bit words is a gather index.
+    const bool gather = static_cast<std::int64_t>(map.width) * map.height * static_cast<std::int64_t>(sizeof(T)) <
+                        std::int64_t{1} << 30;
     for (int i = first; i < first + count; i += W) {
         const F<W> tx = (Load<W>(b.u + i) * map.uScale + map.uOffset) * widthSpan;
         const F<W> ty = (Load<W>(b.v + i) * map.vScale + map.vOffset) * heightSpan;
@@ -530,9 +556,9 @@ inline void BumpLanes(const Plan& plan, const BumpBatch& b, int first, int count
         const I<W> iy = __builtin_convertvector(WrapTexels<W>(ty, static_cast<float>(map.height)), I<W>);
         const I<W> nextX = ix + one < rowLength ? ix + one : lastColumn;
         const I<W> nextY = iy + one < lastRow + one ? iy + one : lastRow;
-        const F<W> centre = TexelHeights<W, T>(map.texels, iy * rowLength + ix);
-        const F<W> right = TexelHeights<W, T>(map.texels, iy * rowLength + nextX);
-        const F<W> below = TexelHeights<W, T>(map.texels, nextY * rowLength + ix);
+        const F<W> centre = TexelHeights<W, T>(map.texels, iy * rowLength + ix, gather);
+        const F<W> right = TexelHeights<W, T>(map.texels, iy * rowLength + nextX, gather);
+        const F<W> below = TexelHeights<W, T>(map.texels, nextY * rowLength + ix, gather);
         const F<W> nx = Load<W>(b.nx + i), ny = Load<W>(b.ny + i);
         Store<W>(b.nx + i, beyond ? nx : nx - plan.bumpFactor * (right - centre));
         Store<W>(b.ny + i, beyond ? ny : ny - plan.bumpFactor * (below - centre));

@@ -74,16 +74,16 @@ void RefractAll(const Plan& plan, const QueuedPixels& q, const lanes::GlassBatch
 // The bump of the run's pixels on lanes; the last few, and with quality those whose footprint
 // needs the window means, as the kernel tilts them.
 void BumpAll(const Plan& plan, const QueuedPixels& q, const float* u, const float* v, float n[3][kRun]) {
+    static const __PrevInfo kNoRecord{};
     const float nan = __builtin_nanf("");
     float previousU[kRun], previousV[kRun];
-    std::int32_t beyond[kRun] = {};
+    std::int32_t beyond[kRun];  // written by the lanes
     lanes::BumpBatch b{u, v, n[0], n[1]};
     if (plan.quality) {
         for (int i = 0; i < q.count; ++i) {
-            const __PrevInfo* previous = q.previous[i];
-            const bool valid = previous != nullptr && previous->valid;
-            previousU[i] = valid ? previous->u : nan;
-            previousV[i] = valid ? previous->v : nan;
+            const __PrevInfo& previous = q.previous[i] != nullptr ? *q.previous[i] : kNoRecord;
+            previousU[i] = previous.valid ? previous.u : nan;
+            previousV[i] = previous.valid ? previous.v : nan;
         }
         b.previousU = previousU, b.previousV = previousV, b.beyond = beyond;
     }
@@ -106,7 +106,9 @@ void BumpAll(const Plan& plan, const QueuedPixels& q, const float* u, const floa
         },
         one);
     if (plan.quality) {
-        for (int i = 0; i < onLanes; ++i) {
+        std::int32_t any = 0;
+        for (int i = 0; i < onLanes; ++i) any |= beyond[i];
+        for (int i = 0; any != 0 && i < onLanes; ++i) {
             if (beyond[i] != 0) one(i);
         }
     }
@@ -179,8 +181,8 @@ void ShadeRun(const Plan& plan, const QueuedPixels& q) {
             }
         }
         if (bumpOnLanes) {
-            const float zeros[kRun] = {};
-            BumpAll(plan, q, q.u != nullptr ? q.u : zeros, q.v != nullptr ? q.v : zeros, n);
+            static const float kZeros[kRun] = {};
+            BumpAll(plan, q, q.u != nullptr ? q.u : kZeros, q.v != nullptr ? q.v : kZeros, n);
         }
         if (glassOnLanes) {
             const lanes::GlassBatch g{q.x, q.y, n[0], n[1], n[2], colour[0], colour[1], colour[2], q.opacity,
