@@ -39,17 +39,35 @@ struct Channels {
     I<W> c[4];
 };
 
+// The 32-bit words at byte offset 'offset' of the pixels at[k].
+template <int W, typename S>
+inline U<W> LoadWords(S* const at[W], int offset) {
+    U<W> word;
+    for (int k = 0; k < W; ++k) {
+        std::uint32_t w;
+        std::memcpy(&w, reinterpret_cast<const BYTE*>(at[k]) + offset, 4);
+        word[k] = w;
+    }
+    return word;
+}
+template <int W, typename S>
+inline void StoreWords(S* const at[W], int offset, U<W> word) {
+    for (int k = 0; k < W; ++k) {
+        const std::uint32_t w = word[k];
+        std::memcpy(reinterpret_cast<BYTE*>(at[k]) + offset, &w, 4);
+    }
+}
+
 template <int W, typename S>
 inline Channels<W> LoadPixels(S* const at[W]) {
     Channels<W> p;
     if constexpr (std::endian::native == std::endian::little && sizeof(S) == 1) {
-        U<W> word;
-        for (int k = 0; k < W; ++k) {
-            std::uint32_t w;
-            std::memcpy(&w, at[k], 4);
-            word[k] = w;
-        }
+        const U<W> word = LoadWords<W, S>(at, 0);
         for (int c = 0; c < 4; ++c) p.c[c] = reinterpret_cast<I<W>>((word >> (8 * c)) & 0xFFu);
+    } else if constexpr (std::endian::native == std::endian::little && sizeof(S) == 2) {
+        const U<W> low = LoadWords<W, S>(at, 0), high = LoadWords<W, S>(at, 4);
+        p.c[0] = reinterpret_cast<I<W>>(low & 0xFFFFu), p.c[1] = reinterpret_cast<I<W>>(low >> 16);
+        p.c[2] = reinterpret_cast<I<W>>(high & 0xFFFFu), p.c[3] = reinterpret_cast<I<W>>(high >> 16);
     } else {
         for (int c = 0; c < 4; ++c) {
             for (int k = 0; k < W; ++k) p.c[c][k] = at[k][c];
@@ -61,11 +79,10 @@ inline Channels<W> LoadPixels(S* const at[W]) {
 template <int W, typename S>
 inline void StorePixels(S* const at[W], const Channels<W>& p) {
     if constexpr (std::endian::native == std::endian::little && sizeof(S) == 1) {
-        const U<W> word = reinterpret_cast<U<W>>(p.c[0] | (p.c[1] << 8) | (p.c[2] << 16) | (p.c[3] << 24));
-        for (int k = 0; k < W; ++k) {
-            const std::uint32_t w = word[k];
-            std::memcpy(at[k], &w, 4);
-        }
+        StoreWords<W, S>(at, 0, reinterpret_cast<U<W>>(p.c[0] | (p.c[1] << 8) | (p.c[2] << 16) | (p.c[3] << 24)));
+    } else if constexpr (std::endian::native == std::endian::little && sizeof(S) == 2) {
+        StoreWords<W, S>(at, 0, reinterpret_cast<U<W>>(p.c[0] | (p.c[1] << 16)));
+        StoreWords<W, S>(at, 4, reinterpret_cast<U<W>>(p.c[2] | (p.c[3] << 16)));
     } else {
         for (int c = 0; c < 4; ++c) {
             for (int k = 0; k < W; ++k) at[k][c] = static_cast<S>(p.c[c][k]);
