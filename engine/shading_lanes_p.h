@@ -146,6 +146,14 @@ inline U<W> AsBits(F<W> f) {
     return reinterpret_cast<U<W>>(f);
 }
 
+#if defined(TRIVANE_LANES_AVX2) || defined(TRIVANE_LANES_AVX512)
+// The 32-bit words at base + index[k] * kScale bytes, on eight lanes.
+template <int kScale>
+inline U<8> GatherWords(const int* base, const I<8>& index) {
+    return reinterpret_cast<U<8>>(_mm256_i32gather_epi32(base, reinterpret_cast<__m256i>(index), kScale));
+}
+#endif
+
 template <int W>
 struct Vec {
     F<W> x, y, z;
@@ -501,16 +509,13 @@ inline F<W> TexelHeights(const void* texels, const I<W>& index, bool gather) {
     if constexpr (W == 8) {
         if (gather) {
             const int* words = static_cast<const int*>(texels);
-            auto fetch = [](const int* from, const I<W>& at) {
-                return reinterpret_cast<U<W>>(_mm256_i32gather_epi32(from, reinterpret_cast<__m256i>(at), 4));
-            };
             if constexpr (sizeof(T) == 1) {
-                const U<W> w = fetch(words, index);
+                const U<W> w = GatherWords<4>(words, index);
                 const I<W> sum = reinterpret_cast<I<W>>((w & 0xFFu) + ((w >> 8) & 0xFFu) + ((w >> 16) & 0xFFu));
                 return __builtin_convertvector(sum, F<W>);
             } else {
                 const I<W> at = index + index;  // channels 0, 1; channels 2, 3 in the next word
-                const U<W> low = fetch(words, at), high = fetch(words + 1, at);
+                const U<W> low = GatherWords<4>(words, at), high = GatherWords<4>(words + 1, at);
                 const I<W> sum = reinterpret_cast<I<W>>((low & 0xFFFFu) + (low >> 16) + (high & 0xFFFFu));
                 return __builtin_convertvector(sum, F<W>);
             }
