@@ -258,6 +258,10 @@ private:
 template <typename Writer>
 void WriteQueued(const Writer& out, const shading::QueuedPixels& q, const int* column, const int* row,
                  const float* coverage) {
+    if constexpr (requires { out.Run(q, column, row, coverage); }) {
+        out.Run(q, column, row, coverage);
+        return;
+    }
     int rowIndex = row[0];
     typename Writer::Row at = out.RowAt(rowIndex);
     for (int i = 0; i < q.count; ++i) {
@@ -416,6 +420,10 @@ struct CompositeWriter {
     }
     // Nothing asked ahead: fetching the three rows measured no faster.
     void Fetch(int, int, int) const {}
+    // A queued run at once (the pixels of one triangle, so none twice).
+    void Run(const shading::QueuedPixels& q, const int* column, const int* row, const float* coverage) const {
+        CompositeRun<S>(*call, CompositeBatch{column, row, coverage, q.red, q.green, q.blue, q.opacity}, q.count);
+    }
     void Put(const Row& row, int px, const S layer[4]) const {
         CompositePixel<S>(row.target + 4 * px, row.edge + 4 * px, row.under + 4 * px, layer, full);
     }

@@ -316,6 +316,20 @@ inline void CompositePixel(S* target, S* edge, S* under, const S* layer, int ful
 template <typename S>
 void CompositeLayer(const SceneCall& call, int x0, int y0, int x1, int y1);
 
+// A run of shaded pixels of one triangle (so none twice): position, colour in sample units, opacity,
+// and for edge pixels a coverage >= 0 that multiplies it (negative: an interior pixel; null: all
+// interior).
+struct CompositeBatch {
+    const int *column, *row;
+    const float* coverage;
+    const float *red, *green, *blue, *opacity;
+};
+
+// Blends a run's pixels as layer pixels and composites them into the target at once, as
+// CompositePixel does one by one (layer.cpp, on lanes).
+template <typename S>
+void CompositeRun(const SceneCall& call, const CompositeBatch& b, int count);
+
 // Clears the layer over the box [x0, x1) x [y0, y1).
 void ClearLayer(const SceneCall& call, int x0, int y0, int x1, int y1);
 

@@ -1,10 +1,11 @@
 // The batched lighting on the lanes of processors with AVX2 (chosen at run time): eight floats for
 // the plain Phong batches, the glass, the bump and the normals, four pixels with their powers in
-// double for the exact lighting.
+// double for the exact lighting; and the layer compositing of eight pixels.
 #if !defined(__clang__)  // Clang gets -mavx2 on this file (engine/CMakeLists.txt)
 #pragma GCC target("avx2")
 #endif
 #define TRIVANE_LANES_AVX2 1  // the pragma leaves the processor's feature macros as they were
+#include "engine/layer_lanes_p.h"
 #include "engine/shading_lanes_p.h"
 
 namespace trivane::shading::lanes {
@@ -16,3 +17,14 @@ void BumpRun8(const Plan& plan, const BumpBatch& b, int first, int count) { Bump
 void NormalRun8(const Plan& plan, const NormalBatch& b, int first, int count) { NormalRun<8>(plan, b, first, count); }
 
 }  // namespace trivane::shading::lanes
+
+namespace trivane::composite {
+
+template <typename S>
+void CompositeRun8(const SceneCall& call, const CompositeBatch& b, int first, int count) {
+    CompositeLanes<8, S>(call, b, first, count);
+}
+template void CompositeRun8<BYTE>(const SceneCall&, const CompositeBatch&, int, int);
+template void CompositeRun8<std::uint16_t>(const SceneCall&, const CompositeBatch&, int, int);
+
+}  // namespace trivane::composite

@@ -39,11 +39,15 @@ struct GlassBatch {
     int width, height;
 };
 
-// Pixels for the bump without quality: texture coordinates, and the normal as shaded, tilted in
-// place (x and y).
+// Pixels for the bump: texture coordinates, and the normal as shaded, tilted in place (x and y).
+// With quality, the previous pixel's coordinates (NaN where there is no record): a pixel whose
+// texel footprint since then exceeds two texels is left as it was and marked in beyond (-1) for
+// the kernel's window means.
 struct BumpBatch {
     const float *u, *v;
     float *nx, *ny;
+    const float *previousU = nullptr, *previousV = nullptr;  // null: without quality
+    std::int32_t* beyond = nullptr;
 };
 
 // Normals as handed to the kernel, and the same normals as it shades them (sign, turn, length).
@@ -141,6 +145,14 @@ template <int W>
 inline U<W> AsBits(F<W> f) {
     return reinterpret_cast<U<W>>(f);
 }
+
+#if defined(TRIVANE_LANES_AVX2) || defined(TRIVANE_LANES_AVX512)
+// The 32-bit words at base + index[k] * kScale bytes, on eight lanes.
+template <int kScale>
+inline U<8> GatherWords(const int* base, const I<8>& index) {
+    return reinterpret_cast<U<8>>(_mm256_i32gather_epi32(base, reinterpret_cast<__m256i>(index), kScale));
+}
+#endif
 
 template <int W>
 struct Vec {
@@ -489,9 +501,29 @@ inline F<W> WrapTexels(F<W> t, float size) {
     return r < zero ? zero : r;
 }
 
-// Sum of the three colour channels of texels index[k] (in texels) as floats.
+// Sum of the three colour channels of texels index[k] (in texels) as floats. Eight lanes of an AVX2
+// processor gather the texels' 32-bit words when every texel's offset in words fits the gather's
+// indices (gather).
 template <int W, typename T>
-inline F<W> TexelHeights(const void* texels, const I<W>& index) {
+inline F<W> TexelHeights(const void* texels, const I<W>& index, bool gather) {
+#if defined(TRIVANE_LANES_AVX2) || defined(TRIVANE_LANES_AVX512)
+    if constexpr (W == 8) {
+        if (gather) {
+            const int* words = static_cast<const int*>(texels);
+            if constexpr (sizeof(T) == 1) {
+                const U<W> w = GatherWords<4>(words, index);
+                const I<W> sum = reinterpret_cast<I<W>>((w & 0xFFu) + ((w >> 8) & 0xFFu) + ((w >> 16) & 0xFFu));
+                return __builtin_convertvector(sum, F<W>);
+            } else {
+                const I<W> at = index + index;  // channels 0, 1; channels 2, 3 in the next word
+                const U<W> low = GatherWords<4>(words, at), high = GatherWords<4>(words + 1, at);
+                const I<W> sum = reinterpret_cast<I<W>>((low & 0xFFFFu) + (low >> 16) + (high & 0xFFFFu));
+                return __builtin_convertvector(sum, F<W>);
+            }
+        }
+    }
+#endif
+    (void)gather;
     const T* t = static_cast<const T*>(texels);
     F<W> out;
     for (int k = 0; k < W; ++k) {
@@ -502,26 +534,40 @@ inline F<W> TexelHeights(const void* texels, const I<W>& index) {
 }
 
 // Pixels [first, first + count) of a bump batch, count a multiple of W, as ApplyBump has them
-// without quality: the height differences towards the next column and row (the last column and
-// row their own neighbours) tilt the normal.
+// within a footprint of two texels: the height differences towards the next column and row (the
+// last column and row their own neighbours) tilt the normal.
 template <int W, typename T>
 inline void BumpLanes(const Plan& plan, const BumpBatch& b, int first, int count) {
     const MapView& map = plan.bumpMap;
     const float widthSpan = static_cast<float>(map.width - 1), heightSpan = static_cast<float>(map.height - 1);
     const I<W> lastColumn = I<W>{} + (map.width - 1), lastRow = I<W>{} + (map.height - 1), one = I<W>{} + 1;
     const I<W> rowLength = I<W>{} + map.width;
+    // Whether every texel's offset in 32-bit words is a gather index.
+    const bool gather = static_cast<std::int64_t>(map.width) * map.height * static_cast<std::int64_t>(sizeof(T)) <
+                        std::int64_t{1} << 30;
     for (int i = first; i < first + count; i += W) {
         const F<W> tx = (Load<W>(b.u + i) * map.uScale + map.uOffset) * widthSpan;
         const F<W> ty = (Load<W>(b.v + i) * map.vScale + map.vOffset) * heightSpan;
+        I<W> beyond = I<W>{};
+        if (b.previousU != nullptr) {
+            // FootprintBeyondTwo: |dx| + |dy| in texels since the previous pixel (false for NaN).
+            const F<W> beforeX = (Load<W>(b.previousU + i) * map.uScale + map.uOffset) * widthSpan;
+            const F<W> beforeY = (Load<W>(b.previousV + i) * map.vScale + map.vOffset) * heightSpan;
+            const F<W> sizeX = AsFloat<W>(AsBits<W>(tx - beforeX) & 0x7FFFFFFFu);
+            const F<W> sizeY = AsFloat<W>(AsBits<W>(ty - beforeY) & 0x7FFFFFFFu);
+            beyond = sizeX + sizeY > Splat<W>(2.0f);
+            std::memcpy(b.beyond + i, &beyond, sizeof beyond);
+        }
         const I<W> ix = __builtin_convertvector(WrapTexels<W>(tx, static_cast<float>(map.width)), I<W>);
         const I<W> iy = __builtin_convertvector(WrapTexels<W>(ty, static_cast<float>(map.height)), I<W>);
         const I<W> nextX = ix + one < rowLength ? ix + one : lastColumn;
         const I<W> nextY = iy + one < lastRow + one ? iy + one : lastRow;
-        const F<W> centre = TexelHeights<W, T>(map.texels, iy * rowLength + ix);
-        const F<W> right = TexelHeights<W, T>(map.texels, iy * rowLength + nextX);
-        const F<W> below = TexelHeights<W, T>(map.texels, nextY * rowLength + ix);
-        Store<W>(b.nx + i, Load<W>(b.nx + i) - plan.bumpFactor * (right - centre));
-        Store<W>(b.ny + i, Load<W>(b.ny + i) - plan.bumpFactor * (below - centre));
+        const F<W> centre = TexelHeights<W, T>(map.texels, iy * rowLength + ix, gather);
+        const F<W> right = TexelHeights<W, T>(map.texels, iy * rowLength + nextX, gather);
+        const F<W> below = TexelHeights<W, T>(map.texels, nextY * rowLength + ix, gather);
+        const F<W> nx = Load<W>(b.nx + i), ny = Load<W>(b.ny + i);
+        Store<W>(b.nx + i, beyond ? nx : nx - plan.bumpFactor * (right - centre));
+        Store<W>(b.ny + i, beyond ? ny : ny - plan.bumpFactor * (below - centre));
     }
 }
 

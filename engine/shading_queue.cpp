@@ -71,25 +71,54 @@ void RefractAll(const Plan& plan, const QueuedPixels& q, const lanes::GlassBatch
         });
 }
 
-// The bump of the run's pixels on lanes; the last few as the kernel tilts them.
-void BumpAll(const Plan& plan, const QueuedPixels& q, const lanes::BumpBatch& b, float* nz) {
+// The bump of the run's pixels on lanes; the last few, and with quality those whose footprint
+// needs the window means, as the kernel tilts them.
+void BumpAll(const Plan& plan, const QueuedPixels& q, const float* u, const float* v, float n[3][kRun]) {
+    static const __PrevInfo kNoRecord{};
+    const float nan = __builtin_nanf("");
+    float previousU[kRun], previousV[kRun];
+    std::int32_t beyond[kRun];  // written by the lanes
+    lanes::BumpBatch b{u, v, n[0], n[1]};
+    if (plan.quality) {
+        for (int i = 0; i < q.count; ++i) {
+            const __PrevInfo& previous = q.previous[i] != nullptr ? *q.previous[i] : kNoRecord;
+            previousU[i] = previous.valid ? previous.u : nan;
+            previousV[i] = previous.valid ? previous.v : nan;
+        }
+        b.previousU = previousU, b.previousV = previousV, b.beyond = beyond;
+    }
+    auto one = [&](int i) {
+        const __Point normal{q.nx[i], q.ny[i], q.nz[i]};
+        Vec3 bumped{n[0][i], n[1][i], n[2][i]};
+        ApplyBump(plan, PixelOf(q, i, &normal), bumped);
+        n[0][i] = bumped.x, n[1][i] = bumped.y;
+    };
+    int onLanes = 0;
     InLaneGroups(
-        q.count, [&](int first, int n) { lanes::BumpRun8(plan, b, first, n); },
-        [&](int first, int n) { lanes::BumpRun<4>(plan, b, first, n); },
-        [&](int i) {
-            const __Point normal{q.nx[i], q.ny[i], q.nz[i]};
-            Vec3 n{b.nx[i], b.ny[i], nz[i]};
-            ApplyBump(plan, PixelOf(q, i, &normal), n);
-            b.nx[i] = n.x, b.ny[i] = n.y;
-        });
+        q.count,
+        [&](int first, int count) {
+            lanes::BumpRun8(plan, b, first, count);
+            onLanes = first + count;
+        },
+        [&](int first, int count) {
+            lanes::BumpRun<4>(plan, b, first, count);
+            onLanes = first + count;
+        },
+        one);
+    if (plan.quality) {
+        std::int32_t any = 0;
+        for (int i = 0; i < onLanes; ++i) any |= beyond[i];
+        for (int i = 0; any != 0 && i < onLanes; ++i) {
+            if (beyond[i] != 0) one(i);
+        }
+    }
 }
 
-// Whether the plan's bump runs on lanes: without quality (no footprint windows), with textures of
-// at most 2^24 texels a side, and only when nothing per pixel reads the bumped normal before the
-// lighting (glass, if any, is on lanes too).
+// Whether the plan's bump runs on lanes: with textures of at most 2^24 texels a side, and only when
+// nothing per pixel reads the bumped normal before the lighting (glass, if any, is on lanes too).
 bool BumpOnLanes(const Plan& plan, bool glassOnLanes) {
     constexpr int kMostSide = 1 << 24;
-    return plan.bumpMap && !plan.quality && (!plan.glass || glassOnLanes) && plan.bumpMap.width <= kMostSide &&
+    return plan.bumpMap && (!plan.glass || glassOnLanes) && plan.bumpMap.width <= kMostSide &&
            plan.bumpMap.height <= kMostSide;
 }
 
@@ -152,9 +181,8 @@ void ShadeRun(const Plan& plan, const QueuedPixels& q) {
             }
         }
         if (bumpOnLanes) {
-            const float zeros[kRun] = {};
-            const lanes::BumpBatch bump{q.u != nullptr ? q.u : zeros, q.v != nullptr ? q.v : zeros, n[0], n[1]};
-            BumpAll(plan, q, bump, n[2]);
+            static const float kZeros[kRun] = {};
+            BumpAll(plan, q, q.u != nullptr ? q.u : kZeros, q.v != nullptr ? q.v : kZeros, n);
         }
         if (glassOnLanes) {
             const lanes::GlassBatch g{q.x, q.y, n[0], n[1], n[2], colour[0], colour[1], colour[2], q.opacity,

@@ -108,11 +108,10 @@ TEST(RasterBatch, QueuedPixelsGetTheExactBitsOfThePerPixelShading) {
                         for (std::size_t i = 0; i < bg.bytes.size(); i += 7) bg.bytes[i] = static_cast<BYTE>(i * 13);
                         fixture::Image target = bg;
                         fixture::Scene scene = fixture::RandomScene(41 + glass, 70, w, h, 40.0f);
-                        for (auto& t : scene.triangles) t.material = static_cast<std::uint16_t>(t.material % 2);
-                        material3ds materials[2] = {};
+                        material3ds materials[3] = {};
                         std::vector<BYTE> texels(16 * 16 * 4 * (deep ? 2 : 1));
                         for (std::size_t i = 0; i < texels.size(); ++i) texels[i] = static_cast<BYTE>(i * 29 + 3);
-                        __Texture textures[8] = {};
+                        __Texture textures[12] = {};
                         for (material3ds& m : materials) {
                             m.diffuse[0] = 0.7f, m.diffuse[1] = 0.4f, m.diffuse[2] = 0.2f;
                             for (float& sp : m.specular) sp = 0.8f;
@@ -121,23 +120,30 @@ TEST(RasterBatch, QueuedPixelsGetTheExactBitsOfThePerPixelShading) {
                         }
                         // Bump on material 0, a colour texture on 1, and reflection maps (which need no
                         // mapped vertices) on both, so that no triangle's interior goes to the batches.
+                        // Material 2 has the bump alone, scaled, and the vertices' u shifted, so that with
+                        // quality the texel footprint between neighbouring pixels is below two texels on
+                        // some triangles and beyond on others (the window means); its unmapped triangles
+                        // go to the batches.
                         const __Texture t{1, 16, 16, texels.data(), static_cast<BYTE>(deep)};
-                        textures[2] = t, textures[3] = t, textures[4] = t, textures[7] = t;
-                        GlassProp glassProps[2] = {{static_cast<BYTE>(glass != 0), 0.5f, 7.0f, 30.0f},
-                                                   {0, 0.0f, 0.0f, 0.0f}};
+                        textures[2] = t, textures[3] = t, textures[4] = t, textures[7] = t, textures[10] = t;
+                        materials[2].maps[kMapBump].uScale = materials[2].maps[kMapBump].vScale = 10.0f;
+                        for (std::size_t i = 0; i < scene.points.size(); ++i) scene.points[i].u += 0.05f * (i % 5);
+                        GlassProp glassProps[3] = {{static_cast<BYTE>(glass != 0), 0.5f, 7.0f, 30.0f},
+                                                   {0, 0.0f, 0.0f, 0.0f}, {0, 0.0f, 0.0f, 0.0f}};
                         light3ds lights[2] = {};
                         lights[0].x = -100, lights[0].y = -80, lights[0].z = 300;
                         lights[0].r = lights[0].g = lights[0].b = lights[0].multiplier = 1;
                         lights[1] = lights[0];
                         lights[1].x = 120, lights[1].g = 0.5f;
                         __RasterScene(target.data(), bg.data(), w, h, w * 4, 0, scene.Count(), scene.triangles.data(),
-                                      scene.points.data(), w / 2, h / 2, 2, materials, textures, 2, lights, glassProps);
+                                      scene.points.data(), w / 2, h / 2, 3, materials, textures, 2, lights, glassProps);
                         fixture::ResetLibrary();
                         return target.bytes;
                     };
                     const std::vector<BYTE> oneByOne = render(false);
-                    // The queue's steps on lanes (the glass, the lighting) at every width the
-                    // processor has (0: its widest), and on one lane.
+                    // The queue's steps on lanes (the bump, the glass, the lighting, with quality the
+                    // layer's compositing) at every width the processor has (0: its widest), and on one
+                    // lane.
                     for (int width : {1, 4, 8, 0}) {
                         trivane::shading::ForceLaneWidth(width);
                         EXPECT_EQ(render(true), oneByOne) << "mode " << mode << " deep " << deep << " quality "

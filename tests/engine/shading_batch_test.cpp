@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/shading_lanes_p.h"
+#include "engine/shading_texture_p.h"
 #include "tests/engine/shading_fixture.h"
 
 namespace shading_test {
@@ -146,6 +147,102 @@ TEST_F(ShadingTest, UnlitBatchesAreBlackAndNaNNormalsStayFinite) {
     s.FrontLight();
     EXPECT_FLOAT_EQ(ShadeBatch(s, d), 0.5f);
     for (int i = 0; i < 5; ++i) EXPECT_TRUE(d.r[i] >= 0.0f && d.r[i] <= 255.0f) << i;
+}
+
+// The queued pixels of a bump material, with and without quality, get the kernel's floats bit for
+// bit at every lane width: footprints within two texels of the previous pixel (bumped on lanes)
+// and beyond (the window means), pixels without a record or with an invalid one, runs of every
+// length (the last few pixels of a run go one by one).
+TEST_F(ShadingTest, QueuedBumpPixelsGetTheKernelsFloatsAtEveryLaneWidth) {
+    using trivane::shading::QueuedPixels;
+    std::mt19937 random(13);
+    auto uniform = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(random); };
+    const int widest = trivane::shading::LaneWidth();
+    int beyond = 0, within = 0;
+    for (int round = 0; round < 60; ++round) {
+        const bool deep = round % 2 == 1;
+        UseFrame(64, 64, deep);
+        _Quality = round % 4 < 3 ? 1 : 0;
+        Image bump(16 + round % 3, 16, deep);
+        for (int y = 0; y < bump.height; ++y) {
+            for (int x = 0; x < bump.width; ++x) {
+                const int full = deep ? 32768 : 255;
+                bump.SetPixel(x, y, static_cast<int>(uniform(0, full)), static_cast<int>(uniform(0, full)),
+                              static_cast<int>(uniform(0, full)), full);
+            }
+        }
+        Scene s;
+        s.FrontLight();
+        s.FrontLight().lights.back().x = 150.0f;
+        s.mapped = 1;
+        s.textures[2] = {1, bump.width, bump.height, bump.data(), static_cast<BYTE>(deep)};
+        map3ds& map = s.material.maps[kMapBump];
+        map.amount = uniform(0.1f, 1.0f);
+        map.uScale = uniform(0.5f, 3.0f), map.vScale = uniform(0.5f, 3.0f);
+        map.uOffset = uniform(-1, 1), map.vOffset = uniform(-1, 1);
+        trivane::shading::BeginShadingCall();
+        const trivane::shading::Plan& plan = trivane::shading::PlanFor(
+            &s.triangle, &s.material, 1, s.textures, static_cast<int>(s.lights.size()), s.lights.data(), nullptr, true);
+        ASSERT_TRUE(plan.bumpMap);
+
+        // A row of pixels: u steps by a texel fraction or by several texels.
+        const int n = 1 + (round * 7) % 90;
+        std::vector<float> x(n), y(n), z(n), nx(n), ny(n), nz(n), u(n), v(n);
+        std::vector<__PrevInfo> records(n);
+        std::vector<const __PrevInfo*> previous(n);
+        float atU = uniform(-1, 1), atV = uniform(-1, 1);
+        for (int i = 0; i < n; ++i) {
+            x[i] = uniform(-32, 32), y[i] = uniform(-32, 32), z[i] = uniform(-20, 100);
+            nx[i] = uniform(-1, 1), ny[i] = uniform(-1, 1), nz[i] = uniform(-0.5f, 1);
+            const float step = i % 5 == 2 ? 0.3f : 0.02f;
+            u[i] = atU + uniform(0, step), v[i] = atV + uniform(-step, step);
+            records[i] = {};
+            records[i].valid = i % 9 != 4 ? 1 : 0;
+            records[i].u = atU, records[i].v = atV;
+            previous[i] = i % 7 == 3 ? nullptr : &records[i];
+            atU = u[i], atV = v[i];
+        }
+        auto shade = [&](int width, std::vector<float> out[4]) {
+            for (int k = 0; k < 4; ++k) out[k].assign(n, -1.0f);
+            QueuedPixels q;
+            q.count = n;
+            q.originX = s.originX, q.originY = s.originY;
+            q.x = x.data(), q.y = y.data(), q.z = z.data(), q.nx = nx.data(), q.ny = ny.data(), q.nz = nz.data();
+            q.u = u.data(), q.v = v.data(), q.previous = previous.data();
+            q.red = out[0].data(), q.green = out[1].data(), q.blue = out[2].data(), q.opacity = out[3].data();
+            trivane::shading::ForceLaneWidth(width);
+            trivane::shading::ShadeQueued(plan, q);
+        };
+        // The kernel pixel by pixel.
+        std::vector<float> one[4];
+        for (int k = 0; k < 4; ++k) one[k].resize(n);
+        for (int i = 0; i < n; ++i) {
+            const __Point normal{nx[i], ny[i], nz[i]};
+            const trivane::shading::Pixel pixel{s.originX, s.originY, nullptr, nullptr, x[i], y[i], z[i], &normal,
+                                                u[i], v[i], previous[i], 0, 0, 1, 0};
+            float out[3];
+            one[3][i] = plan.kernel(plan, pixel, out);
+            one[0][i] = out[0], one[1][i] = out[1], one[2][i] = out[2];
+            float sizeX, sizeY;
+            const trivane::shading::TexelPoint here = trivane::shading::MapToTexels(plan.bumpMap, u[i], v[i]);
+            const bool wide = trivane::shading::FootprintBeyondTwo(plan.bumpMap, pixel, here, sizeX, sizeY);
+            (wide && _Quality ? beyond : within) += 1;
+        }
+        for (int width = 1; width <= widest; width *= 2) {
+            if (width == 2) continue;
+            std::vector<float> lanes[4];
+            shade(width, lanes);
+            for (int k = 0; k < 4; ++k) {
+                for (int i = 0; i < n; ++i) {
+                    ASSERT_EQ(std::memcmp(&one[k][i], &lanes[k][i], sizeof(float)), 0)
+                        << "lanes " << width << " round " << round << " pixel " << i << " channel " << k;
+                }
+            }
+        }
+    }
+    trivane::shading::ForceLaneWidth(0);
+    EXPECT_GT(beyond, 100);
+    EXPECT_GT(within, 100);
 }
 
 TEST(BumpLanes, TexelCoordinatesWrapToTheTexelsOfTheOneLaneRule) {
