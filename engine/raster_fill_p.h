@@ -171,6 +171,26 @@ inline bool RowBand(const TriangleSetup& s, int py, std::int64_t& bx0, std::int6
     }
 }
 
+// The depth test of pixels first..last of a row, without branches: the pixels that pass (all of
+// them without a depth row) are listed from columns[n] and depths[n] on, and take their depths in
+// the depth row. Returns n with them.
+inline int PassingPixels(const TriangleSetup& s, float* depthRow, int first, int last, float depthRowTerm,
+                         int* columns, float* depths, int n) {
+    for (int px = first; px <= last; ++px) {
+        const float depth = PlaneDepth(s, static_cast<float>(px), depthRowTerm);
+        bool pass = true;
+        if (depthRow != nullptr) {
+            const float old = depthRow[px];
+            pass = old < depth;
+            depthRow[px] = pass ? depth : old;
+        }
+        columns[n] = px;
+        depths[n] = depth;
+        n += pass ? 1 : 0;
+    }
+    return n;
+}
+
 // Writes an opaque colour: clamped to 0..full, coverage full (the blend's g >= 1 case).
 template <typename S>
 inline void StoreOpaque(S* pixel, float red, float green, float blue, float full) {
@@ -195,19 +215,7 @@ public:
         for (int start = first; start <= last;) {
             const int end = std::min(last, start + (kChunk - n_) - 1);
             const int from = n_;
-            for (int px = start; px <= end; ++px) {
-                const float fx = static_cast<float>(px);
-                const float depth = PlaneDepth(s, fx, depthRowTerm);
-                bool pass = true;
-                if (depthRow != nullptr) {
-                    const float old = depthRow[px];
-                    pass = old < depth;
-                    depthRow[px] = pass ? depth : old;
-                }
-                column_[n_] = px;
-                z_[n_] = depth;
-                n_ += pass ? 1 : 0;
-            }
+            n_ = PassingPixels(s, depthRow, start, end, depthRowTerm, column_, z_, n_);
             // Positions of the pixels that passed only (their normals are made together at the flush).
             const float originX = shade_.OriginX();
             for (int i = from; i < n_; ++i) {
@@ -294,19 +302,7 @@ public:
         }
         for (int start = first; start <= last; start += kChunk) {
             const int end = std::min(last, start + kChunk - 1);
-            int passed = 0;
-            for (int px = start; px <= end; ++px) {
-                const float depth = PlaneDepth(s, static_cast<float>(px), depthRowTerm);
-                bool pass = true;
-                if (depthRow != nullptr) {
-                    const float old = depthRow[px];
-                    pass = old < depth;
-                    depthRow[px] = pass ? depth : old;
-                }
-                columns[passed] = px;
-                depths[passed] = depth;
-                passed += pass ? 1 : 0;
-            }
+            const int passed = PassingPixels(s, depthRow, start, end, depthRowTerm, columns, depths, 0);
             for (int k = 0; k < passed; ++k) Interior(columns[k], py, depths[k], previous);
         }
     }
