@@ -32,9 +32,9 @@ template void CompositeLayer<BYTE>(const SceneCall&, int, int, int, int);
 template void CompositeLayer<std::uint16_t>(const SceneCall&, int, int, int, int);
 
 // The pixels of a queued run composited eight at a time on AVX2 processors (shading_batch_avx2.cpp),
-// then four at a time, the last few (and every pixel on one lane) one by one.
+// then four at a time; returns how many (the last few, and every pixel on one lane, are left).
 template <typename S>
-void CompositeRun(const SceneCall& call, const CompositeBatch& b, int count) {
+int CompositeRun(const SceneCall& call, const CompositeBatch& b, int count) {
     const int width = shading::LaneWidth();
     int i = 0;
     if (width >= 8) {
@@ -46,23 +46,10 @@ void CompositeRun(const SceneCall& call, const CompositeBatch& b, int count) {
         composite::CompositeLanes<4, S>(call, b, i, whole);
         i += whole;
     }
-    const int full = g_state.fullScale;
-    const float f = static_cast<float>(full);
-    for (; i < count; ++i) {
-        // As the composite writer blends a pixel.
-        const float g = b.coverage == nullptr || b.coverage[i] < 0.0f ? b.opacity[i] : b.coverage[i] * b.opacity[i];
-        if (!(g > 0.0f)) continue;
-        const S cover = g >= 1.0f ? static_cast<S>(full) : ClampSample<S>(g * f, f);
-        const S layer[4] = {ClampSample<S>(b.red[i], f), ClampSample<S>(b.green[i], f), ClampSample<S>(b.blue[i], f),
-                            cover};
-        const std::size_t plane = PlaneOffset(call, b.column[i], b.row[i]);
-        S* target = reinterpret_cast<S*>(call.target + PixelOffset(b.column[i], b.row[i]));
-        S* edge = reinterpret_cast<S*>(call.edge + plane);
-        CompositePixel<S>(target, edge, reinterpret_cast<S*>(call.underEdge + plane), layer, full);
-    }
+    return i;
 }
 
-template void CompositeRun<BYTE>(const SceneCall&, const CompositeBatch&, int);
-template void CompositeRun<std::uint16_t>(const SceneCall&, const CompositeBatch&, int);
+template int CompositeRun<BYTE>(const SceneCall&, const CompositeBatch&, int);
+template int CompositeRun<std::uint16_t>(const SceneCall&, const CompositeBatch&, int);
 
 }  // namespace trivane

@@ -224,7 +224,6 @@ public:
                 y_[i] = sceneY;
                 row_[i] = py;
             }
-
             if (n_ == kChunk) Flush();
             start = end + 1;
         }
@@ -266,13 +265,12 @@ private:
 template <typename Writer>
 void WriteQueued(const Writer& out, const shading::QueuedPixels& q, const int* column, const int* row,
                  const float* coverage) {
-    if constexpr (requires { out.Run(q, column, row, coverage); }) {
-        out.Run(q, column, row, coverage);
-        return;
-    }
-    int rowIndex = row[0];
+    int i = 0;
+    if constexpr (requires { out.Run(q, column, row, coverage); }) i = out.Run(q, column, row, coverage);
+    if (i == q.count) return;
+    int rowIndex = row[i];
     typename Writer::Row at = out.RowAt(rowIndex);
-    for (int i = 0; i < q.count; ++i) {
+    for (; i < q.count; ++i) {
         if (row[i] != rowIndex) at = out.RowAt(rowIndex = row[i]);
         const float g = coverage == nullptr || coverage[i] < 0.0f ? q.opacity[i] : coverage[i] * q.opacity[i];
         out.Blend(at, column[i], q.red[i], q.green[i], q.blue[i], g);
@@ -416,9 +414,10 @@ struct CompositeWriter {
     }
     // Nothing asked ahead: fetching the three rows measured no faster.
     void Fetch(int, int, int) const {}
-    // A queued run at once (the pixels of one triangle, so none twice).
-    void Run(const shading::QueuedPixels& q, const int* column, const int* row, const float* coverage) const {
-        CompositeRun<S>(*call, CompositeBatch{column, row, coverage, q.red, q.green, q.blue, q.opacity}, q.count);
+    // A queued run's first pixels at once (the pixels of one triangle, so none twice); returns how many.
+    int Run(const shading::QueuedPixels& q, const int* column, const int* row, const float* coverage) const {
+        return CompositeRun<S>(*call, CompositeBatch{column, row, coverage, q.red, q.green, q.blue, q.opacity},
+                               q.count);
     }
     void Put(const Row& row, int px, const S layer[4]) const {
         CompositePixel<S>(row.target + 4 * px, row.edge + 4 * px, row.under + 4 * px, layer, full);
@@ -708,8 +707,7 @@ struct TriangleShader {
                     w[k] = w[k] >= zero ? w[k] : zero;
                 }
                 const Lanes4 sum = w[0] + w[1] + w[2];
-                const auto positive = sum > zero;
-                const Lanes4 scale = positive ? one / (positive ? sum : one) : one;
+                const Lanes4 scale = one / (sum > zero ? sum : one);
                 for (Lanes4& weight : w) weight *= scale;
                 Lanes4 out[3];
                 normals.At4(w, out);

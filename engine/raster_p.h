@@ -204,14 +204,12 @@ inline float DepthRowTerm(const TriangleSetup& s, float py) { return s.zy * py +
 float EdgeCoverage(const TriangleSetup& s, float px, float py);
 
 // Clamps barycentric weights to >= 0 and scales them by the inverse of their sum when positive.
-// (Written without branches, so that loops over pixels can run on the vector lanes: a scale of
-// exactly 1 where the sum is not positive leaves the weights as they are, and nothing divides by 0.)
+// (Written without branches, so that loops over pixels can run on the vector lanes: where the sum
+// is not positive the scale is 1 / 1, which leaves the weights as they are and divides by no 0.)
 inline void NormalizeWeights(float w[3]) {
     for (int i = 0; i < 3; ++i) w[i] = w[i] >= 0.0f ? w[i] : 0.0f;
     const float sum = w[0] + w[1] + w[2];
-    const bool positive = sum > 0.0f;
-    const float inverse = 1.0f / (positive ? sum : 1.0f);
-    const float scale = positive ? inverse : 1.0f;
+    const float scale = 1.0f / (sum > 0.0f ? sum : 1.0f);
     w[0] *= scale;
     w[1] *= scale;
     w[2] *= scale;
@@ -325,10 +323,10 @@ struct CompositeBatch {
     const float *red, *green, *blue, *opacity;
 };
 
-// Blends a run's pixels as layer pixels and composites them into the target at once, as
-// CompositePixel does one by one (layer.cpp, on lanes).
+// Blends a run's first pixels as layer pixels and composites them into the target, as CompositePixel
+// does one by one, on lanes (layer.cpp); returns how many it took (the rest go pixel by pixel).
 template <typename S>
-void CompositeRun(const SceneCall& call, const CompositeBatch& b, int count);
+int CompositeRun(const SceneCall& call, const CompositeBatch& b, int count);
 
 // Clears the layer over the box [x0, x1) x [y0, y1).
 void ClearLayer(const SceneCall& call, int x0, int y0, int x1, int y1);

@@ -111,24 +111,29 @@ bool FacesViewer(const __Triangle3ds& t, const __Point3ds* points, float& normal
     return normalZ >= 0.0f;
 }
 
-// PassesOutlineOrientation written out with the pass looked up once.
-bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points) {
-    if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
-    if (_DubleSide) return true;
-    const bool backPass = BackPass();
-    if (!backPass && _UseMultyRefract == 2) return true;
+namespace {
+
+// Whether a triangle of valid corners faces the pass: its back in the back-face pass, else its front.
+bool FacesPass(const __Triangle3ds& t, const __Point3ds* points, bool backPass) {
     float normalZ;
     const bool front = FacesViewer(t, points, normalZ);
     return backPass ? normalZ < 0.0f : front;
 }
 
+}  // namespace
+
+bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points) {
+    if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
+    if (_DubleSide) return true;
+    const bool backPass = BackPass();  // looked up once: a thread-local read
+    if (!backPass && _UseMultyRefract == 2) return true;
+    return FacesPass(t, points, backPass);
+}
+
 bool PassesOutlineOrientation(const __Triangle3ds& t, const __Point3ds* points) {
     if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
     if (_DubleSide) return true;
-    const bool backPass = BackPass();
-    float normalZ;
-    bool front = FacesViewer(t, points, normalZ);
-    return backPass ? normalZ < 0.0f : front;
+    return FacesPass(t, points, BackPass());
 }
 
 bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int cy, TriangleSetup& s,

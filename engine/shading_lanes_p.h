@@ -152,6 +152,13 @@ template <int kScale>
 inline U<8> GatherWords(const int* base, const I<8>& index) {
     return reinterpret_cast<U<8>>(_mm256_i32gather_epi32(base, reinterpret_cast<__m256i>(index), kScale));
 }
+// The same for the lanes of mask (all bits set); the others read nothing and give 0.
+template <int kScale>
+inline U<8> GatherWordsWhere(const int* base, const I<8>& index, const I<8>& mask) {
+    return reinterpret_cast<U<8>>(_mm256_mask_i32gather_epi32(_mm256_setzero_si256(), base,
+                                                              reinterpret_cast<__m256i>(index),
+                                                              reinterpret_cast<__m256i>(mask), kScale));
+}
 #endif
 
 template <int W>
@@ -407,11 +414,9 @@ inline F<W> BackgroundSamples(const GlassBatch& b, const I<W>& ix, const I<W>& i
             constexpr int kHalf = sizeof(S) == 1 ? 0 : 4;
             const I<W> pixel = (iy & inside) * b.stride + (ix & inside) * 4;
             const I<W> offset = pixel * static_cast<int>(sizeof(S)) + (channel >= 2 ? kHalf : 0);
-            const __m256i words = _mm256_mask_i32gather_epi32(
-                _mm256_setzero_si256(), reinterpret_cast<const int*>(background), reinterpret_cast<__m256i>(offset),
-                reinterpret_cast<__m256i>(inside), 1);
+            const U<W> words = GatherWordsWhere<1>(reinterpret_cast<const int*>(background), offset, inside);
             const int shift = sizeof(S) == 1 ? 8 * channel : 16 * (channel & 1);
-            const U<W> sample = (reinterpret_cast<U<W>>(words) >> shift) & (sizeof(S) == 1 ? 0xFFu : 0xFFFFu);
+            const U<W> sample = (words >> shift) & (sizeof(S) == 1 ? 0xFFu : 0xFFFFu);
             return __builtin_convertvector(reinterpret_cast<I<W>>(sample), F<W>);
         }
     }

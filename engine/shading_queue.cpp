@@ -150,15 +150,20 @@ void ShadeNormals(const Plan& plan, const QueuedPixels& q, float n[3][kRun]) {
         });
 }
 
+// The material's colour and the given opacity for every pixel of the run.
+void MaterialColour(const Plan& plan, const QueuedPixels& q, float colour[3][kRun], float opacity) {
+    for (int i = 0; i < q.count; ++i) {
+        colour[0][i] = plan.colour[0], colour[1][i] = plan.colour[1], colour[2][i] = plan.colour[2];
+        q.opacity[i] = opacity;
+    }
+}
+
 void ShadeRun(const Plan& plan, const QueuedPixels& q) {
     float n[3][kRun], colour[3][kRun];
     lanes::ExactBatch b{q.x, q.y, q.z, q.nx, q.ny, q.nz, true, colour[0], colour[1], colour[2],
                         q.red, q.green, q.blue};
     if (plan.kernel == KernelPhong) {
-        for (int i = 0; i < q.count; ++i) {
-            colour[0][i] = plan.colour[0], colour[1][i] = plan.colour[1], colour[2][i] = plan.colour[2];
-            q.opacity[i] = plan.opacity;
-        }
+        MaterialColour(plan, q, colour, plan.opacity);
     } else if (plan.kernel == KernelFull) {
         // A run of fewer pixels than the narrowest lanes is refracted and bumped pixel by pixel.
         const bool glassOnLanes = q.count >= 4 && PlainGlass(plan);
@@ -166,10 +171,7 @@ void ShadeRun(const Plan& plan, const QueuedPixels& q) {
         GlassMemory* glass = plan.glass && !glassOnLanes ? &CurrentShading().glass : nullptr;
         if (OnlyNormals(plan, bumpOnLanes, glassOnLanes)) {
             ShadeNormals(plan, q, n);
-            for (int i = 0; i < q.count; ++i) {
-                colour[0][i] = plan.colour[0], colour[1][i] = plan.colour[1], colour[2][i] = plan.colour[2];
-                q.opacity[i] = Clamp01(plan.opacity);
-            }
+            MaterialColour(plan, q, colour, Clamp01(plan.opacity));
         } else {
             for (int i = 0; i < q.count; ++i) {
                 const __Point normal{q.nx[i], q.ny[i], q.nz[i]};

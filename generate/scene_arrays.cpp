@@ -50,25 +50,13 @@ bool ConvertTriangles(TriangleList& list, __Triangle3ds** triangles, __Point3ds*
     return true;
 }
 
-// Each point as ScenePlacement::Place moves it (written out here: the loop runs over every point).
 void PlaceScene(__Point3ds* points, std::int32_t pointCount, const ScenePlacement& place) {
-    const bool scaled = place.scaleFactor != 1.0;
-    const bool moved = !place.single && (place.ox != 0 || place.oy != 0);
-    if (scaled) {
+    if (place.scaleFactor != 1.0) {
         for (std::int32_t i = 0; i < pointCount; ++i) {
-            __Point3ds& p = points[i];
-            p.x *= place.scale;
-            p.y *= place.scale;
-            if (moved) {
-                p.x += place.ox;
-                p.y += place.oy;
-            }
-            p.z *= place.scale;
+            place.Place(points[i].x, points[i].y);
+            points[i].z *= place.scale;
         }
-    } else if (moved) {
-        for (std::int32_t i = 0; i < pointCount; ++i) {
-            points[i].x += place.ox;
-            points[i].y += place.oy;
-        }
+    } else if (!place.single && (place.ox != 0 || place.oy != 0)) {
+        for (std::int32_t i = 0; i < pointCount; ++i) place.Place(points[i].x, points[i].y);
     }
 }

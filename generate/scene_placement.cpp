@@ -9,17 +9,6 @@ void EffectCentre(const RimelaceParams& params, std::int32_t W, std::int32_t H, 
     cy = float(H / 2.0 - H * double(params.CenterY) / 2000.0 - panY);
 }
 
-void ScenePlacement::Place(float& x, float& y) const {
-    if (scaleFactor != 1.0) {
-        x *= scale;
-        y *= scale;
-    }
-    if (!single && (ox != 0 || oy != 0)) {
-        x += ox;
-        y += oy;
-    }
-}
-
 void ScenePlacement::ToArea(float x, float y, double& ax, double& ay) const {
     ax = originX + double(x);
     ay = originY + double(y);

@@ -27,7 +27,16 @@ struct ScenePlacement {
 
     // Scene point as grown -> scene point as stored (scaled, then moved unless Single; an offset
     // of (0, 0) leaves the point as it is).
-    void Place(float& x, float& y) const;
+    void Place(float& x, float& y) const {
+        if (scaleFactor != 1.0) {
+            x *= scale;
+            y *= scale;
+        }
+        if (!single && (ox != 0 || oy != 0)) {
+            x += ox;
+            y += oy;
+        }
+    }
     // Stored scene point -> working-area pixel position.
     void ToArea(float x, float y, double& ax, double& ay) const;
 };
