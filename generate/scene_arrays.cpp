@@ -1,4 +1,6 @@
 // The grown triangles as Trivane's arrays, and their placement in the scene.
+#include <cstdint>
+
 #include "engine/trivane.h"
 #include "generate/scene_builder_p.h"
 #include "generate/scene_placement.h"
@@ -9,15 +11,39 @@ namespace {
 constexpr float kCornerUV[3][2] = {{0.5f, 0.98f}, {0.01f, 0.01f}, {0.98f, 0.01f}};
 }  // namespace
 
+std::int32_t SceneArrayCapacity(std::int32_t count) {
+    const std::int32_t step = kSceneArrayStep;
+    return count <= 0 ? 0 : (count > INT32_MAX - step ? count : (count + step - 1) / step * step);
+}
+
 bool ConvertTriangles(TriangleList& list, __Triangle3ds** triangles, __Point3ds** points,
                       std::int32_t* triangleCount, std::int32_t* pointCount) {
+    // The arrays handed in were allocated here for their count, so they hold at least
+    // SceneArrayCapacity(count) triangles. They are used again when they hold this scene and are
+    // not more than twice its size: a preview rebuilt on every change then writes into pages it
+    // already has instead of faulting in fresh ones.
+    __Triangle3ds* oldTriangles = *triangles;
+    __Point3ds* oldPoints = *points;
+    const std::int32_t oldCapacity = oldTriangles && oldPoints ? SceneArrayCapacity(*triangleCount) : 0;
     *triangles = nullptr;
     *points = nullptr;
     *triangleCount = *pointCount = 0;
     const std::int32_t n = list.Size();
+    const std::int32_t capacity = SceneArrayCapacity(n);
+    __Triangle3ds* tris = nullptr;
+    __Point3ds* pts = nullptr;
+    if (n > 0 && capacity <= oldCapacity && oldCapacity / 2 <= capacity) {
+        tris = oldTriangles;
+        pts = oldPoints;
+    } else {
+        platform::FreePages(oldTriangles);
+        platform::FreePages(oldPoints);
+    }
     if (n == 0) return true;
-    auto* tris = static_cast<__Triangle3ds*>(platform::AllocPages(std::size_t(n) * sizeof(__Triangle3ds)));
-    auto* pts = static_cast<__Point3ds*>(platform::AllocPages(std::size_t(n) * 3 * sizeof(__Point3ds)));
+    if (tris == nullptr) {
+        tris = static_cast<__Triangle3ds*>(platform::AllocPages(std::size_t(capacity) * sizeof(__Triangle3ds)));
+        pts = static_cast<__Point3ds*>(platform::AllocPages(std::size_t(capacity) * 3 * sizeof(__Point3ds)));
+    }
     if (!tris || !pts) {
         platform::FreePages(tris);
         platform::FreePages(pts);

@@ -154,11 +154,13 @@ SceneOutcome BuildScene(const SceneContext& ctx, std::uint8_t* output, std::uint
         if (!outcome.outOfMemory)
             GrowWithinBudget(params, W, path, single, place.ox, place.oy, ctx.triangleBudget, list, outcome, progress);
 
-        // Trivane's arrays, cached in the record.
-        FreeSceneCache(params);
-        __Triangle3ds* triangles;
-        __Point3ds* points;
-        std::int32_t triangleCount, pointCount;
+        // Trivane's arrays, cached in the record (the previous scene's, where they fit).
+        __Triangle3ds* triangles = params.SceneTriangles;
+        __Point3ds* points = params.ScenePoints;
+        std::int32_t triangleCount = params.SceneTriangleCount, pointCount = params.ScenePointCount;
+        params.SceneTriangles = nullptr;
+        params.ScenePoints = nullptr;
+        params.SceneTriangleCount = params.ScenePointCount = 0;
         if (!ConvertTriangles(list, &triangles, &points, &triangleCount, &pointCount)) outcome.outOfMemory = true;
         if (progress) progress(50, 100);
         if (ctx.geometry) HandOutPath(path, place, *ctx.geometry);

@@ -51,8 +51,15 @@ void GrowWithinBudget(const RimelaceParams& params, std::int32_t W, const BasePa
                       float oy, std::int32_t budget, TriangleList& list, SceneOutcome& outcome,
                       void (*progress)(std::int32_t, std::int32_t));
 
+// Scene arrays are allocated for a whole number of steps of this many triangles.
+constexpr std::int32_t kSceneArrayStep = 4096;
+// The triangles that arrays allocated for `count` triangles hold: count rounded up to a step.
+std::int32_t SceneArrayCapacity(std::int32_t count);
+
 // Moves the list into page-allocated Trivane arrays (3 points per triangle), emptying the list.
-// False when memory runs out (arrays null, counts 0, the list emptied all the same).
+// On entry the arguments hold the previous scene's arrays and counts (null and 0 for none): they
+// are reused when they fit this scene, and released otherwise. False when memory runs out
+// (arrays null, counts 0, the list emptied all the same).
 bool ConvertTriangles(TriangleList& list, __Triangle3ds** triangles, __Point3ds** points, std::int32_t* triangleCount,
                       std::int32_t* pointCount);
 // Scale about the centre and the offset (ox, oy, 0) (not for Single), applied once when the scene

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <mutex>
 
 std::int32_t TriangleCount = 0;
 
@@ -21,7 +22,50 @@ void EdgeNormal(const PatternVertex& a, const PatternVertex& b, float& nx, float
     ny = static_cast<float>(ey / length);
 }
 
+// Blocks released by one list are kept for the next one, up to kMostSpare of them: a preview
+// grown again on every change then fills memory it already has, instead of the heap giving the
+// pages back and faulting them in afresh on every build. About 1.4 MB at most.
+constexpr std::size_t kMostSpare = 16;
+
+struct SpareBlocks {
+    std::mutex lock;
+    std::vector<TriangleList::Block> blocks;
+};
+
+SpareBlocks& Spare() {
+    static SpareBlocks spare;
+    return spare;
+}
+
 } // namespace
+
+TriangleList::Block TriangleList::TakeBlock() {
+    {
+        SpareBlocks& spare = Spare();
+        std::lock_guard<std::mutex> hold(spare.lock);
+        if (!spare.blocks.empty()) {
+            Block block = std::move(spare.blocks.back());
+            spare.blocks.pop_back();
+            return block;
+        }
+    }
+    return Block(new PatternTriangle[kBlock]);
+}
+
+void TriangleList::GiveBack(Block& block) {
+    if (!block) return;
+    SpareBlocks& spare = Spare();
+    std::lock_guard<std::mutex> hold(spare.lock);
+    if (spare.blocks.size() < kMostSpare) {
+        try {
+            spare.blocks.push_back(std::move(block));
+        } catch (...) {  // no room to keep it: released below
+        }
+    }
+    block.reset();
+}
+
+TriangleList::~TriangleList() { Clear(); }
 
 void SetShadingNormals(PatternTriangle& triangle) {
     PatternVertex* c = triangle.corner;
@@ -42,7 +86,7 @@ void SetShadingNormals(PatternTriangle& triangle) {
 PatternTriangle* TriangleList::NewTail() {
     const std::size_t at = static_cast<std::size_t>(head_) + static_cast<std::size_t>(size_);
     if (first_ + at / kBlock == blocks_.size())
-        blocks_.push_back(std::unique_ptr<PatternTriangle[]>(new PatternTriangle[kBlock]));
+        blocks_.push_back(TakeBlock());
     ++size_;
     return &blocks_[first_ + at / kBlock][at % kBlock];
 }
@@ -65,7 +109,7 @@ bool TriangleList::PopFront(PatternTriangle* out) {
     if (out) std::memcpy(out, &(*this)[0], sizeof *out);
     --size_;
     if (static_cast<std::size_t>(++head_) == kBlock) {
-        blocks_[first_++].reset();
+        GiveBack(blocks_[first_++]);
         head_ = 0;
     }
     return true;
@@ -75,10 +119,14 @@ void TriangleList::DropBack() {
     if (size_ == 0) return;
     --size_;
     const std::size_t used = static_cast<std::size_t>(head_) + static_cast<std::size_t>(size_);
-    if (first_ + (used + kBlock - 1) / kBlock < blocks_.size()) blocks_.pop_back();  // the tail block is empty
+    if (first_ + (used + kBlock - 1) / kBlock < blocks_.size()) {  // the tail block is empty
+        GiveBack(blocks_.back());
+        blocks_.pop_back();
+    }
 }
 
 void TriangleList::Clear() {
+    for (Block& block : blocks_) GiveBack(block);
     std::vector<std::unique_ptr<PatternTriangle[]>>().swap(blocks_);
     size_ = 0;
     first_ = 0;

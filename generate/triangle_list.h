@@ -57,6 +57,11 @@ void SetShadingNormals(PatternTriangle& triangle);
 class TriangleList {
   public:
     explicit TriangleList(std::int32_t budget = kDefaultTriangleBudget) : budget_(budget < 0 ? 0 : budget) {}
+    ~TriangleList();
+    TriangleList(const TriangleList&) = delete;
+    TriangleList& operator=(const TriangleList&) = delete;
+
+    using Block = std::unique_ptr<PatternTriangle[]>;
 
     // Appends a copy at the tail. Returns false, appending nothing, when the budget is reached.
     bool Append(const PatternTriangle& triangle);
@@ -129,10 +134,14 @@ class TriangleList {
 
     // The slot after the tail, in a new block when the last one is full.
     PatternTriangle* NewTail();
+    // A block from the ones released before, or a new one (throws std::bad_alloc).
+    static Block TakeBlock();
+    // Releases a block, keeping it for the next list while few are kept.
+    static void GiveBack(Block& block);
 
     std::int32_t budget_;
     std::int32_t size_ = 0;
     std::size_t first_ = 0;  // blocks before it are released
     std::int32_t head_ = 0;  // the head triangle's place in block first_
-    std::vector<std::unique_ptr<PatternTriangle[]>> blocks_;
+    std::vector<Block> blocks_;
 };
