@@ -23,27 +23,46 @@ void ColourOf(std::int32_t colour, float out[3]) {
 }
 
 // Pixel order: the caller's (coverage, r, g, b) and Trivane's (r, g, b, coverage), as one
-// little-endian word of 4 samples rotated by one sample.
-inline std::uint32_t ToTrivane8(std::uint32_t v) { return (v >> 8) | (v << 24); }
-inline std::uint32_t FromTrivane8(std::uint32_t v) { return (v << 8) | (v >> 24); }
-inline std::uint64_t ToTrivane16(std::uint64_t v) { return (v >> 16) | (v << 48); }
-inline std::uint64_t FromTrivane16(std::uint64_t v) { return (v << 16) | (v >> 48); }
+// little-endian word of 4 samples rotated by one sample. Each works on one word or on a vector
+// of words alike.
+struct ToTrivane8 {
+    template <typename T> T operator()(T v) const { return (v >> 8) | (v << 24); }
+};
+struct FromTrivane8 {
+    template <typename T> T operator()(T v) const { return (v << 8) | (v >> 24); }
+};
+struct ToTrivane16 {
+    template <typename T> T operator()(T v) const { return (v >> 16) | (v << 48); }
+};
+struct FromTrivane16 {
+    template <typename T> T operator()(T v) const { return (v << 16) | (v >> 48); }
+};
 
-// Rotates every pixel of the rows into `to` and, when `also` is set, into `also` too (same stride).
-template <typename Word, Word (*Rotate)(Word)>
+// Rotates every pixel of the rows into `to` and, when `also` is set, into `also` too (same stride),
+// 16 bytes at a time and the rest word by word.
+template <typename Word, typename Rotate>
 void RotateRows(const std::uint8_t* from, std::size_t fromStride, std::uint8_t* to, std::size_t toStride, int w,
                 int h, std::uint8_t* also = nullptr) {
+    typedef Word Words __attribute__((vector_size(16)));
+    constexpr int kPerVector = 16 / sizeof(Word);
+    const Rotate rotate;
     for (int y = 0; y < h; ++y) {
         const std::uint8_t* s = from + std::size_t(y) * fromStride;
         std::uint8_t* d = to + std::size_t(y) * toStride;
-        std::uint8_t* e = also != nullptr ? also + std::size_t(y) * toStride : nullptr;
-        for (int x = 0; x < w; ++x) {
+        int x = 0;
+        for (; x + kPerVector <= w; x += kPerVector) {
+            Words v;
+            std::memcpy(&v, s + std::size_t(x) * sizeof(Word), sizeof v);
+            v = rotate(v);
+            std::memcpy(d + std::size_t(x) * sizeof(Word), &v, sizeof v);
+        }
+        for (; x < w; ++x) {
             Word v;
             std::memcpy(&v, s + std::size_t(x) * sizeof(Word), sizeof(Word));
-            v = Rotate(v);
+            v = rotate(v);
             std::memcpy(d + std::size_t(x) * sizeof(Word), &v, sizeof(Word));
-            if (e != nullptr) std::memcpy(e + std::size_t(x) * sizeof(Word), &v, sizeof(Word));
         }
+        if (also != nullptr) std::memcpy(also + std::size_t(y) * toStride, d, std::size_t(w) * sizeof(Word));
     }
 }
 

@@ -188,8 +188,6 @@ TEST(SceneBuilder, SixteenBitRendersTheSameSceneAsEightBit) {
     EXPECT_GT(b.ChangedPixels(), 0);
 }
 
-}  // namespace
-
 TEST(SceneBuilder, ARebuiltSceneIsTheSameAsOneBuiltAfresh) {
     // One record rebuilt through scenes of very different sizes (79462 triangles down to 139 and
     // back: the arrays of the one before are written again where they fit, replaced where they do
@@ -213,3 +211,22 @@ TEST(SceneBuilder, ARebuiltSceneIsTheSameAsOneBuiltAfresh) {
         EXPECT_EQ(kept.output, fresh.output) << step.effect;
     }
 }
+
+TEST(SceneBuilder, AnImageTheSceneDoesNotReachComesBackUnchangedAtEveryWidthAndDepth) {
+    // Into the renderer's order and back, whole vectors of pixels and the odd ones at a row's end.
+    for (const bool wide : {false, true}) {
+        for (const std::int32_t w : {1, 2, 3, 5, 157, 158, 160, 161}) {
+            SceneFixture s;
+            s.w = w;
+            s.h = 7;
+            s.wide = wide;
+            s.MakeInput();
+            s.params.CenterX = 10000;  // the pattern far outside the image
+            s.params.CenterY = 10000;
+            s.Build();
+            EXPECT_EQ(s.output, s.input) << w << (wide ? " 16-bit" : " 8-bit");
+        }
+    }
+}
+
+}  // namespace
