@@ -5,6 +5,7 @@
 // pixel.
 #include <bit>
 #include <cstring>
+#include <utility>
 
 #include "engine/raster_p.h"
 #include "engine/shading_lanes_p.h"
@@ -58,6 +59,60 @@ inline void StoreWords(S* const at[W], int offset, U<W> word) {
     }
 }
 
+// The 16-bit pixels' words split into the first and second word of each pixel, and back.
+template <int W, std::size_t... K>
+inline U<W> EveryOther(U<W> a, U<W> b, std::index_sequence<K...>, int from) {
+    return from == 0 ? __builtin_shufflevector(a, b, (2 * K)...) : __builtin_shufflevector(a, b, (2 * K + 1)...);
+}
+template <int W, std::size_t... K>
+inline U<W> Interleaved(U<W> first, U<W> second, std::index_sequence<K...>, bool upper) {
+    constexpr int kHalf = W / 2;
+    return upper ? __builtin_shufflevector(first, second, (K % 2 ? W + kHalf + K / 2 : kHalf + K / 2)...)
+                 : __builtin_shufflevector(first, second, (K % 2 ? W + K / 2 : K / 2)...);
+}
+
+// W pixels side by side from `run` on: the same channels as LoadPixels gives for their addresses.
+template <int W, typename S>
+inline Channels<W> LoadRun(const S* run) {
+    Channels<W> p;
+    if constexpr (std::endian::native == std::endian::little && sizeof(S) == 1) {
+        U<W> word;
+        std::memcpy(&word, run, sizeof word);
+        for (int c = 0; c < 4; ++c) p.c[c] = reinterpret_cast<I<W>>((word >> (8 * c)) & 0xFFu);
+    } else if constexpr (std::endian::native == std::endian::little && sizeof(S) == 2) {
+        U<W> a, b;
+        std::memcpy(&a, run, sizeof a);
+        std::memcpy(&b, run + 2 * W, sizeof b);
+        const U<W> low = EveryOther<W>(a, b, std::make_index_sequence<W>(), 0);
+        const U<W> high = EveryOther<W>(a, b, std::make_index_sequence<W>(), 1);
+        p.c[0] = reinterpret_cast<I<W>>(low & 0xFFFFu), p.c[1] = reinterpret_cast<I<W>>(low >> 16);
+        p.c[2] = reinterpret_cast<I<W>>(high & 0xFFFFu), p.c[3] = reinterpret_cast<I<W>>(high >> 16);
+    } else {
+        for (int c = 0; c < 4; ++c) {
+            for (int k = 0; k < W; ++k) p.c[c][k] = run[4 * k + c];
+        }
+    }
+    return p;
+}
+template <int W, typename S>
+inline void StoreRun(S* run, const Channels<W>& p) {
+    if constexpr (std::endian::native == std::endian::little && sizeof(S) == 1) {
+        const U<W> word = reinterpret_cast<U<W>>(p.c[0] | (p.c[1] << 8) | (p.c[2] << 16) | (p.c[3] << 24));
+        std::memcpy(run, &word, sizeof word);
+    } else if constexpr (std::endian::native == std::endian::little && sizeof(S) == 2) {
+        const U<W> low = reinterpret_cast<U<W>>(p.c[0] | (p.c[1] << 16));
+        const U<W> high = reinterpret_cast<U<W>>(p.c[2] | (p.c[3] << 16));
+        const U<W> a = Interleaved<W>(low, high, std::make_index_sequence<W>(), false);
+        const U<W> b = Interleaved<W>(low, high, std::make_index_sequence<W>(), true);
+        std::memcpy(run, &a, sizeof a);
+        std::memcpy(run + 2 * W, &b, sizeof b);
+    } else {
+        for (int c = 0; c < 4; ++c) {
+            for (int k = 0; k < W; ++k) run[4 * k + c] = static_cast<S>(p.c[c][k]);
+        }
+    }
+}
+
 template <int W, typename S>
 inline Channels<W> LoadPixels(S* const at[W]) {
     Channels<W> p;
@@ -105,9 +160,31 @@ inline void CompositeLanes(const SceneCall& call, const CompositeBatch& b, int f
     S* targetRow = reinterpret_cast<S*>(call.target + PixelOffset(0, rowIndex));
     S* edgeRow = reinterpret_cast<S*>(call.edge + PlaneOffset(call, 0, rowIndex));
     S* underRow = reinterpret_cast<S*>(call.underEdge + PlaneOffset(call, 0, rowIndex));
+    I<W> step;
+    for (int k = 0; k < W; ++k) step[k] = k;
     for (int i = first; i < first + count; i += W) {
+        // A run is a triangle's pixels row by row: most groups are W pixels side by side on one row,
+        // read and written whole.
+        I<W> columns, rows;
+        std::memcpy(&columns, b.column + i, sizeof columns);
+        std::memcpy(&rows, b.row + i, sizeof rows);
+        const I<W> apart = (columns - b.column[i] - step) | (rows - b.row[i]);
+        std::uint64_t words[W / 2], any = 0;
+        std::memcpy(words, &apart, sizeof apart);
+        for (int k = 0; k < W / 2; ++k) any |= words[k];
+        const bool sideBySide = any == 0;
         S *target[W], *edge[W], *under[W];
-        for (int k = 0; k < W; ++k) {
+        if (sideBySide) {
+            if (b.row[i] != rowIndex) {
+                rowIndex = b.row[i];
+                targetRow = reinterpret_cast<S*>(call.target + PixelOffset(0, rowIndex));
+                edgeRow = reinterpret_cast<S*>(call.edge + PlaneOffset(call, 0, rowIndex));
+                underRow = reinterpret_cast<S*>(call.underEdge + PlaneOffset(call, 0, rowIndex));
+            }
+            const std::size_t at = static_cast<std::size_t>(b.column[i]) * 4u;
+            target[0] = targetRow + at, edge[0] = edgeRow + at, under[0] = underRow + at;
+        }
+        for (int k = 0; k < W && !sideBySide; ++k) {
             if (b.row[i + k] != rowIndex) {
                 rowIndex = b.row[i + k];
                 targetRow = reinterpret_cast<S*>(call.target + PixelOffset(0, rowIndex));
@@ -128,7 +205,9 @@ inline void CompositeLanes(const SceneCall& call, const CompositeBatch& b, int f
         const I<W> layer[3] = {ClampLanes<W>(shading::lanes::Load<W>(b.red + i), f),
                                ClampLanes<W>(shading::lanes::Load<W>(b.green + i), f),
                                ClampLanes<W>(shading::lanes::Load<W>(b.blue + i), f)};
-        const Channels<W> t = LoadPixels<W, S>(target), e = LoadPixels<W, S>(edge), u = LoadPixels<W, S>(under);
+        const Channels<W> t = sideBySide ? LoadRun<W, S>(target[0]) : LoadPixels<W, S>(target);
+        const Channels<W> e = sideBySide ? LoadRun<W, S>(edge[0]) : LoadPixels<W, S>(edge);
+        const Channels<W> u = sideBySide ? LoadRun<W, S>(under[0]) : LoadPixels<W, S>(under);
 
         // Partly covered over a drawn pixel: blended against what lay under a similar edge, or the
         // memories taken afresh.
@@ -168,9 +247,15 @@ inline void CompositeLanes(const SceneCall& call, const CompositeBatch& b, int f
                 underOut.c[ch] = opaqueEdge ? layer[ch] : underOut.c[ch];
             }
         }
-        StorePixels<W, S>(target, targetOut);
-        StorePixels<W, S>(edge, edgeOut);
-        StorePixels<W, S>(under, underOut);
+        if (sideBySide) {
+            StoreRun<W, S>(target[0], targetOut);
+            StoreRun<W, S>(edge[0], edgeOut);
+            StoreRun<W, S>(under[0], underOut);
+        } else {
+            StorePixels<W, S>(target, targetOut);
+            StorePixels<W, S>(edge, edgeOut);
+            StorePixels<W, S>(under, underOut);
+        }
     }
 }
 
