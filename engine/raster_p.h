@@ -228,8 +228,19 @@ inline void WeightRowTerms(const TriangleSetup& s, float py, float rowTerms[3]) 
 
 // Texture coordinates of (px, py): the barycentric mix of the vertices' u, v, perspective-correct
 // while a perspective is in force. Only for triangles whose three vertices are mapped.
-void TextureAt(const TriangleSetup& s, int cx, int cy, float px, float py, float z, const float w[3], float& u,
-               float& v);
+void PerspectiveTextureAt(const TriangleSetup& s, int cx, int cy, float px, float py, float z, const float w[3],
+                          float& u, float& v);
+inline void MixTexture(const TriangleSetup& s, const float w[3], float& u, float& v) {
+    u = w[0] * s.v[0].u + w[1] * s.v[1].u + w[2] * s.v[2].u;
+    v = w[0] * s.v[0].v + w[1] * s.v[1].v + w[2] * s.v[2].v;
+}
+inline void TextureAt(const TriangleSetup& s, int cx, int cy, float px, float py, float z, const float w[3], float& u,
+                      float& v) {
+    if (_Persp_Val != 0.0f && _Persp_Far != 0.0f)
+        PerspectiveTextureAt(s, cx, cy, px, py, z, w, u, v);
+    else
+        MixTexture(s, w, u, v);
+}
 
 // ---- Pixel rules --------------------------------------------------------------------------------------
 

@@ -240,33 +240,30 @@ float EdgeCoverage(const TriangleSetup& s, float px, float py) {
     return std::min(best, 1.0f);
 }
 
-void TextureAt(const TriangleSetup& s, int cx, int cy, float px, float py, float z, const float w[3], float& u,
-               float& v) {
-    const float* weights = w;
-    float unprojected[3];
-    if (_Persp_Val != 0.0f && _Persp_Far != 0.0f) {
-        // Map the pixel and the vertices back through the inverse perspective.
-        auto back = [](float scene, float centre, float depth) {
-            return centre + (scene - centre) * (1.0f - depth / _Persp_Far);
-        };
-        float fcx = static_cast<float>(cx), fcy = static_cast<float>(cy);
-        float x[3], y[3];
-        for (int i = 0; i < 3; ++i) {
-            x[i] = back(s.v[i].x - fcx, _Persp_x, s.v[i].z);
-            y[i] = back(s.v[i].y - fcy, _Persp_y, s.v[i].z);
-        }
-        float det = x[0] * (y[1] - y[2]) - x[1] * (y[0] - y[2]) + x[2] * (y[0] - y[1]);
-        if (det != 0.0f && std::isfinite(det)) {
-            float wx[3], wy[3], w0[3];
-            SetWeightPlanes(x, y, det, wx, wy, w0);
-            float ux = back(px - fcx, _Persp_x, z), uy = back(py - fcy, _Persp_y, z);
-            for (int i = 0; i < 3; ++i) unprojected[i] = wx[i] * ux + (wy[i] * uy + w0[i]);
-            NormalizeWeights(unprojected);
-            weights = unprojected;
-        }
+void PerspectiveTextureAt(const TriangleSetup& s, int cx, int cy, float px, float py, float z, const float w[3],
+                          float& u, float& v) {
+    // Map the pixel and the vertices back through the inverse perspective.
+    auto back = [](float scene, float centre, float depth) {
+        return centre + (scene - centre) * (1.0f - depth / _Persp_Far);
+    };
+    float fcx = static_cast<float>(cx), fcy = static_cast<float>(cy);
+    float x[3], y[3];
+    for (int i = 0; i < 3; ++i) {
+        x[i] = back(s.v[i].x - fcx, _Persp_x, s.v[i].z);
+        y[i] = back(s.v[i].y - fcy, _Persp_y, s.v[i].z);
     }
-    u = weights[0] * s.v[0].u + weights[1] * s.v[1].u + weights[2] * s.v[2].u;
-    v = weights[0] * s.v[0].v + weights[1] * s.v[1].v + weights[2] * s.v[2].v;
+    float det = x[0] * (y[1] - y[2]) - x[1] * (y[0] - y[2]) + x[2] * (y[0] - y[1]);
+    if (det != 0.0f && std::isfinite(det)) {
+        float wx[3], wy[3], w0[3];
+        SetWeightPlanes(x, y, det, wx, wy, w0);
+        float ux = back(px - fcx, _Persp_x, z), uy = back(py - fcy, _Persp_y, z);
+        float unprojected[3];
+        for (int i = 0; i < 3; ++i) unprojected[i] = wx[i] * ux + (wy[i] * uy + w0[i]);
+        NormalizeWeights(unprojected);
+        MixTexture(s, unprojected, u, v);
+    } else {
+        MixTexture(s, w, u, v);
+    }
 }
 
 void LayerBox(const TriangleSetup& s, int& x0, int& y0, int& x1, int& y1) {
