@@ -472,9 +472,11 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
     // A recording holds only pixels that went through the queue.
     if (log != nullptr && (queue == nullptr || gather != nullptr || kQuality)) log->complete = false;
 
+    EdgeLanes edges;
+    if constexpr (kQuality) edges = MakeEdgeLanes(s);
     auto edgePixel = [&](int px, int py) {
         float fx = static_cast<float>(px);
-        float coverage = EdgeCoverage(s, fx, static_cast<float>(py));
+        float coverage = EdgeCoverage(edges, fx, static_cast<float>(py));
         if (!(coverage > 0.0f)) return;
         float z = PlaneDepth(s, fx, depthRowTerm);
         float saved = 0.0f;

@@ -203,6 +203,17 @@ inline float DepthRowTerm(const TriangleSetup& s, float py) { return s.zy * py +
 // Edge coverage 0..1 of an outside pixel (px, py): the largest coverage any edge gives it.
 float EdgeCoverage(const TriangleSetup& s, float px, float py);
 
+// The three edge lines side by side, one a lane (the fourth lane gives nothing), for working out
+// a pixel's coverage from all three at once: the same bits as EdgeCoverage.
+struct EdgeLanes {
+    typedef float Lanes __attribute__((vector_size(16)));
+    typedef std::int32_t Mask __attribute__((vector_size(16)));
+    Lanes ax, ay, bx, by, ex, ey, a, b, c, inverseLength, inverseSquare;
+    Mask used;  // all bits set where the edge has a length
+};
+EdgeLanes MakeEdgeLanes(const TriangleSetup& s);
+float EdgeCoverage(const EdgeLanes& lanes, float px, float py);
+
 // Clamps barycentric weights to >= 0 and scales them by the inverse of their sum when positive.
 // (Written without branches, so that loops over pixels can run on the vector lanes: where the sum
 // is not positive the scale is 1 / 1, which leaves the weights as they are and divides by no 0.)

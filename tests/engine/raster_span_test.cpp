@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <limits>
 #include <random>
 
 #include "engine/raster_fill_p.h"
@@ -71,6 +74,50 @@ TEST(RowSpanWalk, HandlesEdgesOnExactPixelRows) {
     ExpectSameSpans(Triangle(x, y), -3, 40);
     const std::int64_t x2[3] = {5 * 256, 5 * 256, -20 * 256}, y2[3] = {-10 * 256, 25 * 256, 3 * 256};
     ExpectSameSpans(Triangle(x2, y2), -15, 45);
+}
+
+// The three edges on lanes against one edge after the other: the same bits for pixels beside, beyond
+// the ends of and inside the edges of small and large triangles, near and far from the origin, with
+// an edge of length zero (which gives nothing) and at NaN coordinates.
+TEST(EdgeLanes, GiveTheBitsOfOneEdgeAfterTheOther) {
+    std::mt19937 random(11);
+    const std::int32_t width = Zwidth, height = Zheight;
+    Zwidth = Zheight = 200;
+    int partly = 0;
+    for (float offset : {0.0f, 3000.5f}) {
+        std::uniform_real_distribution<float> coordinate(-30.0f, 230.0f);
+        for (int n = 0; n < 300; ++n) {
+            __Point3ds points[3] = {};
+            const bool small = n % 3 == 0;
+            const float x0 = coordinate(random), y0 = coordinate(random);
+            for (__Point3ds& p : points) {
+                p.x = small ? x0 + coordinate(random) / 40.0f : coordinate(random);
+                p.y = small ? y0 + coordinate(random) / 40.0f : coordinate(random);
+            }
+            const __Triangle3ds t{0, 1, 2, 0, 0};
+            TriangleSetup s{};
+            if (!trivane::SetupTriangle(t, points, 0, 0, s)) continue;
+            for (trivane::EdgeLine& l : s.lines) {  // the same lines further out
+                l.ax += offset, l.bx += offset;
+                l.c -= l.a * offset;
+            }
+            if (n % 7 == 0) s.lines[n % 3].length = 0.0f;
+            const trivane::EdgeLanes lanes = trivane::MakeEdgeLanes(s);
+            auto expectSame = [&](float px, float py) {
+                const float one = trivane::EdgeCoverage(s, px, py), three = trivane::EdgeCoverage(lanes, px, py);
+                ASSERT_EQ(std::memcmp(&one, &three, sizeof one), 0)
+                    << "triangle " << n << " pixel " << px << ", " << py << ": " << one << " and " << three;
+                partly += one > 0.0f && one < 1.0f;
+            };
+            for (float py = std::floor(s.minY) - 2; py <= s.maxY + 2; py += 1.0f) {
+                for (float px = std::floor(s.minX) - 3; px <= s.maxX + 3; px += small ? 1.0f : 3.0f)
+                    expectSame(px + offset, py);
+            }
+            expectSame(std::numeric_limits<float>::quiet_NaN(), s.minY);
+        }
+    }
+    Zwidth = width, Zheight = height;
+    EXPECT_GT(partly, 1000);  // partly covered pixels among them
 }
 
 }  // namespace
