@@ -171,6 +171,15 @@ inline bool RowBand(const TriangleSetup& s, int py, std::int64_t& bx0, std::int6
     }
 }
 
+// Prefetches the lines of depths first..last of a depth row, for writing (a hint only).
+[[gnu::always_inline]] inline void FetchDepth(const float* row, int first, int last) {
+    constexpr std::uintptr_t kLine = 64;
+    const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(row + last);
+    for (std::uintptr_t at = reinterpret_cast<std::uintptr_t>(row + first) & ~(kLine - 1); at <= end; at += kLine) {
+        __builtin_prefetch(reinterpret_cast<const void*>(at), 1);
+    }
+}
+
 // The depth test of pixels first..last of a row, without branches: the pixels that pass (all of
 // them without a depth row) are listed from columns[n] and depths[n] on, and take their depths in
 // the depth row. Returns n with them.
@@ -288,21 +297,34 @@ public:
 
     // The interior pixels first..last of row py that pass the depth test (tested without branches,
     // a part of the row at a time), with the row's previous-pixel record.
+    // Rows below it up to py + rowsBelow are the triangle's too: the lines of this span's columns
+    // in the depth, target and background rows kAhead rows below are asked for now, so that they
+    // are on their way when that row is queued.
     void Row(const TriangleSetup& s, float* depthRow, int first, int last, int py, float depthRowTerm,
-             __PrevInfo& previous) {
+             __PrevInfo& previous, int rowsBelow) {
         int columns[kChunk];
         float depths[kChunk];
         // The span's lines of the target (blended into when the queue is written) and, for glass,
         // of the background around it are asked for now: they are seldom in the cache yet.
         if (first <= last) {
             out_.Fetch(py, first, last);
-            if (shade_.plan->glass) FetchSpan(shade_.call->background + PixelOffset(0, py), first, last, false);
+            const bool glass = shade_.plan->glass;
+            if (glass) FetchSpan(shade_.call->background + PixelOffset(0, py), first, last, false);
+            if (rowsBelow >= kAhead) {
+                if (depthRow != nullptr) FetchDepth(depthRow + kAhead * static_cast<std::ptrdiff_t>(Zwidth), first, last);
+                out_.Fetch(py + kAhead, first, last);
+                if (glass) FetchSpan(shade_.call->background + PixelOffset(0, py + kAhead), first, last, false);
+            }
         }
+        // The record is carried in a local (registers) and written back once: copied from memory
+        // just after its fields were stored one by one, it waited for those stores to land.
+        __PrevInfo record = previous;
         for (int start = first; start <= last; start += kChunk) {
             const int end = std::min(last, start + kChunk - 1);
             const int passed = PassingPixels(s, depthRow, start, end, depthRowTerm, columns, depths, 0);
-            for (int k = 0; k < passed; ++k) Interior(columns[k], py, depths[k], previous);
+            for (int k = 0; k < passed; ++k) Interior(columns[k], py, depths[k], record);
         }
+        previous = record;
     }
 
     // An interior pixel, with the row's previous-pixel record, which this pixel then becomes.
@@ -361,6 +383,7 @@ private:
     }
 
     static constexpr int kChunk = 64;
+    static constexpr int kAhead = 2;
     Shade& shade_;
     const Writer& out_;
     BandFragments* log_;
@@ -537,7 +560,7 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
         }
         if constexpr (Shade::kCanBatch) {
             if (!batchedSpan && queue != nullptr) {
-                queue->Row(s, depthRow, first, last, py, depthRowTerm, previous);
+                queue->Row(s, depthRow, first, last, py, depthRowTerm, previous, rowLast - py);
                 batchedSpan = true;
             }
         }

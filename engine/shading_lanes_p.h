@@ -432,6 +432,21 @@ inline F<W> BackgroundSamples(const GlassBatch& b, const I<W>& ix, const I<W>& i
     return value;
 }
 
+// Asks for the background's lines the next row's pixels will likely sample: those of the first and
+// the last lane's sample one row further down (a hint only; always inlined, since a call the compiler
+// sees as free of effects would be dropped with its hints).
+template <int W, typename S>
+[[gnu::always_inline]] inline void FetchRowBelow(const GlassBatch& b, const I<W>& ix, const I<W>& iy) {
+    const S* background = static_cast<const S*>(b.background);
+    for (int k = 0; k < W; k += W > 1 ? W - 1 : 1) {
+        const int below = iy[k] + 1;
+        const int row = below < 0 ? 0 : below < b.height ? below : b.height - 1;
+        const int column = ix[k] < 0 ? 0 : ix[k] < b.width ? ix[k] : b.width - 1;
+        __builtin_prefetch(background + static_cast<std::size_t>(row) * static_cast<std::size_t>(b.stride) +
+                           static_cast<std::size_t>(column) * 4u);
+    }
+}
+
 // The glass of one channel over the background alone, as RefractSampled has it: the sample
 // displaced along the normal by the channel's length, held at the pixel on an axis where it leaves
 // the image, the background there plus the tint (colour - 0.5), clamped; a sample still outside
@@ -447,6 +462,7 @@ inline void RefractChannel(const GlassBatch& b, F<W> px, F<W> py, F<W> fx, F<W> 
     sy = (sy > minusOne) & (sy < height) ? sy : py;
     const I<W> inside = (sx > minusOne) & (sx < width) & (sy > minusOne) & (sy < height);
     const I<W> ix = __builtin_convertvector(sx, I<W>), iy = __builtin_convertvector(sy, I<W>);
+    if (b.background != nullptr) FetchRowBelow<W, S>(b, ix, iy);
     const F<W> value = b.background != nullptr ? BackgroundSamples<W, S>(b, ix, iy, inside, channel, gather) : zero;
     const F<W> tint = Load<W>(colour + i) - 0.5f;
     const F<W> seen = inside ? value / fullScale + tint : tint;
