@@ -417,6 +417,11 @@ struct DirectWriter {
     void Blend(Row row, int px, float red, float green, float blue, float g) const {
         BlendPixel<S>(row + 4 * px, red, green, blue, g, full);
     }
+    // A queued run's first pixels at once (the pixels of one triangle, so none twice); returns how many.
+    int Run(const shading::QueuedPixels& q, const int* column, const int* row, const float* coverage) const {
+        return BlendRun<S>(image, row0, CompositeBatch{column, row, coverage, q.red, q.green, q.blue, q.opacity},
+                           q.count);
+    }
 };
 
 // Layered drawing without the layer: the pixel the layer would hold (a blend into a clear pixel)
