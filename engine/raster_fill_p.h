@@ -311,7 +311,9 @@ public:
             const bool glass = shade_.plan->glass;
             if (glass) FetchSpan(shade_.call->background + PixelOffset(0, py), first, last, false);
             if (rowsBelow >= kAhead) {
-                if (depthRow != nullptr) FetchDepth(depthRow + kAhead * static_cast<std::ptrdiff_t>(Zwidth), first, last);
+                if (depthRow != nullptr) {
+                    FetchDepth(depthRow + kAhead * static_cast<std::ptrdiff_t>(Zwidth), first, last);
+                }
                 out_.Fetch(py + kAhead, first, last);
                 if (glass) FetchSpan(shade_.call->background + PixelOffset(0, py + kAhead), first, last, false);
             }
