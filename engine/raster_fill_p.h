@@ -297,9 +297,10 @@ public:
 
     // The interior pixels first..last of row py that pass the depth test (tested without branches,
     // a part of the row at a time), with the row's previous-pixel record.
-    // Rows below it up to py + rowsBelow are the triangle's too: the lines of this span's columns
-    // in the depth, target and background rows kAhead rows below are asked for now, so that they
-    // are on their way when that row is queued.
+    // Rows below it up to py + rowsBelow are the triangle's too: for a long span, the lines of its
+    // columns in the depth, target and background rows kAhead rows below are asked for now, so that
+    // they are on their way when that row is queued (a small triangle's first rows were asked for
+    // with the triangle).
     void Row(const TriangleSetup& s, float* depthRow, int first, int last, int py, float depthRowTerm,
              __PrevInfo& previous, int rowsBelow) {
         int columns[kChunk];
@@ -310,7 +311,7 @@ public:
             out_.Fetch(py, first, last);
             const bool glass = shade_.plan->glass;
             if (glass) FetchSpan(shade_.call->background + PixelOffset(0, py), first, last, false);
-            if (rowsBelow >= kAhead) {
+            if (rowsBelow >= kAhead && last - first >= kAheadSpan) {
                 if (depthRow != nullptr) {
                     FetchDepth(depthRow + kAhead * static_cast<std::ptrdiff_t>(Zwidth), first, last);
                 }
@@ -351,8 +352,17 @@ public:
     void Flush() {
         if (n_ == 0) return;
         if (!mapped_) shade_.NormalsAt(column_, row_, n_, nx_, ny_, nz_);
+        // The last group of eight filled with the last pixel, for the steps on lanes.
+        const int padded = (n_ + 7) / 8 * 8;
+        for (int i = n_; i < padded; ++i) {
+            const int last = n_ - 1;
+            x_[i] = x_[last], y_[i] = y_[last], z_[i] = z_[last];
+            nx_[i] = nx_[last], ny_[i] = ny_[last], nz_[i] = nz_[last], u_[i] = u_[last], v_[i] = v_[last];
+            previous_[i] = previous_[last];
+        }
         shading::QueuedPixels q;
         q.count = n_;
+        q.padded = padded;
         shade_.Describe(q);
         q.x = x_, q.y = y_, q.z = z_, q.nx = nx_, q.ny = ny_, q.nz = nz_, q.u = u_, q.v = v_;
         q.previous = previous_;
@@ -384,8 +394,9 @@ private:
         return i;
     }
 
-    static constexpr int kChunk = 64;
+    static constexpr int kChunk = 64;  // a multiple of eight
     static constexpr int kAhead = 2;
+    static constexpr int kAheadSpan = 16;  // pixels
     Shade& shade_;
     const Writer& out_;
     BandFragments* log_;

@@ -479,7 +479,7 @@ template <int W, typename S>
 // makes the colour the tint alone and the pixel transparent.
 template <int W, typename S>
 inline void RefractChannel(const GlassBatch& b, F<W> px, F<W> py, F<W> fx, F<W> fy, float length, float fullScale,
-                           int channel, float* colour, I<W>& outside, int i, bool gather) {
+                           int channel, float* colour, I<W>& outside, int i, bool gather, bool fetch) {
     const F<W> width = Splat<W>(static_cast<float>(b.width)), height = Splat<W>(static_cast<float>(b.height));
     const F<W> minusOne = Splat<W>(-1.0f), zero = Splat<W>(0.0f), one = Splat<W>(1.0f);
     F<W> sx = px + fx * length;
@@ -488,13 +488,16 @@ inline void RefractChannel(const GlassBatch& b, F<W> px, F<W> py, F<W> fx, F<W> 
     sy = (sy > minusOne) & (sy < height) ? sy : py;
     const I<W> inside = (sx > minusOne) & (sx < width) & (sy > minusOne) & (sy < height);
     const I<W> ix = __builtin_convertvector(sx, I<W>), iy = __builtin_convertvector(sy, I<W>);
-    if (b.background != nullptr) FetchRowBelow<W, S>(b, ix, iy);
+    if (fetch) FetchRowBelow<W, S>(b, ix, iy);
     const F<W> value = b.background != nullptr ? BackgroundSamples<W, S>(b, ix, iy, inside, channel, gather) : zero;
     const F<W> tint = Load<W>(colour + i) - 0.5f;
     const F<W> seen = inside ? value / fullScale + tint : tint;
     Store<W>(colour + i, seen > zero ? (seen < one ? seen : one) : zero);
     outside |= ~inside;
 }
+
+// Backgrounds of this many bytes and more have the next row's samples asked for ahead.
+constexpr std::int64_t kFetchBackgroundFrom = std::int64_t{4} << 20;
 
 // Pixels [first, first + count) of a glass batch, count a multiple of W.
 template <int W, typename S>
@@ -503,9 +506,11 @@ inline void RefractLanes(const Plan& plan, const GlassBatch& b, int first, int c
     const float lengths[3] = {plan.refraction, plan.refraction * plan.aberrationFactor,
                               plan.refraction * plan.aberrationFactor * plan.aberrationFactor};
     float* colours[3] = {b.c0, b.c1, b.c2};
+    const std::int64_t bytes = static_cast<std::int64_t>(b.height) * b.stride * static_cast<std::int64_t>(sizeof(S));
     // Whether every byte offset of the background is a 32-bit index.
-    const bool gather = static_cast<std::int64_t>(b.height) * b.stride * static_cast<std::int64_t>(sizeof(S)) <
-                        std::int64_t{1} << 31;
+    const bool gather = bytes < std::int64_t{1} << 31;
+    // Whether the next row's samples are asked for ahead: not for a background the caches hold.
+    const bool fetch = b.background != nullptr && bytes >= kFetchBackgroundFrom;
     for (int i = first; i < first + count; i += W) {
         const F<W> px = Splat<W>(b.originX) + Load<W>(b.x + i);
         const F<W> py = Splat<W>(b.originY) + Load<W>(b.y + i);
@@ -514,7 +519,8 @@ inline void RefractLanes(const Plan& plan, const GlassBatch& b, int first, int c
         const F<W> fx = f * Load<W>(b.nx + i), fy = f * Load<W>(b.ny + i);
         I<W> outside = I<W>{};
         for (int c = 0; c < 3; ++c) {
-            RefractChannel<W, S>(b, px, py, fx, fy, lengths[c], plan.fullScale, c, colours[c], outside, i, gather);
+            RefractChannel<W, S>(b, px, py, fx, fy, lengths[c], plan.fullScale, c, colours[c], outside, i, gather,
+                                 fetch);
         }
         const F<W> opacity = Load<W>(b.opacity + i);
         Store<W>(b.opacity + i, outside ? Splat<W>(0.0f) : opacity);
