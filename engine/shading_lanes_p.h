@@ -368,14 +368,18 @@ inline void LightRun(const Plan& plan, const ExactBatch& b, int first, int count
     const F<W> strength = Splat<W>(plan.strength);
     for (int part = first; part < first + count; part += kLightPart) {
         const int n = first + count - part < kLightPart ? first + count - part : kLightPart;
-        // The normals as shaded, and the sums of the colour channels.
-        alignas(64) float nx[kLightPart], ny[kLightPart], nz[kLightPart];
+        // The normals as shaded (the batch's own where they are), and the sums of the colour channels.
+        alignas(64) float shaded[3][kLightPart];
         alignas(64) float sum[3][kLightPart];
+        const float *nx = b.nx + part, *ny = b.ny + part, *nz = b.nz + part;
+        if (b.rawNormals) {
+            for (int i = 0; i < n; i += W) {
+                const Vec<W> normal = ShadeNormal<W>(plan, nx + i, ny + i, nz + i);
+                Store<W>(shaded[0] + i, normal.x), Store<W>(shaded[1] + i, normal.y), Store<W>(shaded[2] + i, normal.z);
+            }
+            nx = shaded[0], ny = shaded[1], nz = shaded[2];
+        }
         for (int i = 0; i < n; i += W) {
-            const int at = part + i;
-            const Vec<W> normal = b.rawNormals ? ShadeNormal<W>(plan, b.nx + at, b.ny + at, b.nz + at)
-                                               : Vec<W>{Load<W>(b.nx + at), Load<W>(b.ny + at), Load<W>(b.nz + at)};
-            Store<W>(nx + i, normal.x), Store<W>(ny + i, normal.y), Store<W>(nz + i, normal.z);
             for (auto& channel : sum) Store<W>(channel + i, zero);
         }
         alignas(64) float d[kLightPart], power[kLightPart];
