@@ -463,18 +463,21 @@ inline F<W> BackgroundSamples(const GlassBatch& b, const I<W>& ix, const I<W>& i
 }
 
 // Asks for the background's lines the next row's pixels will likely sample: those of the first and
-// the last lane's sample one row further down (a hint only; always inlined, since a call the compiler
-// sees as free of effects would be dropped with its hints).
+// the last lane's sample one row further down, held inside the image; the background's offsets fit
+// 32 bits (a hint only; always inlined, since a call the compiler sees as free of effects would be
+// dropped with its hints).
 template <int W, typename S>
 [[gnu::always_inline]] inline void FetchRowBelow(const GlassBatch& b, const I<W>& ix, const I<W>& iy) {
+    const I<W> zero = I<W>{}, lastRow = I<W>{} + (b.height - 1), lastColumn = I<W>{} + (b.width - 1);
+    I<W> row = iy + 1;
+    row = row < zero ? zero : row;
+    row = row > lastRow ? lastRow : row;
+    I<W> column = ix < zero ? zero : ix;
+    column = column > lastColumn ? lastColumn : column;
+    const I<W> offset = row * b.stride + column * 4;  // in samples
     const S* background = static_cast<const S*>(b.background);
-    for (int k = 0; k < W; k += W > 1 ? W - 1 : 1) {
-        const int below = iy[k] + 1;
-        const int row = below < 0 ? 0 : below < b.height ? below : b.height - 1;
-        const int column = ix[k] < 0 ? 0 : ix[k] < b.width ? ix[k] : b.width - 1;
-        __builtin_prefetch(background + static_cast<std::size_t>(row) * static_cast<std::size_t>(b.stride) +
-                           static_cast<std::size_t>(column) * 4u);
-    }
+    __builtin_prefetch(background + offset[0]);
+    __builtin_prefetch(background + offset[W - 1]);
 }
 
 // The glass of one channel over the background alone, as RefractSampled has it: the sample
@@ -514,7 +517,7 @@ inline void RefractLanes(const Plan& plan, const GlassBatch& b, int first, int c
     // Whether every byte offset of the background is a 32-bit index.
     const bool gather = bytes < std::int64_t{1} << 31;
     // Whether the next row's samples are asked for ahead: not for a background the caches hold.
-    const bool fetch = b.background != nullptr && bytes >= kFetchBackgroundFrom;
+    const bool fetch = b.background != nullptr && gather && bytes >= kFetchBackgroundFrom;
     for (int i = first; i < first + count; i += W) {
         const F<W> px = Splat<W>(b.originX) + Load<W>(b.x + i);
         const F<W> py = Splat<W>(b.originY) + Load<W>(b.y + i);
