@@ -115,24 +115,30 @@ template <typename S>
 void ReplayRuns(const SceneCall& call, const BandFragments& band) {
     const DirectWriter<S> out{call.target, 0, static_cast<float>(g_state.fullScale)};
     const float originX = static_cast<float>(call.cx), originY = static_cast<float>(call.cy);
-    constexpr int kMostRun = 64;  // a queue's flush
-    float x[kMostRun], y[kMostRun], red[kMostRun], green[kMostRun], blue[kMostRun], opacity[kMostRun];
+    constexpr int kMostRun = 64;  // a queue's flush, a multiple of eight
+    float x[kMostRun], y[kMostRun], z[kMostRun], nx[kMostRun], ny[kMostRun], nz[kMostRun], u[kMostRun], v[kMostRun];
+    float red[kMostRun], green[kMostRun], blue[kMostRun], opacity[kMostRun];
     const __PrevInfo* previous[kMostRun];
     for (const BandFragments::Run& run : band.runs) {
         const std::size_t first = static_cast<std::size_t>(run.first);
-        for (int i = 0; i < run.count; ++i) {
-            x[i] = static_cast<float>(band.column[first + i]) - originX;
-            y[i] = static_cast<float>(band.row[first + i]) - originY;
-            previous[i] = &band.previous[first + i];
+        // The run's pixels, the last group of eight filled with the last pixel (for the steps on
+        // lanes, as the queue has them).
+        const int padded = (run.count + 7) / 8 * 8;
+        for (int i = 0; i < padded; ++i) {
+            const std::size_t at = first + static_cast<std::size_t>(i < run.count ? i : run.count - 1);
+            x[i] = static_cast<float>(band.column[at]) - originX;
+            y[i] = static_cast<float>(band.row[at]) - originY;
+            z[i] = band.z[at], nx[i] = band.nx[at], ny[i] = band.ny[at], nz[i] = band.nz[at];
+            u[i] = band.u[at], v[i] = band.v[at];
+            previous[i] = &band.previous[at];
         }
         shading::QueuedPixels q;
         q.count = run.count;
+        q.padded = padded;
         q.originX = originX, q.originY = originY;
         q.target = call.target, q.background = call.background;
         q.planeA = run.planeA, q.planeB = run.planeB, q.planeC = run.planeC, q.planeD = run.planeD;
-        q.x = x, q.y = y, q.z = &band.z[first];
-        q.nx = &band.nx[first], q.ny = &band.ny[first], q.nz = &band.nz[first];
-        q.u = &band.u[first], q.v = &band.v[first];
+        q.x = x, q.y = y, q.z = z, q.nx = nx, q.ny = ny, q.nz = nz, q.u = u, q.v = v;
         q.previous = previous;
         q.red = red, q.green = green, q.blue = blue, q.opacity = opacity;
         shading::ShadeQueued(PlanOfRun(call, run), q);

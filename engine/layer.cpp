@@ -52,4 +52,24 @@ int CompositeRun(const SceneCall& call, const CompositeBatch& b, int count) {
 template int CompositeRun<BYTE>(const SceneCall&, const CompositeBatch&, int);
 template int CompositeRun<std::uint16_t>(const SceneCall&, const CompositeBatch&, int);
 
+// The same for a run blended straight into an image (BlendPixel's rule).
+template <typename S>
+int BlendRun(BYTE* image, int row0, const CompositeBatch& b, int count) {
+    const int width = shading::LaneWidth();
+    int i = 0;
+    if (width >= 8) {
+        i = count / 8 * 8;
+        composite::BlendRun8<S>(image, row0, b, 0, i);
+    }
+    if (width >= 4) {
+        const int whole = (count - i) / 4 * 4;
+        composite::BlendLanes<4, S>(image, row0, b, i, whole);
+        i += whole;
+    }
+    return i;
+}
+
+template int BlendRun<BYTE>(BYTE*, int, const CompositeBatch&, int);
+template int BlendRun<std::uint16_t>(BYTE*, int, const CompositeBatch&, int);
+
 }  // namespace trivane

@@ -15,6 +15,8 @@ namespace trivane::composite {
 // Pixels [first, first + count) on the AVX2 processors' eight lanes (shading_batch_avx2.cpp).
 template <typename S>
 void CompositeRun8(const SceneCall& call, const CompositeBatch& b, int first, int count);
+template <typename S>
+void BlendRun8(BYTE* image, int row0, const CompositeBatch& b, int first, int count);
 
 // Internal linkage, as in shading_lanes_p.h.
 namespace {
@@ -256,6 +258,60 @@ inline void CompositeLanes(const SceneCall& call, const CompositeBatch& b, int f
             StorePixels<W, S>(edge, edgeOut);
             StorePixels<W, S>(under, underOut);
         }
+    }
+}
+
+// Pixels [first, first + count) of a run, count a multiple of W, blended straight into an image
+// whose first row is image row row0, as BlendPixel does one by one: nothing where the coverage is
+// not positive, the clamped colour at full coverage, the colour with its coverage over a clear
+// pixel, else old + (colour - old) * g with the larger coverage, each case chosen per lane.
+template <int W, typename S>
+inline void BlendLanes(BYTE* image, int row0, const CompositeBatch& b, int first, int count) {
+    if (count <= 0) return;
+    const float f = static_cast<float>(g_state.fullScale);
+    const I<W> top = I<W>{} + g_state.fullScale;
+    int rowIndex = b.row[first];
+    S* row = reinterpret_cast<S*>(image + PixelOffset(0, rowIndex - row0));
+    for (int i = first; i < first + count; i += W) {
+        S* at[W];
+        for (int k = 0; k < W; ++k) {
+            if (b.row[i + k] != rowIndex) {
+                rowIndex = b.row[i + k];
+                row = reinterpret_cast<S*>(image + PixelOffset(0, rowIndex - row0));
+            }
+            at[k] = row + static_cast<std::size_t>(b.column[i + k]) * 4u;
+        }
+        const F<W> opacity = shading::lanes::Load<W>(b.opacity + i);
+        F<W> g = opacity;
+        if (b.coverage != nullptr) {
+            const F<W> coverage = shading::lanes::Load<W>(b.coverage + i);
+            g = coverage < F<W>{} ? opacity : coverage * opacity;
+        }
+        const F<W> colour[3] = {shading::lanes::Load<W>(b.red + i), shading::lanes::Load<W>(b.green + i),
+                                shading::lanes::Load<W>(b.blue + i)};
+        const I<W> drawn = g > F<W>{}, opaque = g >= F<W>{} + 1.0f;
+        Channels<W> out;
+        bool allOpaque = true;
+        for (int k = 0; k < W; ++k) allOpaque = allOpaque && opaque[k] != 0;
+        if (allOpaque) {
+            // The common case: the old pixels are not read.
+            for (int c = 0; c < 3; ++c) out.c[c] = ClampLanes<W>(colour[c], f);
+            out.c[3] = top;
+            StorePixels<W, S>(at, out);
+            continue;
+        }
+        const Channels<W> old = LoadPixels<W, S>(at);
+        const I<W> cover = ClampLanes<W>(g * f, f);
+        const I<W> clear = old.c[3] == I<W>{};
+        for (int c = 0; c < 3; ++c) {
+            const F<W> from = __builtin_convertvector(old.c[c], F<W>);
+            const I<W> own = ClampLanes<W>(colour[c], f);
+            const I<W> blended = ClampLanes<W>(from + (colour[c] - from) * g, f);
+            out.c[c] = drawn ? (opaque | clear ? own : blended) : old.c[c];
+        }
+        const I<W> raised = cover > old.c[3] ? cover : old.c[3];
+        out.c[3] = drawn ? (opaque ? top : clear ? cover : raised) : old.c[3];
+        StorePixels<W, S>(at, out);
     }
 }
 

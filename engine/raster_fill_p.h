@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <type_traits>
 #include <utility>
@@ -171,12 +172,42 @@ inline bool RowBand(const TriangleSetup& s, int py, std::int64_t& bx0, std::int6
     }
 }
 
+// Prefetches the lines of depths first..last of a depth row, for writing (a hint only).
+[[gnu::always_inline]] inline void FetchDepth(const float* row, int first, int last) {
+    constexpr std::uintptr_t kLine = 64;
+    const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(row + last);
+    for (std::uintptr_t at = reinterpret_cast<std::uintptr_t>(row + first) & ~(kLine - 1); at <= end; at += kLine) {
+        __builtin_prefetch(reinterpret_cast<const void*>(at), 1);
+    }
+}
+
 // The depth test of pixels first..last of a row, without branches: the pixels that pass (all of
 // them without a depth row) are listed from columns[n] and depths[n] on, and take their depths in
 // the depth row. Returns n with them.
 inline int PassingPixels(const TriangleSetup& s, float* depthRow, int first, int last, float depthRowTerm,
                          int* columns, float* depths, int n) {
-    for (int px = first; px <= last; ++px) {
+    int px = first;
+    if (depthRow != nullptr && !s.zFlat) {
+        // Four pixels at a time on vector lanes: the depth, the test and the depth row's update of
+        // the loop below for each.
+        typedef float Four __attribute__((vector_size(16)));
+        typedef std::int32_t FourInts __attribute__((vector_size(16)));
+        for (; px + 3 <= last; px += 4) {
+            const Four x = __builtin_convertvector((FourInts{px, px + 1, px + 2, px + 3}), Four);
+            const Four depth = s.zx * x + depthRowTerm;
+            Four old;
+            std::memcpy(&old, depthRow + px, sizeof old);
+            const FourInts pass = old < depth;
+            const Four kept = pass ? depth : old;
+            std::memcpy(depthRow + px, &kept, sizeof kept);
+            for (int k = 0; k < 4; ++k) {
+                columns[n] = px + k;
+                depths[n] = depth[k];
+                n -= pass[k];  // -1 where it passes
+            }
+        }
+    }
+    for (; px <= last; ++px) {
         const float depth = PlaneDepth(s, static_cast<float>(px), depthRowTerm);
         bool pass = true;
         if (depthRow != nullptr) {
@@ -288,21 +319,37 @@ public:
 
     // The interior pixels first..last of row py that pass the depth test (tested without branches,
     // a part of the row at a time), with the row's previous-pixel record.
+    // Rows below it up to py + rowsBelow are the triangle's too: for a long span, the lines of its
+    // columns in the depth, target and background rows kAhead rows below are asked for now, so that
+    // they are on their way when that row is queued (a small triangle's first rows were asked for
+    // with the triangle).
     void Row(const TriangleSetup& s, float* depthRow, int first, int last, int py, float depthRowTerm,
-             __PrevInfo& previous) {
+             __PrevInfo& previous, int rowsBelow) {
         int columns[kChunk];
         float depths[kChunk];
         // The span's lines of the target (blended into when the queue is written) and, for glass,
         // of the background around it are asked for now: they are seldom in the cache yet.
         if (first <= last) {
             out_.Fetch(py, first, last);
-            if (shade_.plan->glass) FetchSpan(shade_.call->background + PixelOffset(0, py), first, last, false);
+            const bool glass = shade_.plan->glass;
+            if (glass) FetchSpan(shade_.call->background + PixelOffset(0, py), first, last, false);
+            if (rowsBelow >= kAhead && last - first >= kAheadSpan) {
+                if (depthRow != nullptr) {
+                    FetchDepth(depthRow + kAhead * static_cast<std::ptrdiff_t>(Zwidth), first, last);
+                }
+                out_.Fetch(py + kAhead, first, last);
+                if (glass) FetchSpan(shade_.call->background + PixelOffset(0, py + kAhead), first, last, false);
+            }
         }
+        // The record is carried in a local (registers) and written back once: copied from memory
+        // just after its fields were stored one by one, it waited for those stores to land.
+        __PrevInfo record = previous;
         for (int start = first; start <= last; start += kChunk) {
             const int end = std::min(last, start + kChunk - 1);
             const int passed = PassingPixels(s, depthRow, start, end, depthRowTerm, columns, depths, 0);
-            for (int k = 0; k < passed; ++k) Interior(columns[k], py, depths[k], previous);
+            for (int k = 0; k < passed; ++k) Interior(columns[k], py, depths[k], record);
         }
+        previous = record;
     }
 
     // An interior pixel, with the row's previous-pixel record, which this pixel then becomes.
@@ -327,8 +374,17 @@ public:
     void Flush() {
         if (n_ == 0) return;
         if (!mapped_) shade_.NormalsAt(column_, row_, n_, nx_, ny_, nz_);
+        // The last group of eight filled with the last pixel, for the steps on lanes.
+        const int padded = (n_ + 7) / 8 * 8;
+        for (int i = n_; i < padded; ++i) {
+            const int last = n_ - 1;
+            x_[i] = x_[last], y_[i] = y_[last], z_[i] = z_[last];
+            nx_[i] = nx_[last], ny_[i] = ny_[last], nz_[i] = nz_[last], u_[i] = u_[last], v_[i] = v_[last];
+            previous_[i] = previous_[last];
+        }
         shading::QueuedPixels q;
         q.count = n_;
+        q.padded = padded;
         shade_.Describe(q);
         q.x = x_, q.y = y_, q.z = z_, q.nx = nx_, q.ny = ny_, q.nz = nz_, q.u = u_, q.v = v_;
         q.previous = previous_;
@@ -360,7 +416,9 @@ private:
         return i;
     }
 
-    static constexpr int kChunk = 64;
+    static constexpr int kChunk = 64;  // a multiple of eight
+    static constexpr int kAhead = 2;
+    static constexpr int kAheadSpan = 16;  // pixels
     Shade& shade_;
     const Writer& out_;
     BandFragments* log_;
@@ -393,6 +451,11 @@ struct DirectWriter {
     }
     void Blend(Row row, int px, float red, float green, float blue, float g) const {
         BlendPixel<S>(row + 4 * px, red, green, blue, g, full);
+    }
+    // A queued run's first pixels at once (the pixels of one triangle, so none twice); returns how many.
+    int Run(const shading::QueuedPixels& q, const int* column, const int* row, const float* coverage) const {
+        return BlendRun<S>(image, row0, CompositeBatch{column, row, coverage, q.red, q.green, q.blue, q.opacity},
+                           q.count);
     }
 };
 
@@ -539,7 +602,7 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
         }
         if constexpr (Shade::kCanBatch) {
             if (!batchedSpan && queue != nullptr) {
-                queue->Row(s, depthRow, first, last, py, depthRowTerm, previous);
+                queue->Row(s, depthRow, first, last, py, depthRowTerm, previous, rowLast - py);
                 batchedSpan = true;
             }
         }

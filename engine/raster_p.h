@@ -349,6 +349,10 @@ struct CompositeBatch {
 // does one by one, on lanes (layer.cpp); returns how many it took (the rest go pixel by pixel).
 template <typename S>
 int CompositeRun(const SceneCall& call, const CompositeBatch& b, int count);
+// Blends a run's first pixels straight into an image whose first row is image row row0, as
+// BlendPixel does one by one, on lanes (layer.cpp); returns how many it took.
+template <typename S>
+int BlendRun(BYTE* image, int row0, const CompositeBatch& b, int count);
 
 // Clears the layer over the box [x0, x1) x [y0, y1).
 void ClearLayer(const SceneCall& call, int x0, int y0, int x1, int y1);

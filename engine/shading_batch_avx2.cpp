@@ -27,4 +27,11 @@ void CompositeRun8(const SceneCall& call, const CompositeBatch& b, int first, in
 template void CompositeRun8<BYTE>(const SceneCall&, const CompositeBatch&, int, int);
 template void CompositeRun8<std::uint16_t>(const SceneCall&, const CompositeBatch&, int, int);
 
+template <typename S>
+void BlendRun8(BYTE* image, int row0, const CompositeBatch& b, int first, int count) {
+    BlendLanes<8, S>(image, row0, b, first, count);
+}
+template void BlendRun8<BYTE>(BYTE*, int, const CompositeBatch&, int, int);
+template void BlendRun8<std::uint16_t>(BYTE*, int, const CompositeBatch&, int, int);
+
 }  // namespace trivane::composite

@@ -341,33 +341,6 @@ inline Vec<W> ShadeNormal(const Plan& plan, const float* nx, const float* ny, co
     return Normalize<W>(n);
 }
 
-// The kernels' lighting and finish: n as shaded, the colour per pixel; out in sample units.
-template <int W>
-inline void LightExact(const Plan& plan, const float* px, const float* py, const float* pz, const Vec<W>& n,
-                       const F<W> colour[3], F<W> out[3]) {
-    const F<W> self = Splat<W>(plan.selfIllumination);
-    const F<W> lit = Splat<W>(1.0f - plan.selfIllumination);
-    const F<W> zero = Splat<W>(0.0f);
-    const Vec<W> p{Load<W>(px), Load<W>(py), Load<W>(pz)};
-    F<W> o0 = zero, o1 = zero, o2 = zero;
-    for (int i = 0; i < plan.lightCount; ++i) {
-        const light3ds& light = plan.lights[i];
-        const Vec<W> l = Normalize<W>({Splat<W>(light.x) - p.x, Splat<W>(light.y) - p.y, Splat<W>(light.z) - p.z});
-        const F<W> d = Max<W>(Dot<W>(n, l) * Splat<W>(light.multiplier), zero);  // NaN: 0
-        const F<W> power = FastPow<W>(d, plan.exponent, plan.powThreshold);
-        const F<W> spec = d > Splat<W>(plan.powThreshold) ? power * Splat<W>(plan.strength) : zero;
-        const F<W> diffuse = d * lit + self;
-        o0 = o0 + (diffuse * colour[0] + spec * Splat<W>(plan.specular[0])) * Splat<W>(light.r);
-        o1 = o1 + (diffuse * colour[1] + spec * Splat<W>(plan.specular[1])) * Splat<W>(light.g);
-        o2 = o2 + (diffuse * colour[2] + spec * Splat<W>(plan.specular[2])) * Splat<W>(light.b);
-    }
-    const F<W> full = Splat<W>(plan.fullScale);
-    const F<W> lit0 = o0 * full, lit1 = o1 * full, lit2 = o2 * full;
-    out[0] = lit0 > zero ? Min<W>(lit0, full) : zero;
-    out[1] = lit1 > zero ? Min<W>(lit1, full) : zero;
-    out[2] = lit2 > zero ? Min<W>(lit2, full) : zero;
-}
-
 // Pixels [first, first + count) of a batch, count a multiple of W.
 template <int W>
 inline void PhongRun(const Plan& plan, const PixelBatch& b, int first, int count) {
@@ -376,17 +349,74 @@ inline void PhongRun(const Plan& plan, const PixelBatch& b, int first, int count
     }
 }
 
+// The kernels' lighting and finish of pixels [first, first + count), count a multiple of W, in parts
+// of up to kLightPart pixels; out in sample units. Each light is taken in three passes over the
+// part: the light's direction and the diffuse factor d, the highlight's power of d (a long chain of
+// dependent double operations: in a pass of its own, the processor overlaps the chains of several
+// groups of pixels), then the colour summed. Every lane does the operations of the one-lane
+// instance in the same order.
+constexpr int kLightPart = 64;
+
 template <int W>
 inline void LightRun(const Plan& plan, const ExactBatch& b, int first, int count) {
-    for (int i = first; i < first + count; i += W) {
-        const Vec<W> n = b.rawNormals ? ShadeNormal<W>(plan, b.nx + i, b.ny + i, b.nz + i)
-                                      : Vec<W>{Load<W>(b.nx + i), Load<W>(b.ny + i), Load<W>(b.nz + i)};
-        const F<W> colour[3] = {Load<W>(b.c0 + i), Load<W>(b.c1 + i), Load<W>(b.c2 + i)};
-        F<W> out[3];
-        LightExact<W>(plan, b.x + i, b.y + i, b.z + i, n, colour, out);
-        Store<W>(b.red + i, out[0]);
-        Store<W>(b.green + i, out[1]);
-        Store<W>(b.blue + i, out[2]);
+    static_assert(kLightPart % W == 0);
+    const F<W> self = Splat<W>(plan.selfIllumination);
+    const F<W> lit = Splat<W>(1.0f - plan.selfIllumination);
+    const F<W> zero = Splat<W>(0.0f);
+    const F<W> full = Splat<W>(plan.fullScale);
+    const F<W> threshold = Splat<W>(plan.powThreshold);
+    const F<W> strength = Splat<W>(plan.strength);
+    for (int part = first; part < first + count; part += kLightPart) {
+        const int n = first + count - part < kLightPart ? first + count - part : kLightPart;
+        // The normals as shaded (the batch's own where they are), and the sums of the colour channels.
+        alignas(64) float shaded[3][kLightPart];
+        alignas(64) float sum[3][kLightPart];
+        const float *nx = b.nx + part, *ny = b.ny + part, *nz = b.nz + part;
+        if (b.rawNormals) {
+            for (int i = 0; i < n; i += W) {
+                const Vec<W> normal = ShadeNormal<W>(plan, nx + i, ny + i, nz + i);
+                Store<W>(shaded[0] + i, normal.x), Store<W>(shaded[1] + i, normal.y), Store<W>(shaded[2] + i, normal.z);
+            }
+            nx = shaded[0], ny = shaded[1], nz = shaded[2];
+        }
+        for (int i = 0; i < n; i += W) {
+            for (auto& channel : sum) Store<W>(channel + i, zero);
+        }
+        alignas(64) float d[kLightPart], power[kLightPart];
+        for (int k = 0; k < plan.lightCount; ++k) {
+            const light3ds& light = plan.lights[k];
+            for (int i = 0; i < n; i += W) {
+                const int at = part + i;
+                const Vec<W> normal{Load<W>(nx + i), Load<W>(ny + i), Load<W>(nz + i)};
+                const Vec<W> l = Normalize<W>({Splat<W>(light.x) - Load<W>(b.x + at),
+                                              Splat<W>(light.y) - Load<W>(b.y + at),
+                                              Splat<W>(light.z) - Load<W>(b.z + at)});
+                Store<W>(d + i, Max<W>(Dot<W>(normal, l) * Splat<W>(light.multiplier), zero));  // NaN: 0
+            }
+            for (int i = 0; i < n; i += W) {
+                Store<W>(power + i, FastPow<W>(Load<W>(d + i), plan.exponent, plan.powThreshold));
+            }
+            for (int i = 0; i < n; i += W) {
+                const int at = part + i;
+                const F<W> diffuseBase = Load<W>(d + i);
+                const F<W> spec = diffuseBase > threshold ? Load<W>(power + i) * strength : zero;
+                const F<W> diffuse = diffuseBase * lit + self;
+                const F<W> colour[3] = {Load<W>(b.c0 + at), Load<W>(b.c1 + at), Load<W>(b.c2 + at)};
+                const float lightColour[3] = {light.r, light.g, light.b};
+                for (int c = 0; c < 3; ++c) {
+                    const F<W> term =
+                        (diffuse * colour[c] + spec * Splat<W>(plan.specular[c])) * Splat<W>(lightColour[c]);
+                    Store<W>(sum[c] + i, Load<W>(sum[c] + i) + term);
+                }
+            }
+        }
+        float* outs[3] = {b.red, b.green, b.blue};
+        for (int i = 0; i < n; i += W) {
+            for (int c = 0; c < 3; ++c) {
+                const F<W> value = Load<W>(sum[c] + i) * full;
+                Store<W>(outs[c] + part + i, value > zero ? Min<W>(value, full) : zero);
+            }
+        }
     }
 }
 
@@ -432,13 +462,31 @@ inline F<W> BackgroundSamples(const GlassBatch& b, const I<W>& ix, const I<W>& i
     return value;
 }
 
+// Asks for the background's lines the next row's pixels will likely sample: those of the first and
+// the last lane's sample one row further down, held inside the image; the background's offsets fit
+// 32 bits (a hint only; always inlined, since a call the compiler sees as free of effects would be
+// dropped with its hints).
+template <int W, typename S>
+[[gnu::always_inline]] inline void FetchRowBelow(const GlassBatch& b, const I<W>& ix, const I<W>& iy) {
+    const I<W> zero = I<W>{}, lastRow = I<W>{} + (b.height - 1), lastColumn = I<W>{} + (b.width - 1);
+    I<W> row = iy + 1;
+    row = row < zero ? zero : row;
+    row = row > lastRow ? lastRow : row;
+    I<W> column = ix < zero ? zero : ix;
+    column = column > lastColumn ? lastColumn : column;
+    const I<W> offset = row * b.stride + column * 4;  // in samples
+    const S* background = static_cast<const S*>(b.background);
+    __builtin_prefetch(background + offset[0]);
+    __builtin_prefetch(background + offset[W - 1]);
+}
+
 // The glass of one channel over the background alone, as RefractSampled has it: the sample
 // displaced along the normal by the channel's length, held at the pixel on an axis where it leaves
 // the image, the background there plus the tint (colour - 0.5), clamped; a sample still outside
 // makes the colour the tint alone and the pixel transparent.
 template <int W, typename S>
 inline void RefractChannel(const GlassBatch& b, F<W> px, F<W> py, F<W> fx, F<W> fy, float length, float fullScale,
-                           int channel, float* colour, I<W>& outside, int i, bool gather) {
+                           int channel, float* colour, I<W>& outside, int i, bool gather, bool fetch) {
     const F<W> width = Splat<W>(static_cast<float>(b.width)), height = Splat<W>(static_cast<float>(b.height));
     const F<W> minusOne = Splat<W>(-1.0f), zero = Splat<W>(0.0f), one = Splat<W>(1.0f);
     F<W> sx = px + fx * length;
@@ -447,12 +495,16 @@ inline void RefractChannel(const GlassBatch& b, F<W> px, F<W> py, F<W> fx, F<W> 
     sy = (sy > minusOne) & (sy < height) ? sy : py;
     const I<W> inside = (sx > minusOne) & (sx < width) & (sy > minusOne) & (sy < height);
     const I<W> ix = __builtin_convertvector(sx, I<W>), iy = __builtin_convertvector(sy, I<W>);
+    if (fetch) FetchRowBelow<W, S>(b, ix, iy);
     const F<W> value = b.background != nullptr ? BackgroundSamples<W, S>(b, ix, iy, inside, channel, gather) : zero;
     const F<W> tint = Load<W>(colour + i) - 0.5f;
     const F<W> seen = inside ? value / fullScale + tint : tint;
     Store<W>(colour + i, seen > zero ? (seen < one ? seen : one) : zero);
     outside |= ~inside;
 }
+
+// Backgrounds of this many bytes and more have the next row's samples asked for ahead.
+constexpr std::int64_t kFetchBackgroundFrom = std::int64_t{4} << 20;
 
 // Pixels [first, first + count) of a glass batch, count a multiple of W.
 template <int W, typename S>
@@ -461,9 +513,11 @@ inline void RefractLanes(const Plan& plan, const GlassBatch& b, int first, int c
     const float lengths[3] = {plan.refraction, plan.refraction * plan.aberrationFactor,
                               plan.refraction * plan.aberrationFactor * plan.aberrationFactor};
     float* colours[3] = {b.c0, b.c1, b.c2};
+    const std::int64_t bytes = static_cast<std::int64_t>(b.height) * b.stride * static_cast<std::int64_t>(sizeof(S));
     // Whether every byte offset of the background is a 32-bit index.
-    const bool gather = static_cast<std::int64_t>(b.height) * b.stride * static_cast<std::int64_t>(sizeof(S)) <
-                        std::int64_t{1} << 31;
+    const bool gather = bytes < std::int64_t{1} << 31;
+    // Whether the next row's samples are asked for ahead: not for a background the caches hold.
+    const bool fetch = b.background != nullptr && gather && bytes >= kFetchBackgroundFrom;
     for (int i = first; i < first + count; i += W) {
         const F<W> px = Splat<W>(b.originX) + Load<W>(b.x + i);
         const F<W> py = Splat<W>(b.originY) + Load<W>(b.y + i);
@@ -472,7 +526,8 @@ inline void RefractLanes(const Plan& plan, const GlassBatch& b, int first, int c
         const F<W> fx = f * Load<W>(b.nx + i), fy = f * Load<W>(b.ny + i);
         I<W> outside = I<W>{};
         for (int c = 0; c < 3; ++c) {
-            RefractChannel<W, S>(b, px, py, fx, fy, lengths[c], plan.fullScale, c, colours[c], outside, i, gather);
+            RefractChannel<W, S>(b, px, py, fx, fy, lengths[c], plan.fullScale, c, colours[c], outside, i, gather,
+                                 fetch);
         }
         const F<W> opacity = Load<W>(b.opacity + i);
         Store<W>(b.opacity + i, outside ? Splat<W>(0.0f) : opacity);

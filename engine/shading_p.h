@@ -195,6 +195,9 @@ struct QueuedPixels {
     const float *u = nullptr, *v = nullptr;
     const __PrevInfo* const* previous = nullptr;  // per pixel; null entries: no record
     float *red = nullptr, *green = nullptr, *blue = nullptr, *opacity = nullptr;  // outputs
+    // Above count: the entries count..padded - 1 repeat the last pixel and their outputs are
+    // scratch, so that the steps on lanes take the last group whole.
+    int padded = 0;
 };
 // Shades the pixels in order with the plan's kernel: the bits of calling the kernel for each pixel
 // in turn (the lighting runs on the processor's widest lanes).

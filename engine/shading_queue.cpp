@@ -56,11 +56,11 @@ void InLaneGroups(int count, Eight eight, Four four, One one) {
     for (; i < count; ++i) one(i);
 }
 
-// The glass of the run's pixels on lanes; the last few as the kernel refracts them.
-void RefractAll(const Plan& plan, const QueuedPixels& q, const lanes::GlassBatch& b) {
+// The glass of the run's first count pixels on lanes; the last few as the kernel refracts them.
+void RefractAll(const Plan& plan, const QueuedPixels& q, const lanes::GlassBatch& b, int count) {
     GlassMemory unused;  // read with quality only
     InLaneGroups(
-        q.count, [&](int first, int n) { lanes::RefractRun8(plan, b, first, n); },
+        count, [&](int first, int n) { lanes::RefractRun8(plan, b, first, n); },
         [&](int first, int n) { lanes::RefractRun<4>(plan, b, first, n); },
         [&](int i) {
             const __Point normal{q.nx[i], q.ny[i], q.nz[i]};
@@ -137,12 +137,12 @@ bool OnlyNormals(const Plan& plan, bool bumpOnLanes, bool glassOnLanes) {
            (!plan.glass || glassOnLanes);
 }
 
-// The run's normals as the kernel shades them, on lanes.
-void ShadeNormals(const Plan& plan, const QueuedPixels& q, float n[3][kRun]) {
+// The normals of the run's first count pixels as the kernel shades them, on lanes.
+void ShadeNormals(const Plan& plan, const QueuedPixels& q, float n[3][kRun], int count) {
     const lanes::NormalBatch b{q.nx, q.ny, q.nz, n[0], n[1], n[2]};
     InLaneGroups(
-        q.count, [&](int first, int count) { lanes::NormalRun8(plan, b, first, count); },
-        [&](int first, int count) { lanes::NormalRun<4>(plan, b, first, count); },
+        count, [&](int first, int n8) { lanes::NormalRun8(plan, b, first, n8); },
+        [&](int first, int n4) { lanes::NormalRun<4>(plan, b, first, n4); },
         [&](int i) {
             const __Point normal{q.nx[i], q.ny[i], q.nz[i]};
             const Vec3 shaded = ShadeNormal(plan, &normal);
@@ -150,9 +150,9 @@ void ShadeNormals(const Plan& plan, const QueuedPixels& q, float n[3][kRun]) {
         });
 }
 
-// The material's colour and the given opacity for every pixel of the run.
-void MaterialColour(const Plan& plan, const QueuedPixels& q, float colour[3][kRun], float opacity) {
-    for (int i = 0; i < q.count; ++i) {
+// The material's colour and the given opacity for the run's first count pixels.
+void MaterialColour(const Plan& plan, const QueuedPixels& q, float colour[3][kRun], float opacity, int count) {
+    for (int i = 0; i < count; ++i) {
         colour[0][i] = plan.colour[0], colour[1][i] = plan.colour[1], colour[2][i] = plan.colour[2];
         q.opacity[i] = opacity;
     }
@@ -162,16 +162,24 @@ void ShadeRun(const Plan& plan, const QueuedPixels& q) {
     float n[3][kRun], colour[3][kRun];
     lanes::ExactBatch b{q.x, q.y, q.z, q.nx, q.ny, q.nz, true, colour[0], colour[1], colour[2],
                         q.red, q.green, q.blue};
+    // The pixels the steps on lanes take: with the queue's padding, the last group whole where every
+    // step before the lighting is on lanes (those one pixel after another see the run's own pixels).
+    const int padded = q.padded > q.count && LaneWidth() >= 4 ? q.padded : q.count;
+    int lanesCount = q.count;
     if (plan.kernel == KernelPhong) {
-        MaterialColour(plan, q, colour, plan.opacity);
+        lanesCount = padded;
+        MaterialColour(plan, q, colour, plan.opacity, lanesCount);
     } else if (plan.kernel == KernelFull) {
         // A run of fewer pixels than the narrowest lanes is refracted and bumped pixel by pixel.
         const bool glassOnLanes = q.count >= 4 && PlainGlass(plan);
         const bool bumpOnLanes = q.count >= 4 && BumpOnLanes(plan, glassOnLanes);
         GlassMemory* glass = plan.glass && !glassOnLanes ? &CurrentShading().glass : nullptr;
         if (OnlyNormals(plan, bumpOnLanes, glassOnLanes)) {
-            ShadeNormals(plan, q, n);
-            MaterialColour(plan, q, colour, Clamp01(plan.opacity));
+            // The padded pixels keep the shaded normal where the bump is on lanes: it tilts the
+            // run's own pixels only.
+            lanesCount = padded;
+            ShadeNormals(plan, q, n, lanesCount);
+            MaterialColour(plan, q, colour, Clamp01(plan.opacity), lanesCount);
         } else {
             for (int i = 0; i < q.count; ++i) {
                 const __Point normal{q.nx[i], q.ny[i], q.nz[i]};
@@ -189,7 +197,7 @@ void ShadeRun(const Plan& plan, const QueuedPixels& q) {
         if (glassOnLanes) {
             const lanes::GlassBatch g{q.x, q.y, n[0], n[1], n[2], colour[0], colour[1], colour[2], q.opacity,
                                       q.originX, q.originY, q.background, g_state.stride, Zwidth, Zheight};
-            RefractAll(plan, q, g);
+            RefractAll(plan, q, g, lanesCount);
         }
         b.nx = n[0], b.ny = n[1], b.nz = n[2];
         b.rawNormals = false;
@@ -202,7 +210,7 @@ void ShadeRun(const Plan& plan, const QueuedPixels& q) {
         }
         return;
     }
-    LightAll(plan, b, q.count);
+    LightAll(plan, b, lanesCount);
 }
 
 }  // namespace
@@ -216,6 +224,7 @@ void ShadeQueued(const Plan& plan, const QueuedPixels& q) {
         if (part.u != nullptr) part.u += first, part.v += first;
         part.previous += first;
         part.red += first, part.green += first, part.blue += first, part.opacity += first;
+        part.padded = q.padded - first <= kRun ? q.padded - first : 0;  // the last run's
         ShadeRun(plan, part);
     }
 }

@@ -89,13 +89,14 @@ TEST(RasterBatch, BatchedBuiltInShadingMatchesPixelByPixel) {
 }
 
 // Materials the batches cannot shade (maps, bump, glass) go through the kernel's queue, pixels in
-// drawing order with their lighting on the widest lanes: the exact bits of the shading called pixel
-// by pixel.
+// drawing order with their lighting on the widest lanes, and are written on lanes: the exact bits of
+// the shading called pixel by pixel, opaque or translucent (blended over drawn and clear pixels).
 TEST(RasterBatch, QueuedPixelsGetTheExactBitsOfThePerPixelShading) {
     for (int mode : {3, 6}) {
         for (bool deep : {false, true}) {
             for (bool quality : {false, true}) {
                 for (int glass : {0, 1, 2}) {
+                  for (float opacity : {1.0f, 0.6f}) {
                     auto render = [&](bool builtin) {
                         fixture::ResetLibrary();
                         __SetDrawMode(static_cast<BYTE>(mode));
@@ -106,6 +107,16 @@ TEST(RasterBatch, QueuedPixelsGetTheExactBitsOfThePerPixelShading) {
                         const int w = 90, h = 130, full = deep ? 32768 : 255;
                         fixture::Image bg(w, h, deep, full / 4, full / 3, full / 2, full);
                         for (std::size_t i = 0; i < bg.bytes.size(); i += 7) bg.bytes[i] = static_cast<BYTE>(i * 13);
+                        if (opacity < 1.0f) {
+                            // Clear pixels here and there, which a translucent pixel takes as it is.
+                            for (int y = 0; y < h; ++y) {
+                                for (int x = (y * 3) % 5; x < w; x += 5) {
+                                    const std::size_t sample = (static_cast<std::size_t>(y) * w + x) * 4 + 3;
+                                    const std::size_t bytes = deep ? 2 : 1;
+                                    std::memset(&bg.bytes[sample * bytes], 0, bytes);
+                                }
+                            }
+                        }
                         fixture::Image target = bg;
                         fixture::Scene scene = fixture::RandomScene(41 + glass, 70, w, h, 40.0f);
                         material3ds materials[3] = {};
@@ -116,6 +127,7 @@ TEST(RasterBatch, QueuedPixelsGetTheExactBitsOfThePerPixelShading) {
                             m.diffuse[0] = 0.7f, m.diffuse[1] = 0.4f, m.diffuse[2] = 0.2f;
                             for (float& sp : m.specular) sp = 0.8f;
                             m.shininess = 0.4f, m.shinStrength = 0.9f, m.selfIllum = 0.1f;
+                            m.transparency = -(1.0f - opacity);
                             for (map3ds& map : m.maps) map.uScale = map.vScale = 1.0f, map.amount = 0.6f;
                         }
                         // Bump on material 0, a colour texture on 1, and reflection maps (which need no
@@ -147,9 +159,11 @@ TEST(RasterBatch, QueuedPixelsGetTheExactBitsOfThePerPixelShading) {
                     for (int width : {1, 4, 8, 0}) {
                         trivane::shading::ForceLaneWidth(width);
                         EXPECT_EQ(render(true), oneByOne) << "mode " << mode << " deep " << deep << " quality "
-                                                          << quality << " glass " << glass << " lanes " << width;
+                                                          << quality << " glass " << glass << " opacity " << opacity
+                                                          << " lanes " << width;
                     }
                     trivane::shading::ForceLaneWidth(0);
+                  }
                 }
             }
         }
