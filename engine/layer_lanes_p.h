@@ -42,22 +42,54 @@ struct Channels {
     I<W> c[4];
 };
 
-// The 32-bit words at byte offset 'offset' of the pixels at[k].
-template <int W, typename S>
-inline U<W> LoadWords(S* const at[W], int offset) {
+// Every lane zero.
+template <int W>
+inline bool AllZero(I<W> v) {
+    std::uint64_t words[W / 2], any = 0;
+    std::memcpy(words, &v, sizeof v);
+    for (int k = 0; k < W / 2; ++k) any |= words[k];
+    return any == 0;
+}
+
+// Where a group of W pixels of a run lies, as byte offsets PixelOffset(column, row) (one image or
+// plane is reached from another by its own base): W side by side on one row (a run is a
+// triangle's pixels row by row, so most groups are), read and written as whole vectors from
+// offset[0], or anywhere, one word a lane.
+template <int W>
+struct Group {
+    bool sideBySide;
+    std::size_t offset[W];
+};
+template <int W>
+inline Group<W> GroupAt(const CompositeBatch& b, int i) {
+    Group<W> g;
+    I<W> columns, rows, step;
+    std::memcpy(&columns, b.column + i, sizeof columns);
+    std::memcpy(&rows, b.row + i, sizeof rows);
+    for (int k = 0; k < W; ++k) step[k] = k;
+    g.sideBySide = AllZero<W>((columns - b.column[i] - step) | (rows - b.row[i]));
+    const int lanes = g.sideBySide ? 1 : W;
+    for (int k = 0; k < lanes; ++k) g.offset[k] = PixelOffset(b.column[i + k], b.row[i + k]);
+    return g;
+}
+
+// The 32-bit words at byte `within` of the group's pixels in an image whose first row is the one
+// at offset `first` (from its `base`).
+template <int W>
+inline U<W> LoadWords(const BYTE* base, std::size_t first, const Group<W>& g, int within) {
     U<W> word;
     for (int k = 0; k < W; ++k) {
         std::uint32_t w;
-        std::memcpy(&w, reinterpret_cast<const BYTE*>(at[k]) + offset, 4);
+        std::memcpy(&w, base + (g.offset[k] - first) + within, 4);
         word[k] = w;
     }
     return word;
 }
-template <int W, typename S>
-inline void StoreWords(S* const at[W], int offset, U<W> word) {
+template <int W>
+inline void StoreWords(BYTE* base, std::size_t first, const Group<W>& g, int within, U<W> word) {
     for (int k = 0; k < W; ++k) {
         const std::uint32_t w = word[k];
-        std::memcpy(reinterpret_cast<BYTE*>(at[k]) + offset, &w, 4);
+        std::memcpy(base + (g.offset[k] - first) + within, &w, 4);
     }
 }
 
@@ -73,76 +105,53 @@ inline U<W> Interleaved(U<W> first, U<W> second, std::index_sequence<K...>, bool
                  : __builtin_shufflevector(first, second, (K % 2 ? W + K / 2 : K / 2)...);
 }
 
-// W pixels side by side from `run` on: the same channels as LoadPixels gives for their addresses.
+// The channels of the group's pixels in the image or plane at `base`, and back.
 template <int W, typename S>
-inline Channels<W> LoadRun(const S* run) {
+inline Channels<W> LoadPixels(const BYTE* base, std::size_t first, const Group<W>& g) {
+    static_assert(std::endian::native == std::endian::little, "pixels are read as little-endian words");
     Channels<W> p;
-    if constexpr (std::endian::native == std::endian::little && sizeof(S) == 1) {
+    if constexpr (sizeof(S) == 1) {
         U<W> word;
-        std::memcpy(&word, run, sizeof word);
+        if (g.sideBySide)
+            std::memcpy(&word, base + (g.offset[0] - first), sizeof word);
+        else
+            word = LoadWords<W>(base, first, g, 0);
         for (int c = 0; c < 4; ++c) p.c[c] = reinterpret_cast<I<W>>((word >> (8 * c)) & 0xFFu);
-    } else if constexpr (std::endian::native == std::endian::little && sizeof(S) == 2) {
-        U<W> a, b;
-        std::memcpy(&a, run, sizeof a);
-        std::memcpy(&b, run + 2 * W, sizeof b);
-        const U<W> low = EveryOther<W>(a, b, std::make_index_sequence<W>(), 0);
-        const U<W> high = EveryOther<W>(a, b, std::make_index_sequence<W>(), 1);
+    } else {
+        U<W> low, high;
+        if (g.sideBySide) {
+            U<W> a, b;
+            std::memcpy(&a, base + (g.offset[0] - first), sizeof a);
+            std::memcpy(&b, base + (g.offset[0] - first) + sizeof a, sizeof b);
+            low = EveryOther<W>(a, b, std::make_index_sequence<W>(), 0);
+            high = EveryOther<W>(a, b, std::make_index_sequence<W>(), 1);
+        } else {
+            low = LoadWords<W>(base, first, g, 0), high = LoadWords<W>(base, first, g, 4);
+        }
         p.c[0] = reinterpret_cast<I<W>>(low & 0xFFFFu), p.c[1] = reinterpret_cast<I<W>>(low >> 16);
         p.c[2] = reinterpret_cast<I<W>>(high & 0xFFFFu), p.c[3] = reinterpret_cast<I<W>>(high >> 16);
-    } else {
-        for (int c = 0; c < 4; ++c) {
-            for (int k = 0; k < W; ++k) p.c[c][k] = run[4 * k + c];
-        }
     }
     return p;
 }
 template <int W, typename S>
-inline void StoreRun(S* run, const Channels<W>& p) {
-    if constexpr (std::endian::native == std::endian::little && sizeof(S) == 1) {
+inline void StorePixels(BYTE* base, std::size_t first, const Group<W>& g, const Channels<W>& p) {
+    if constexpr (sizeof(S) == 1) {
         const U<W> word = reinterpret_cast<U<W>>(p.c[0] | (p.c[1] << 8) | (p.c[2] << 16) | (p.c[3] << 24));
-        std::memcpy(run, &word, sizeof word);
-    } else if constexpr (std::endian::native == std::endian::little && sizeof(S) == 2) {
+        if (g.sideBySide)
+            std::memcpy(base + (g.offset[0] - first), &word, sizeof word);
+        else
+            StoreWords<W>(base, first, g, 0, word);
+    } else {
         const U<W> low = reinterpret_cast<U<W>>(p.c[0] | (p.c[1] << 16));
         const U<W> high = reinterpret_cast<U<W>>(p.c[2] | (p.c[3] << 16));
-        const U<W> a = Interleaved<W>(low, high, std::make_index_sequence<W>(), false);
-        const U<W> b = Interleaved<W>(low, high, std::make_index_sequence<W>(), true);
-        std::memcpy(run, &a, sizeof a);
-        std::memcpy(run + 2 * W, &b, sizeof b);
-    } else {
-        for (int c = 0; c < 4; ++c) {
-            for (int k = 0; k < W; ++k) run[4 * k + c] = static_cast<S>(p.c[c][k]);
-        }
-    }
-}
-
-template <int W, typename S>
-inline Channels<W> LoadPixels(S* const at[W]) {
-    Channels<W> p;
-    if constexpr (std::endian::native == std::endian::little && sizeof(S) == 1) {
-        const U<W> word = LoadWords<W, S>(at, 0);
-        for (int c = 0; c < 4; ++c) p.c[c] = reinterpret_cast<I<W>>((word >> (8 * c)) & 0xFFu);
-    } else if constexpr (std::endian::native == std::endian::little && sizeof(S) == 2) {
-        const U<W> low = LoadWords<W, S>(at, 0), high = LoadWords<W, S>(at, 4);
-        p.c[0] = reinterpret_cast<I<W>>(low & 0xFFFFu), p.c[1] = reinterpret_cast<I<W>>(low >> 16);
-        p.c[2] = reinterpret_cast<I<W>>(high & 0xFFFFu), p.c[3] = reinterpret_cast<I<W>>(high >> 16);
-    } else {
-        for (int c = 0; c < 4; ++c) {
-            for (int k = 0; k < W; ++k) p.c[c][k] = at[k][c];
-        }
-    }
-    return p;
-}
-
-template <int W, typename S>
-inline void StorePixels(S* const at[W], const Channels<W>& p) {
-    if constexpr (std::endian::native == std::endian::little && sizeof(S) == 1) {
-        StoreWords<W, S>(at, 0, reinterpret_cast<U<W>>(p.c[0] | (p.c[1] << 8) | (p.c[2] << 16) | (p.c[3] << 24)));
-    } else if constexpr (std::endian::native == std::endian::little && sizeof(S) == 2) {
-        StoreWords<W, S>(at, 0, reinterpret_cast<U<W>>(p.c[0] | (p.c[1] << 16)));
-        StoreWords<W, S>(at, 4, reinterpret_cast<U<W>>(p.c[2] | (p.c[3] << 16)));
-    } else {
-        for (int c = 0; c < 4; ++c) {
-            for (int k = 0; k < W; ++k) at[k][c] = static_cast<S>(p.c[c][k]);
+        if (g.sideBySide) {
+            const U<W> a = Interleaved<W>(low, high, std::make_index_sequence<W>(), false);
+            const U<W> b = Interleaved<W>(low, high, std::make_index_sequence<W>(), true);
+            std::memcpy(base + (g.offset[0] - first), &a, sizeof a);
+            std::memcpy(base + (g.offset[0] - first) + sizeof a, &b, sizeof b);
+        } else {
+            StoreWords<W>(base, first, g, 0, low);
+            StoreWords<W>(base, first, g, 4, high);
         }
     }
 }
@@ -158,44 +167,10 @@ inline void CompositeLanes(const SceneCall& call, const CompositeBatch& b, int f
     const float f = static_cast<float>(full);
     const int similarLimit = full == 255 ? 20 : 20 * 256;
     const I<W> zero = I<W>{}, top = I<W>{} + full;
-    int rowIndex = b.row[first];
-    S* targetRow = reinterpret_cast<S*>(call.target + PixelOffset(0, rowIndex));
-    S* edgeRow = reinterpret_cast<S*>(call.edge + PlaneOffset(call, 0, rowIndex));
-    S* underRow = reinterpret_cast<S*>(call.underEdge + PlaneOffset(call, 0, rowIndex));
-    I<W> step;
-    for (int k = 0; k < W; ++k) step[k] = k;
+    // The memories hold the band's rows from planeRow0 on, with the target's stride.
+    const std::size_t planeFirst = PixelOffset(0, call.planeRow0);
     for (int i = first; i < first + count; i += W) {
-        // A run is a triangle's pixels row by row: most groups are W pixels side by side on one row,
-        // read and written whole.
-        I<W> columns, rows;
-        std::memcpy(&columns, b.column + i, sizeof columns);
-        std::memcpy(&rows, b.row + i, sizeof rows);
-        const I<W> apart = (columns - b.column[i] - step) | (rows - b.row[i]);
-        std::uint64_t words[W / 2], any = 0;
-        std::memcpy(words, &apart, sizeof apart);
-        for (int k = 0; k < W / 2; ++k) any |= words[k];
-        const bool sideBySide = any == 0;
-        S *target[W], *edge[W], *under[W];
-        if (sideBySide) {
-            if (b.row[i] != rowIndex) {
-                rowIndex = b.row[i];
-                targetRow = reinterpret_cast<S*>(call.target + PixelOffset(0, rowIndex));
-                edgeRow = reinterpret_cast<S*>(call.edge + PlaneOffset(call, 0, rowIndex));
-                underRow = reinterpret_cast<S*>(call.underEdge + PlaneOffset(call, 0, rowIndex));
-            }
-            const std::size_t at = static_cast<std::size_t>(b.column[i]) * 4u;
-            target[0] = targetRow + at, edge[0] = edgeRow + at, under[0] = underRow + at;
-        }
-        for (int k = 0; k < W && !sideBySide; ++k) {
-            if (b.row[i + k] != rowIndex) {
-                rowIndex = b.row[i + k];
-                targetRow = reinterpret_cast<S*>(call.target + PixelOffset(0, rowIndex));
-                edgeRow = reinterpret_cast<S*>(call.edge + PlaneOffset(call, 0, rowIndex));
-                underRow = reinterpret_cast<S*>(call.underEdge + PlaneOffset(call, 0, rowIndex));
-            }
-            const std::size_t at = static_cast<std::size_t>(b.column[i + k]) * 4u;
-            target[k] = targetRow + at, edge[k] = edgeRow + at, under[k] = underRow + at;
-        }
+        const Group<W> group = GroupAt<W>(b, i);
         // The layer pixel.
         const F<W> opacity = shading::lanes::Load<W>(b.opacity + i);
         F<W> g = opacity;
@@ -207,9 +182,9 @@ inline void CompositeLanes(const SceneCall& call, const CompositeBatch& b, int f
         const I<W> layer[3] = {ClampLanes<W>(shading::lanes::Load<W>(b.red + i), f),
                                ClampLanes<W>(shading::lanes::Load<W>(b.green + i), f),
                                ClampLanes<W>(shading::lanes::Load<W>(b.blue + i), f)};
-        const Channels<W> t = sideBySide ? LoadRun<W, S>(target[0]) : LoadPixels<W, S>(target);
-        const Channels<W> e = sideBySide ? LoadRun<W, S>(edge[0]) : LoadPixels<W, S>(edge);
-        const Channels<W> u = sideBySide ? LoadRun<W, S>(under[0]) : LoadPixels<W, S>(under);
+        const Channels<W> t = LoadPixels<W, S>(call.target, 0, group);
+        const Channels<W> e = LoadPixels<W, S>(call.edge, planeFirst, group);
+        const Channels<W> u = LoadPixels<W, S>(call.underEdge, planeFirst, group);
 
         // Partly covered over a drawn pixel: blended against what lay under a similar edge, or the
         // memories taken afresh.
@@ -249,15 +224,9 @@ inline void CompositeLanes(const SceneCall& call, const CompositeBatch& b, int f
                 underOut.c[ch] = opaqueEdge ? layer[ch] : underOut.c[ch];
             }
         }
-        if (sideBySide) {
-            StoreRun<W, S>(target[0], targetOut);
-            StoreRun<W, S>(edge[0], edgeOut);
-            StoreRun<W, S>(under[0], underOut);
-        } else {
-            StorePixels<W, S>(target, targetOut);
-            StorePixels<W, S>(edge, edgeOut);
-            StorePixels<W, S>(under, underOut);
-        }
+        StorePixels<W, S>(call.target, 0, group, targetOut);
+        StorePixels<W, S>(call.edge, planeFirst, group, edgeOut);
+        StorePixels<W, S>(call.underEdge, planeFirst, group, underOut);
     }
 }
 
@@ -270,17 +239,9 @@ inline void BlendLanes(BYTE* image, int row0, const CompositeBatch& b, int first
     if (count <= 0) return;
     const float f = static_cast<float>(g_state.fullScale);
     const I<W> top = I<W>{} + g_state.fullScale;
-    int rowIndex = b.row[first];
-    S* row = reinterpret_cast<S*>(image + PixelOffset(0, rowIndex - row0));
+    const std::size_t imageFirst = PixelOffset(0, row0);
     for (int i = first; i < first + count; i += W) {
-        S* at[W];
-        for (int k = 0; k < W; ++k) {
-            if (b.row[i + k] != rowIndex) {
-                rowIndex = b.row[i + k];
-                row = reinterpret_cast<S*>(image + PixelOffset(0, rowIndex - row0));
-            }
-            at[k] = row + static_cast<std::size_t>(b.column[i + k]) * 4u;
-        }
+        const Group<W> group = GroupAt<W>(b, i);
         const F<W> opacity = shading::lanes::Load<W>(b.opacity + i);
         F<W> g = opacity;
         if (b.coverage != nullptr) {
@@ -291,16 +252,14 @@ inline void BlendLanes(BYTE* image, int row0, const CompositeBatch& b, int first
                                 shading::lanes::Load<W>(b.blue + i)};
         const I<W> drawn = g > F<W>{}, opaque = g >= F<W>{} + 1.0f;
         Channels<W> out;
-        bool allOpaque = true;
-        for (int k = 0; k < W; ++k) allOpaque = allOpaque && opaque[k] != 0;
-        if (allOpaque) {
+        if (AllZero<W>(~opaque)) {
             // The common case: the old pixels are not read.
             for (int c = 0; c < 3; ++c) out.c[c] = ClampLanes<W>(colour[c], f);
             out.c[3] = top;
-            StorePixels<W, S>(at, out);
+            StorePixels<W, S>(image, imageFirst, group, out);
             continue;
         }
-        const Channels<W> old = LoadPixels<W, S>(at);
+        const Channels<W> old = LoadPixels<W, S>(image, imageFirst, group);
         const I<W> cover = ClampLanes<W>(g * f, f);
         const I<W> clear = old.c[3] == I<W>{};
         for (int c = 0; c < 3; ++c) {
@@ -311,7 +270,7 @@ inline void BlendLanes(BYTE* image, int row0, const CompositeBatch& b, int first
         }
         const I<W> raised = cover > old.c[3] ? cover : old.c[3];
         out.c[3] = drawn ? (opaque ? top : clear ? cover : raised) : old.c[3];
-        StorePixels<W, S>(at, out);
+        StorePixels<W, S>(image, imageFirst, group, out);
     }
 }
 
