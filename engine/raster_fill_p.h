@@ -445,10 +445,12 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
     const int width = Zwidth;
     const std::int64_t clipX0 = std::max(0, boxX0);
     const std::int64_t clipX1 = std::min(width, boxX1) - 1;
-    // One row more than the float extent each way: the fixed-point vertices may round across a
-    // row, and the edge band reaches one pixel beyond the triangle.
-    int rowFirst = std::max(boxY0, static_cast<int>(std::floor(s.minY)) - 1);
-    int rowLast = std::min(boxY1 - 1, static_cast<int>(std::ceil(s.maxY)) + 1);
+    // Without the edge band, the rows of the fixed-point triangle; with it, one row more than the
+    // float extent each way (the fixed-point vertices may round across a row, and the band reaches
+    // one pixel beyond the triangle).
+    const int rowFirst = std::max(boxY0, kQuality ? static_cast<int>(std::floor(s.minY)) - 1 : s.rowFirst);
+    const int rowLast = std::min(boxY1 - 1, kQuality ? static_cast<int>(std::ceil(s.maxY)) + 1 : s.rowLast);
+    if (!kQuality && rowFirst > rowLast) return;
 
     __PrevInfo previous{};
     float red, green, blue;
@@ -575,17 +577,23 @@ template <typename S, bool kQuality, bool kLayered = kQuality, typename MakeShad
 void DrawFilledTriangles(const SceneCall& call, MakeShade makeShade) {
     TriangleSetup s;
     const float full = static_cast<float>(g_state.fullScale);
+    // A band lists the triangles that reach near it; those whose corners lie wholly above or below
+    // its rows (by more than the layer box grows) are passed over before any set-up.
+    constexpr int kRowMargin = kLayered ? 4 : 1;
     ForEachTriangle(call, [&](int i) {
         __Triangle3ds* t = &call.triangles[i];
+        if (CornersOutsideRows(*t, call.points, call.cy, call.rowBegin - kRowMargin, call.rowEnd + kRowMargin)) {
+            return;
+        }
         if (!PassesOrientation(*t, call.points)) return;
         if (!SetupTriangle(*t, call.points, call.cx, call.cy, s, kQuality)) return;
-        auto shade = makeShade(t, s);
         if (kLayered) {
             int x0, y0, x1, y1;
             LayerBox(s, x0, y0, x1, y1);
             y0 = std::max(y0, call.rowBegin);
             y1 = std::min(y1, call.rowEnd);
             if (x1 <= x0 || y1 <= y0) return;
+            auto shade = makeShade(t, s);
             if (call.fused) {
                 const CompositeWriter<S> out{&call, g_state.fullScale};
                 FillTriangle<S, kQuality>(s, out, shade, &call, x0, y0, x1, y1);
@@ -596,6 +604,9 @@ void DrawFilledTriangles(const SceneCall& call, MakeShade makeShade) {
                 CompositeLayer<S>(call, x0, y0, x1, y1);
             }
         } else {
+            // No row of the band holds a pixel of it.
+            if (s.rowFirst >= call.rowEnd || s.rowLast < call.rowBegin || s.rowFirst > s.rowLast) return;
+            auto shade = makeShade(t, s);
             const DirectWriter<S> out{call.target, 0, full};
             FillTriangle<S, false>(s, out, shade, &call, 0, call.rowBegin, Zwidth, call.rowEnd);
         }

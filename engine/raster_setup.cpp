@@ -16,6 +16,11 @@ constexpr float kCoordinateLimit = 2097152.0f;
 
 bool Finite(float value) { return std::isfinite(value); }
 
+std::int64_t FloorDivide(std::int64_t n, std::int64_t d) {  // d > 0
+    const std::int64_t q = n / d;
+    return (n % d != 0 && n < 0) ? q - 1 : q;
+}
+
 // std::llround (halves away from zero) of a value well inside 2^53, without the library call.
 std::int64_t RoundHalfAway(double value) {
     const std::int64_t whole = static_cast<std::int64_t>(value);  // toward zero
@@ -204,6 +209,12 @@ bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int
         s.edges[i] = MakeEdgeFunction(fx[i], fy[i], fx[j], fy[j]);
         if (edgeLines) s.lines[i] = MakeEdgeLine(s.v[i], s.v[j]);
     }
+
+    // A pixel centre inside lies inside the fixed-point triangle, so its row times 256 lies within
+    // the fixed-point corners' rows.
+    const std::int64_t top = std::min({fy[0], fy[1], fy[2]}), bottom = std::max({fy[0], fy[1], fy[2]});
+    s.rowFirst = static_cast<int>(-FloorDivide(-top, 256));
+    s.rowLast = static_cast<int>(FloorDivide(bottom, 256));
 
     s.minX = std::min({a.x, b.x, c.x});
     s.maxX = std::max({a.x, b.x, c.x});
