@@ -66,9 +66,10 @@ struct QuadraticNormal {
 
 template <typename S, bool kQuality, bool kLayered, typename NormalRule>
 void PhongTriangles(const SceneCall& call) {
-    DrawFilledTriangles<S, kQuality, kLayered>(call, [&call](__Triangle3ds* t, const TriangleSetup& s) {
-        return TriangleShader<NormalRule>(call, t, s);
-    });
+    DrawFilledTriangles<S, kQuality, kLayered>(
+        call, [&call](__Triangle3ds* t, const TriangleSetup& s, const shading::Plan* plan) {
+            return TriangleShader<NormalRule>(call, t, s, plan);
+        });
 }
 
 template <bool kLayered>

@@ -201,23 +201,38 @@ inline void StoreOpaque(S* pixel, float red, float green, float blue, float full
     pixel[3] = static_cast<S>(full);
 }
 
-// The interior pixels of a triangle when the built-in shading takes them in batches: the pixels
+// The interior pixels of triangles when the built-in shading takes them in batches: the pixels
 // that pass the depth test (tested without branches) are gathered, row after row, with their
-// position and normal, shaded together and written.
+// position and normal, shaded together and written. A gather serves one triangle, or several in
+// turn (Begin, rows, End for each) while they share the shading's plan and origin: their pixels are
+// written in the order they were gathered, so a pixel drawn twice ends as the later triangle left it.
 template <typename S, typename Shade, typename Writer>
 class PixelGather {
 public:
-    PixelGather(Shade& shade, const Writer& out) : shade_(shade), out_(out) {}
+    explicit PixelGather(const Writer& out) : out_(out) {}
+    PixelGather(Shade& shade, const Writer& out) : out_(out) { Begin(shade); }
+
+    // The triangle whose pixels follow.
+    void Begin(Shade& shade) {
+        shade_ = &shade;
+        plan_ = shade.plan;
+        from_ = n_;
+    }
+    // The triangle's pixels are all gathered: their normals are made now, while its shade lives.
+    void End() {
+        Normals();
+        shade_ = nullptr;
+    }
 
     // The pixels first..last of row py (the shade's row terms set for it).
     void Row(const TriangleSetup& s, float* depthRow, int first, int last, int py, float depthRowTerm) {
-        const float sceneY = static_cast<float>(py) - shade_.OriginY();
+        const float sceneY = static_cast<float>(py) - shade_->OriginY();
         for (int start = first; start <= last;) {
             const int end = std::min(last, start + (kChunk - n_) - 1);
             const int from = n_;
             n_ = PassingPixels(s, depthRow, start, end, depthRowTerm, column_, z_, n_);
-            // Positions of the pixels that passed only (their normals are made together at the flush).
-            const float originX = shade_.OriginX();
+            // Positions of the pixels that passed only (their normals are made together later).
+            const float originX = shade_->OriginX();
             for (int i = from; i < n_; ++i) {
                 const float fx = static_cast<float>(column_[i]);
                 x_[i] = fx - originX;
@@ -231,12 +246,12 @@ public:
 
     void Flush() {
         if (n_ == 0) return;
-        shade_.NormalsAt(column_, row_, n_, nx_, ny_, nz_);
+        Normals();
         shading::PixelBatch batch;
         batch.count = n_;
         batch.x = x_, batch.y = y_, batch.z = z_, batch.nx = nx_, batch.ny = ny_, batch.nz = nz_;
         batch.red = red_, batch.green = green_, batch.blue = blue_;
-        const float opacity = shade_.ShadeBatch(batch);
+        const float opacity = shading::ShadeBatch(*plan_, batch);
         int rowIndex = row_[0];
         typename Writer::Row row = out_.RowAt(rowIndex);
         for (int i = 0; i < n_; ++i) {
@@ -248,13 +263,22 @@ public:
             }
         }
         n_ = 0;
+        from_ = 0;
     }
 
 private:
+    // The normals of the current triangle's pixels gathered since the last ones were made.
+    void Normals() {
+        if (from_ < n_) shade_->NormalsAt(column_ + from_, row_ + from_, n_ - from_, nx_ + from_, ny_ + from_, nz_ + from_);
+        from_ = n_;
+    }
+
     static constexpr int kChunk = 64;
-    Shade& shade_;
+    Shade* shade_ = nullptr;
+    const shading::Plan* plan_ = nullptr;
     const Writer& out_;
     int n_ = 0;
+    int from_ = 0;  // the first pixel without its normal
     float x_[kChunk], y_[kChunk], z_[kChunk], nx_[kChunk], ny_[kChunk], nz_[kChunk];
     float red_[kChunk], green_[kChunk], blue_[kChunk];
     int column_[kChunk], row_[kChunk];
@@ -566,17 +590,54 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
     }
 }
 
+// Draws triangle s, whose shade takes its pixels in batches, straight into the target through a
+// gather that carries them on to the next triangles of the same plan (no edge band; the clip is
+// the band's rows).
+template <typename S, typename Shade, typename Writer>
+void StreamTriangle(const TriangleSetup& s, Shade& shade, fill_detail::PixelGather<S, Shade, Writer>& gather,
+                    const SceneCall& call) {
+    const std::int64_t clipX1 = Zwidth - 1;
+    const int rowFirst = std::max(call.rowBegin, s.rowFirst);
+    const int rowLast = std::min(call.rowEnd - 1, s.rowLast);
+    // A recording holds only pixels that went through the queue.
+    if (call.fragments != nullptr) call.fragments->complete = false;
+    gather.Begin(shade);
+    fill_detail::RowSpanWalk spans(s, rowFirst);
+    for (int py = rowFirst; py <= rowLast; ++py, spans.Next()) {
+        std::int64_t xs, xe;
+        spans.Span(xs, xe);
+        if (xs > xe) continue;
+        const int first = static_cast<int>(std::max<std::int64_t>(xs, 0));
+        const int last = static_cast<int>(std::min(xe, clipX1));
+        gather.Row(s, DepthRow(call, py), first, last, py, DepthRowTerm(s, static_cast<float>(py)));
+    }
+    gather.End();
+}
+
 }  // namespace trivane
 
 namespace trivane {
 
 // The triangle loop of a filled mode: orientation test, set-up, then the triangle drawn straight
 // into the target, or when kLayered (with kQuality unless asked otherwise) through the layer.
-// makeShade(triangle, setup) gives the mode's shading functor for one triangle.
+// makeShade(triangle, setup, plan) gives the mode's shading functor for one triangle (plan: the
+// triangle's shading plan when it is known, else null).
+//
+// Straight into the target, the triangles whose pixels go in batches hand them on to one gather
+// while they follow one another with one material: the batches are full and the per-triangle
+// work of one is left out. Their plan is looked up once for the run.
 template <typename S, bool kQuality, bool kLayered = kQuality, typename MakeShade>
 void DrawFilledTriangles(const SceneCall& call, MakeShade makeShade) {
     TriangleSetup s;
     const float full = static_cast<float>(g_state.fullScale);
+    using Shade = decltype(makeShade(call.triangles, s, nullptr));
+    const DirectWriter<S> direct{call.target, 0, full};
+    fill_detail::Deferred<fill_detail::PixelGather<S, Shade, DirectWriter<S>>> streamRoom;
+    fill_detail::PixelGather<S, Shade, DirectWriter<S>>* stream = nullptr;
+    // The run in the gather: its plan (null: none), material and mapping.
+    const shading::Plan* runPlan = nullptr;
+    int runMaterial = 0;
+    BYTE runMapped = 0;
     // A band lists the triangles that reach near it; those whose corners lie wholly above or below
     // its rows (by more than the layer box grows) are passed over before any set-up.
     constexpr int kRowMargin = kLayered ? 4 : 1;
@@ -593,7 +654,7 @@ void DrawFilledTriangles(const SceneCall& call, MakeShade makeShade) {
             y0 = std::max(y0, call.rowBegin);
             y1 = std::min(y1, call.rowEnd);
             if (x1 <= x0 || y1 <= y0) return;
-            auto shade = makeShade(t, s);
+            auto shade = makeShade(t, s, nullptr);
             if (call.fused) {
                 const CompositeWriter<S> out{&call, g_state.fullScale};
                 FillTriangle<S, kQuality>(s, out, shade, &call, x0, y0, x1, y1);
@@ -606,11 +667,33 @@ void DrawFilledTriangles(const SceneCall& call, MakeShade makeShade) {
         } else {
             // No row of the band holds a pixel of it.
             if (s.rowFirst >= call.rowEnd || s.rowLast < call.rowBegin || s.rowFirst > s.rowLast) return;
-            auto shade = makeShade(t, s);
-            const DirectWriter<S> out{call.target, 0, full};
-            FillTriangle<S, false>(s, out, shade, &call, 0, call.rowBegin, Zwidth, call.rowEnd);
+            if constexpr (Shade::kCanBatch && !kQuality) {
+                if (runPlan != nullptr && t->material == runMaterial && s.mapped == runMapped) {
+                    auto shade = makeShade(t, s, runPlan);
+                    StreamTriangle<S>(s, shade, *stream, call);
+                    return;
+                }
+                // Another material (whose plan may take the run's place among the plans): the run's
+                // pixels are written first.
+                if (stream != nullptr) stream->Flush();
+                runPlan = nullptr;
+                auto shade = makeShade(t, s, nullptr);
+                if (shade.plan != nullptr && !shading::SeesTarget(*shade.plan) && shade.Batched()) {
+                    if (stream == nullptr) stream = streamRoom.Build(direct);
+                    runPlan = shade.plan;
+                    runMaterial = t->material;
+                    runMapped = s.mapped;
+                    StreamTriangle<S>(s, shade, *stream, call);
+                    return;
+                }
+                FillTriangle<S, false>(s, direct, shade, &call, 0, call.rowBegin, Zwidth, call.rowEnd);
+            } else {
+                auto shade = makeShade(t, s, nullptr);
+                FillTriangle<S, false>(s, direct, shade, &call, 0, call.rowBegin, Zwidth, call.rowEnd);
+            }
         }
     });
+    if (stream != nullptr) stream->Flush();
 }
 
 // Four floats on the processor's vector lanes (or emulated where it has none).
@@ -637,13 +720,16 @@ struct TriangleShader {
     bool batched;
     float rowTerms[3] = {0.0f, 0.0f, 0.0f};
 
-    TriangleShader(const SceneCall& c, __Triangle3ds* t, const TriangleSetup& setup)
+    // known: the triangle's plan when the caller has it (the built-in shading installed), else null.
+    TriangleShader(const SceneCall& c, __Triangle3ds* t, const TriangleSetup& setup,
+                   const shading::Plan* known = nullptr)
         : call(&c), triangle(t), s(&setup), normals(setup), originX(static_cast<float>(c.cx)),
           originY(static_cast<float>(c.cy)), needsWeights(NormalRule::kUsesWeights || setup.mapped),
-          plan(g_state.renderOnePixel == RenderOnePixelBuiltin
-                   ? &shading::PlanFor(t, c.materials, c.materialCount, c.textures, c.lightCount, c.lights, c.glass,
-                                       setup.mapped != 0)
-                   : nullptr),
+          plan(known != nullptr                                  ? known
+               : g_state.renderOnePixel == RenderOnePixelBuiltin ? &shading::PlanFor(t, c.materials, c.materialCount,
+                                                                                     c.textures, c.lightCount, c.lights,
+                                                                                     c.glass, setup.mapped != 0)
+                                                                 : nullptr),
           batched(plan != nullptr && shading::Batches(*plan)) {}
 
     void BeginRow(float fy) {
