@@ -25,7 +25,7 @@ std::int64_t FloorDivide(std::int64_t n, std::int64_t d) {  // d > 0
 std::int64_t RoundHalfAway(double value) {
     const std::int64_t whole = static_cast<std::int64_t>(value);  // toward zero
     const double rest = value - static_cast<double>(whole);
-    return rest >= 0.5 ? whole + 1 : rest <= -0.5 ? whole - 1 : whole;
+    return whole + (rest >= 0.5 ? 1 : 0) - (rest <= -0.5 ? 1 : 0);
 }
 
 // Direction angle in [0, 2pi) of (dx, dy), measured from +x towards +y. The arc cosine is the
@@ -74,7 +74,7 @@ EdgeFunction MakeEdgeFunction(std::int64_t ax, std::int64_t ay, std::int64_t bx,
     e.dx = -(by - ay) * 256;
     e.dy = (bx - ax) * 256;
     e.c = (by - ay) * ax - (bx - ax) * ay;
-    e.bias = (e.dx > 0 || (e.dx == 0 && e.dy > 0)) ? 0 : 1;
+    e.bias = ((e.dx > 0) | ((e.dx == 0) & (e.dy > 0))) ? 0 : 1;
     return e;
 }
 
