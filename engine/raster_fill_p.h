@@ -14,7 +14,9 @@
 // the previous-pixel record itself when one is given.
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <type_traits>
 #include <utility>
@@ -226,18 +228,29 @@ public:
     // The pixels first..last of row py (the shade's row terms set for it).
     void Row(const TriangleSetup& s, float* depthRow, int first, int last, int py, float depthRowTerm) {
         const float sceneY = static_cast<float>(py) - shade_->OriginY();
+        const float originX = shade_->OriginX();
         for (int start = first; start <= last;) {
             const int end = std::min(last, start + (kChunk - n_) - 1);
-            const int from = n_;
-            n_ = PassingPixels(s, depthRow, start, end, depthRowTerm, column_, z_, n_);
-            // Positions of the pixels that passed only (their normals are made together later).
-            const float originX = shade_->OriginX();
-            for (int i = from; i < n_; ++i) {
-                const float fx = static_cast<float>(column_[i]);
-                x_[i] = fx - originX;
-                y_[i] = sceneY;
-                row_[i] = py;
+            // The depth test as PassingPixels makes it, every pixel written at n and kept by
+            // counting it when it passes (its normal is made later, with the triangle's others).
+            int n = n_;
+            for (int px = start; px <= end; ++px) {
+                const float fx = static_cast<float>(px);
+                const float depth = PlaneDepth(s, fx, depthRowTerm);
+                bool pass = true;
+                if (depthRow != nullptr) {
+                    const float old = depthRow[px];
+                    pass = old < depth;
+                    depthRow[px] = pass ? depth : old;
+                }
+                column_[n] = px;
+                row_[n] = py;
+                z_[n] = depth;
+                x_[n] = fx - originX;
+                y_[n] = sceneY;
+                n += pass ? 1 : 0;
             }
+            n_ = n;
             if (n_ == kChunk) Flush();
             start = end + 1;
         }
@@ -251,6 +264,14 @@ public:
         batch.x = x_, batch.y = y_, batch.z = z_, batch.nx = nx_, batch.ny = ny_, batch.nz = nz_;
         batch.red = red_, batch.green = green_, batch.blue = blue_;
         const float opacity = shading::ShadeBatch(*plan_, batch);
+        if constexpr (requires { out_.OpaqueRun(column_, row_, red_, green_, blue_, n_); }) {
+            if (opacity >= 1.0f) {
+                out_.OpaqueRun(column_, row_, red_, green_, blue_, n_);
+                n_ = 0;
+                from_ = 0;
+                return;
+            }
+        }
         int rowIndex = row_[0];
         typename Writer::Row row = out_.RowAt(rowIndex);
         for (int i = 0; i < n_; ++i) {
@@ -413,6 +434,39 @@ struct DirectWriter {
     }
     void Opaque(Row row, int px, float red, float green, float blue) const {
         fill_detail::StoreOpaque<S>(row + 4 * px, red, green, blue, full);
+    }
+    // Opaque for count pixels at the given columns and rows (none twice). 8-bit samples are clamped
+    // and converted four at a time on lanes (the same comparisons and truncation) and stored as
+    // one word each.
+    void OpaqueRun(const int* column, const int* row, const float* red, const float* green, const float* blue,
+                   int count) const {
+        int i = 0;
+        if constexpr (std::is_same_v<S, BYTE> && std::endian::native == std::endian::little) {
+            typedef float Floats __attribute__((vector_size(16)));
+            typedef int Ints __attribute__((vector_size(16)));
+            typedef unsigned Words __attribute__((vector_size(16)));
+            const Floats zero = {0.0f, 0.0f, 0.0f, 0.0f}, top = zero + full;
+            const Words alpha = Words{0u, 0u, 0u, 0u} + (static_cast<unsigned>(static_cast<S>(full)) << 24);
+            auto sample = [&](const float* from) {
+                Floats v;
+                std::memcpy(&v, from, sizeof v);
+                v = v > zero ? v : zero;  // StoreOpaque's clamp: min(v > 0 ? v : 0, full)
+                v = top < v ? top : v;
+                return reinterpret_cast<Words>(__builtin_convertvector(v, Ints));
+            };
+            // Copies the stores cannot reach.
+            const std::ptrdiff_t rowBytes = static_cast<std::ptrdiff_t>(PixelOffset(0, 1));
+            BYTE* const origin = image - row0 * rowBytes;
+            for (; i + 4 <= count; i += 4) {
+                const Words words = sample(red + i) | sample(green + i) << 8 | sample(blue + i) << 16 | alpha;
+#pragma GCC unroll 4
+                for (int k = 0; k < 4; ++k) {
+                    const std::uint32_t word = words[k];
+                    std::memcpy(origin + row[i + k] * rowBytes + 4 * column[i + k], &word, sizeof word);
+                }
+            }
+        }
+        for (; i < count; ++i) Opaque(RowAt(row[i]), column[i], red[i], green[i], blue[i]);
     }
     void Blend(Row row, int px, float red, float green, float blue, float g) const {
         BlendPixel<S>(row + 4 * px, red, green, blue, g, full);
@@ -790,24 +844,31 @@ struct TriangleShader {
     void NormalsAt(const int* columns, const int* rows, int count, float* nx, float* ny, float* nz) const {
         int i = 0;
         if constexpr (requires(const NormalRule& r, const Lanes4 w[3], Lanes4 out[3]) { r.At4(w, out); }) {
+            typedef int LanesInt4 __attribute__((vector_size(16)));
             const Lanes4 zero = {0.0f, 0.0f, 0.0f, 0.0f}, one = zero + 1.0f;
+            // Copies the stores below cannot reach, so that they stay in registers.
+            float wx[3], wy[3], w0[3];
+            for (int k = 0; k < 3; ++k) wx[k] = s->wx[k], wy[k] = s->wy[k], w0[k] = s->w0[k];
+            const NormalRule rule = normals;
             for (; i + 4 <= count; i += 4) {
-                const Lanes4 x = {static_cast<float>(columns[i]), static_cast<float>(columns[i + 1]),
-                                  static_cast<float>(columns[i + 2]), static_cast<float>(columns[i + 3])};
-                const Lanes4 y = {static_cast<float>(rows[i]), static_cast<float>(rows[i + 1]),
-                                  static_cast<float>(rows[i + 2]), static_cast<float>(rows[i + 3])};
+                LanesInt4 column, row;
+                std::memcpy(&column, columns + i, sizeof column);
+                std::memcpy(&row, rows + i, sizeof row);
+                const Lanes4 x = __builtin_convertvector(column, Lanes4), y = __builtin_convertvector(row, Lanes4);
                 Lanes4 w[3];
                 for (int k = 0; k < 3; ++k) {
-                    const Lanes4 rowTerm = s->wy[k] * y + s->w0[k];
-                    w[k] = s->wx[k] * x + rowTerm;
+                    const Lanes4 rowTerm = wy[k] * y + w0[k];
+                    w[k] = wx[k] * x + rowTerm;
                     w[k] = w[k] >= zero ? w[k] : zero;
                 }
                 const Lanes4 sum = w[0] + w[1] + w[2];
                 const Lanes4 scale = one / (sum > zero ? sum : one);
                 for (Lanes4& weight : w) weight *= scale;
                 Lanes4 out[3];
-                normals.At4(w, out);
-                for (int k = 0; k < 4; ++k) nx[i + k] = out[0][k], ny[i + k] = out[1][k], nz[i + k] = out[2][k];
+                rule.At4(w, out);
+                std::memcpy(nx + i, &out[0], sizeof out[0]);
+                std::memcpy(ny + i, &out[1], sizeof out[1]);
+                std::memcpy(nz + i, &out[2], sizeof out[2]);
             }
         }
         for (; i < count; ++i) {
