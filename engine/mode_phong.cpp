@@ -12,12 +12,18 @@ struct VertexNormals {
     float mid[3][3] = {};  // mean of normals 0-1, 1-2, 2-0 (made for the quadratic mix only)
 
     VertexNormals(const TriangleSetup& s, bool withMids) {
-        for (int i = 0; i < 3; ++i) {
-            float x = s.v[i].nx, y = s.v[i].ny, z = s.v[i].nz;
-            float length = std::sqrt(x * x + y * y + z * z);
-            if (length > 0.0f) x /= length, y /= length, z /= length;
-            n[i][0] = x, n[i][1] = y, n[i][2] = z;
-        }
+        // Each normal over its length (a zero one left alone), the three side by side on lanes; no
+        // lane divides by 0 (a host may have that trap).
+        const Lanes4 x = {s.v[0].nx, s.v[1].nx, s.v[2].nx, 0.0f};
+        const Lanes4 y = {s.v[0].ny, s.v[1].ny, s.v[2].ny, 0.0f};
+        const Lanes4 z = {s.v[0].nz, s.v[1].nz, s.v[2].nz, 0.0f};
+        const Lanes4 square = x * x + y * y + z * z;
+        const Lanes4 length = {std::sqrt(square[0]), std::sqrt(square[1]), std::sqrt(square[2]), 0.0f};
+        const Lanes4 zero = {0.0f, 0.0f, 0.0f, 0.0f}, one = zero + 1.0f;
+        const Lanes4 divisor = length > zero ? length : one;
+        const Lanes4 ux = length > zero ? x / divisor : x, uy = length > zero ? y / divisor : y,
+                     uz = length > zero ? z / divisor : z;
+        for (int i = 0; i < 3; ++i) n[i][0] = ux[i], n[i][1] = uy[i], n[i][2] = uz[i];
         if (!withMids) return;
         for (int i = 0; i < 3; ++i) {
             for (int k = 0; k < 3; ++k) mid[i][k] = (n[i][k] + n[(i + 1) % 3][k]) * 0.5f;

@@ -90,15 +90,20 @@ EdgeLine MakeEdgeLine(const SetupVertex& a, const SetupVertex& b) {
     return l;
 }
 
+// Four floats on the processor's vector lanes: the divisions of a set-up side by side (each lane
+// the IEEE quotient its scalar division gives).
+typedef float Lanes4 __attribute__((vector_size(16)));
+
 // Cramer's rule for the weights of (x, y) in the triangle (x[i], y[i]) with determinant det,
-// written as three planes w[i] = wx[i] * x + wy[i] * y + w0[i].
+// written as three planes w[i] = wx[i] * x + wy[i] * y + w0[i]: with j = i + 1 and k = i + 2
+// (mod 3), wx[i] = (y[j] - y[k]) / det, wy[i] = (x[k] - x[j]) / det and
+// w0[i] = (x[j] * y[k] - x[k] * y[j]) / det.
 void SetWeightPlanes(const float x[3], const float y[3], float det, float wx[3], float wy[3], float w0[3]) {
-    for (int i = 0; i < 3; ++i) {
-        int j = (i + 1) % 3, k = (i + 2) % 3;
-        wx[i] = (y[j] - y[k]) / det;
-        wy[i] = (x[k] - x[j]) / det;
-        w0[i] = (x[j] * y[k] - x[k] * y[j]) / det;
-    }
+    const Lanes4 dy = {y[1] - y[2], y[2] - y[0], y[0] - y[1], 0.0f};
+    const Lanes4 dx = {x[2] - x[1], x[0] - x[2], x[1] - x[0], 0.0f};
+    const Lanes4 c = {x[1] * y[2] - x[2] * y[1], x[2] * y[0] - x[0] * y[2], x[0] * y[1] - x[1] * y[0], 0.0f};
+    const Lanes4 qx = dy / det, qy = dx / det, q0 = c / det;
+    for (int i = 0; i < 3; ++i) wx[i] = qx[i], wy[i] = qy[i], w0[i] = q0[i];
 }
 
 void SetWeightPlanes(const SetupVertex v[3], float det, float wx[3], float wy[3], float w0[3]) {
@@ -185,16 +190,20 @@ bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int
     if (nz > 0.0f) return false;
     float length = std::sqrt(nx * nx + ny * ny + nz * nz);
     if (!(length > 0.0f)) length = 1.0f;
-    s.nx = nx / length, s.ny = ny / length, s.nz = nz / length;
+    const Lanes4 unit = Lanes4{nx, ny, nz, 0.0f} / length;
+    s.nx = unit[0], s.ny = unit[1], s.nz = unit[2];
     s.d = -(s.nx * a.x + s.ny * a.y + s.nz * a.z);
 
     s.det = a.x * (b.y - c.y) - b.x * (a.y - c.y) + c.x * (a.y - b.y);
     if (s.det == 0.0f || !Finite(s.det)) return false;
     SetWeightPlanes(s.v, s.det, s.wx, s.wy, s.w0);
     s.zFlat = std::fabs(s.nz) < 0.01f;
-    s.zx = s.zFlat ? 0.0f : -s.nx / s.nz;
-    s.zy = s.zFlat ? 0.0f : -s.ny / s.nz;
-    s.z0 = s.zFlat ? 0.0f : -s.d / s.nz;
+    if (s.zFlat) {
+        s.zx = s.zy = s.z0 = 0.0f;
+    } else {
+        const Lanes4 slopes = Lanes4{-s.nx, -s.ny, -s.d, 0.0f} / s.nz;
+        s.zx = slopes[0], s.zy = slopes[1], s.z0 = slopes[2];
+    }
 
     // Fixed-point edges (1/256 pixel); the winding above makes the inside positive.
     std::int64_t fx[3], fy[3];
