@@ -36,11 +36,6 @@ struct VertexNormals {
                        w[0] * n[0][2] + w[1] * n[1][2] + w[2] * n[2][2]};
     }
 
-    // Linear for four pixels: weights w[vertex], the normal's components out[axis].
-    void Linear4(const Lanes4 w[3], Lanes4 out[3]) const {
-        for (int k = 0; k < 3; ++k) out[k] = w[0] * n[0][k] + w[1] * n[1][k] + w[2] * n[2][k];
-    }
-
     // Squared weights on the vertices and doubled cross weights on the edge means: the weights sum
     // to (w0 + w1 + w2)^2 = 1.
     __Point Quadratic(const float w[3]) const {
@@ -60,7 +55,8 @@ struct LinearNormal {
     VertexNormals normals;
     explicit LinearNormal(const TriangleSetup& s) : normals(s, false) {}
     __Point At(const float w[3]) const { return normals.Linear(w); }
-    void At4(const Lanes4 w[3], Lanes4 out[3]) const { normals.Linear4(w, out); }
+    // The unit vertex normals it mixes linearly (so that runs of pixels are mixed on lanes).
+    const float (&Vertices() const)[3][3] { return normals.n; }
 };
 
 struct QuadraticNormal {

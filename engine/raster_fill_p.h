@@ -691,14 +691,12 @@ void DrawFilledTriangles(const SceneCall& call, MakeShade makeShade) {
     const shading::Plan* runPlan = nullptr;
     int runMaterial = 0;
     BYTE runMapped = 0;
-    // A band lists the triangles that reach near it; those whose corners lie wholly above or below
-    // its rows (by more than the layer box grows) are passed over before any set-up.
-    constexpr int kRowMargin = kLayered ? 4 : 1;
     ForEachTriangle(call, [&](int i) {
         __Triangle3ds* t = &call.triangles[i];
-        if (CornersOutsideRows(*t, call.points, call.cy, call.rowBegin - kRowMargin, call.rowEnd + kRowMargin)) {
-            return;
-        }
+        // A band lists the triangles that reach near it; straight into the target, those whose
+        // corners lie wholly above or below its rows (by more than a pixel) are passed over before
+        // any set-up. (Through the layer, the lists' margin is the layer box's.)
+        if (!kLayered && CornersOutsideRows(*t, call.points, call.cy, call.rowBegin - 1, call.rowEnd + 1)) return;
         if (!PassesOrientation(*t, call.points)) return;
         if (!SetupTriangle(*t, call.points, call.cx, call.cy, s, kQuality)) return;
         if (kLayered) {
@@ -838,38 +836,19 @@ struct TriangleShader {
         q.planeA = s->nx, q.planeB = s->ny, q.planeC = s->nz, q.planeD = s->d;
     }
 
-    // The normals of count pixels at the given columns and rows: four at a time where the rule mixes
-    // them on lanes (the same operations in the same order as WeightRowTerms, WeightsAt and At), the
-    // rest one by one.
+    // The normals of count pixels at the given columns and rows: on lanes where the rule mixes the
+    // vertex normals linearly (the same operations in the same order as WeightRowTerms, WeightsAt
+    // and At), else one by one.
     void NormalsAt(const int* columns, const int* rows, int count, float* nx, float* ny, float* nz) const {
         int i = 0;
-        if constexpr (requires(const NormalRule& r, const Lanes4 w[3], Lanes4 out[3]) { r.At4(w, out); }) {
-            typedef int LanesInt4 __attribute__((vector_size(16)));
-            const Lanes4 zero = {0.0f, 0.0f, 0.0f, 0.0f}, one = zero + 1.0f;
-            // Copies the stores below cannot reach, so that they stay in registers.
-            float wx[3], wy[3], w0[3];
-            for (int k = 0; k < 3; ++k) wx[k] = s->wx[k], wy[k] = s->wy[k], w0[k] = s->w0[k];
-            const NormalRule rule = normals;
-            for (; i + 4 <= count; i += 4) {
-                LanesInt4 column, row;
-                std::memcpy(&column, columns + i, sizeof column);
-                std::memcpy(&row, rows + i, sizeof row);
-                const Lanes4 x = __builtin_convertvector(column, Lanes4), y = __builtin_convertvector(row, Lanes4);
-                Lanes4 w[3];
-                for (int k = 0; k < 3; ++k) {
-                    const Lanes4 rowTerm = wy[k] * y + w0[k];
-                    w[k] = wx[k] * x + rowTerm;
-                    w[k] = w[k] >= zero ? w[k] : zero;
-                }
-                const Lanes4 sum = w[0] + w[1] + w[2];
-                const Lanes4 scale = one / (sum > zero ? sum : one);
-                for (Lanes4& weight : w) weight *= scale;
-                Lanes4 out[3];
-                rule.At4(w, out);
-                std::memcpy(nx + i, &out[0], sizeof out[0]);
-                std::memcpy(ny + i, &out[1], sizeof out[1]);
-                std::memcpy(nz + i, &out[2], sizeof out[2]);
+        if constexpr (requires(const NormalRule& r) { r.Vertices(); }) {
+            shading::NormalMix mix;
+            for (int k = 0; k < 3; ++k) {
+                mix.wx[k] = s->wx[k], mix.wy[k] = s->wy[k], mix.w0[k] = s->w0[k];
+                for (int axis = 0; axis < 3; ++axis) mix.n[k][axis] = normals.Vertices()[k][axis];
             }
+            shading::MixNormals(mix, columns, rows, count, nx, ny, nz);
+            i = count;
         }
         for (; i < count; ++i) {
             float w[3] = {0.0f, 0.0f, 0.0f};
