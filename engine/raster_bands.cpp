@@ -115,8 +115,8 @@ std::size_t RangeTriangles(const SceneCall& call, int begin, int end, int width,
     return total;
 }
 
-std::size_t RangeTriangles(Reach reach, const SceneCall& call, int begin, int end, int width, int height, int margin,
-                           std::int32_t* ranges, int* starts, int* columnsFirst, int* columnsEnd) {
+std::size_t RangeTriangles(Reach reach, const SceneCall& call, int begin, int end, int width, int height,
+                           int margin, std::int32_t* ranges, int* starts, int* columnsFirst, int* columnsEnd) {
     switch (reach) {
         case Reach::Vertices:
             return RangeTriangles<Reach::Vertices>(call, begin, end, width, height, margin, ranges, starts,

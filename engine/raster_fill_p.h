@@ -289,7 +289,9 @@ public:
 private:
     // The normals of the current triangle's pixels gathered since the last ones were made.
     void Normals() {
-        if (from_ < n_) shade_->NormalsAt(column_ + from_, row_ + from_, n_ - from_, nx_ + from_, ny_ + from_, nz_ + from_);
+        if (from_ < n_) {
+            shade_->NormalsAt(column_ + from_, row_ + from_, n_ - from_, nx_ + from_, ny_ + from_, nz_ + from_);
+        }
         from_ = n_;
     }
 
@@ -776,12 +778,15 @@ struct TriangleShader {
                    const shading::Plan* known = nullptr)
         : call(&c), triangle(t), s(&setup), normals(setup), originX(static_cast<float>(c.cx)),
           originY(static_cast<float>(c.cy)), needsWeights(NormalRule::kUsesWeights || setup.mapped),
-          plan(known != nullptr                                  ? known
-               : g_state.renderOnePixel == RenderOnePixelBuiltin ? &shading::PlanFor(t, c.materials, c.materialCount,
-                                                                                     c.textures, c.lightCount, c.lights,
-                                                                                     c.glass, setup.mapped != 0)
-                                                                 : nullptr),
+          plan(known != nullptr ? known : BuiltinPlan(c, t, setup)),
           batched(plan != nullptr && shading::Batches(*plan)) {}
+
+    // The plan of triangle t with the built-in shading installed, else null.
+    static const shading::Plan* BuiltinPlan(const SceneCall& c, __Triangle3ds* t, const TriangleSetup& setup) {
+        if (g_state.renderOnePixel != RenderOnePixelBuiltin) return nullptr;
+        return &shading::PlanFor(t, c.materials, c.materialCount, c.textures, c.lightCount, c.lights, c.glass,
+                                 setup.mapped != 0);
+    }
 
     void BeginRow(float fy) {
         if (needsWeights) WeightRowTerms(*s, fy, rowTerms);

@@ -393,7 +393,9 @@ inline void MixRun(const NormalMix& mix, const int* columns, const int* rows, in
         const F<W> scale = one / (sum > zero ? sum : one);
         for (F<W>& weight : w) weight *= scale;
         float* out[3] = {nx, ny, nz};
-        for (int k = 0; k < 3; ++k) Store<W>(out[k] + i, w[0] * mix.n[0][k] + w[1] * mix.n[1][k] + w[2] * mix.n[2][k]);
+        for (int k = 0; k < 3; ++k) {
+            Store<W>(out[k] + i, w[0] * mix.n[0][k] + w[1] * mix.n[1][k] + w[2] * mix.n[2][k]);
+        }
     }
 }
 
