@@ -689,6 +689,7 @@ void DrawFilledTriangles(const SceneCall& call, MakeShade makeShade) {
     const DirectWriter<S> direct{call.target, 0, full};
     fill_detail::Deferred<fill_detail::PixelGather<S, Shade, DirectWriter<S>>> streamRoom;
     fill_detail::PixelGather<S, Shade, DirectWriter<S>>* stream = nullptr;
+    const bool backPass = BackPass();  // a thread-local read, once for the loop
     // The run in the gather: its plan (null: none), material and mapping.
     const shading::Plan* runPlan = nullptr;
     int runMaterial = 0;
@@ -699,7 +700,7 @@ void DrawFilledTriangles(const SceneCall& call, MakeShade makeShade) {
         // corners lie wholly above or below its rows (by more than a pixel) are passed over before
         // any set-up. (Through the layer, the lists' margin is the layer box's.)
         if (!kLayered && CornersOutsideRows(*t, call.points, call.cy, call.rowBegin - 1, call.rowEnd + 1)) return;
-        if (!PassesOrientation(*t, call.points)) return;
+        if (!PassesOrientation(*t, call.points, backPass)) return;
         if (!SetupTriangle(*t, call.points, call.cx, call.cy, s, kQuality)) return;
         if (kLayered) {
             int x0, y0, x1, y1;

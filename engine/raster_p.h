@@ -204,6 +204,8 @@ bool FacesViewer(const __Triangle3ds& t, const __Point3ds* points, float& normal
 // Whether the orientation test lets triangle t through in the current pass (the filled modes:
 // with _UseMultyRefract = 2 the front pass takes back faces too).
 bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points);
+// The same with the pass looked up once for a loop of triangles (backPass: BackPass()).
+bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points, bool backPass);
 // The same for the outline modes 0 and 1, which never take back faces in the front pass.
 bool PassesOutlineOrientation(const __Triangle3ds& t, const __Point3ds* points);
 

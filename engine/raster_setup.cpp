@@ -132,12 +132,15 @@ bool FacesPass(const __Triangle3ds& t, const __Point3ds* points, bool backPass) 
 
 }  // namespace
 
-bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points) {
+bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points, bool backPass) {
     if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
     if (_DubleSide) return true;
-    const bool backPass = BackPass();  // looked up once: a thread-local read
     if (!backPass && _UseMultyRefract == 2) return true;
     return FacesPass(t, points, backPass);
+}
+
+bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points) {
+    return PassesOrientation(t, points, BackPass());
 }
 
 bool PassesOutlineOrientation(const __Triangle3ds& t, const __Point3ds* points) {
