@@ -14,9 +14,10 @@ struct FaceNormal {
 template <typename S, bool kQuality>
 struct FlatLoop {
     static void Run(const SceneCall& call) {
-        DrawFilledTriangles<S, kQuality>(call, [&call](__Triangle3ds* t, const TriangleSetup& s) {
-            return TriangleShader<FaceNormal>(call, t, s);
-        });
+        DrawFilledTriangles<S, kQuality>(
+            call, [&call](__Triangle3ds* t, const TriangleSetup& s, const shading::Plan* plan) {
+                return TriangleShader<FaceNormal>(call, t, s, plan);
+            });
     }
 };
 

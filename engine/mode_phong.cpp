@@ -12,12 +12,18 @@ struct VertexNormals {
     float mid[3][3] = {};  // mean of normals 0-1, 1-2, 2-0 (made for the quadratic mix only)
 
     VertexNormals(const TriangleSetup& s, bool withMids) {
-        for (int i = 0; i < 3; ++i) {
-            float x = s.v[i].nx, y = s.v[i].ny, z = s.v[i].nz;
-            float length = std::sqrt(x * x + y * y + z * z);
-            if (length > 0.0f) x /= length, y /= length, z /= length;
-            n[i][0] = x, n[i][1] = y, n[i][2] = z;
-        }
+        // Each normal over its length (a zero one left alone), the three side by side on lanes; no
+        // lane divides by 0 (a host may have that trap).
+        const Lanes4 x = {s.v[0].nx, s.v[1].nx, s.v[2].nx, 0.0f};
+        const Lanes4 y = {s.v[0].ny, s.v[1].ny, s.v[2].ny, 0.0f};
+        const Lanes4 z = {s.v[0].nz, s.v[1].nz, s.v[2].nz, 0.0f};
+        const Lanes4 square = x * x + y * y + z * z;
+        const Lanes4 length = {std::sqrt(square[0]), std::sqrt(square[1]), std::sqrt(square[2]), 0.0f};
+        const Lanes4 zero = {0.0f, 0.0f, 0.0f, 0.0f}, one = zero + 1.0f;
+        const Lanes4 divisor = length > zero ? length : one;
+        const Lanes4 ux = length > zero ? x / divisor : x, uy = length > zero ? y / divisor : y,
+                     uz = length > zero ? z / divisor : z;
+        for (int i = 0; i < 3; ++i) n[i][0] = ux[i], n[i][1] = uy[i], n[i][2] = uz[i];
         if (!withMids) return;
         for (int i = 0; i < 3; ++i) {
             for (int k = 0; k < 3; ++k) mid[i][k] = (n[i][k] + n[(i + 1) % 3][k]) * 0.5f;
@@ -28,11 +34,6 @@ struct VertexNormals {
         return __Point{w[0] * n[0][0] + w[1] * n[1][0] + w[2] * n[2][0],
                        w[0] * n[0][1] + w[1] * n[1][1] + w[2] * n[2][1],
                        w[0] * n[0][2] + w[1] * n[1][2] + w[2] * n[2][2]};
-    }
-
-    // Linear for four pixels: weights w[vertex], the normal's components out[axis].
-    void Linear4(const Lanes4 w[3], Lanes4 out[3]) const {
-        for (int k = 0; k < 3; ++k) out[k] = w[0] * n[0][k] + w[1] * n[1][k] + w[2] * n[2][k];
     }
 
     // Squared weights on the vertices and doubled cross weights on the edge means: the weights sum
@@ -54,7 +55,8 @@ struct LinearNormal {
     VertexNormals normals;
     explicit LinearNormal(const TriangleSetup& s) : normals(s, false) {}
     __Point At(const float w[3]) const { return normals.Linear(w); }
-    void At4(const Lanes4 w[3], Lanes4 out[3]) const { normals.Linear4(w, out); }
+    // The unit vertex normals it mixes linearly (so that runs of pixels are mixed on lanes).
+    const float (&Vertices() const)[3][3] { return normals.n; }
 };
 
 struct QuadraticNormal {
@@ -66,9 +68,10 @@ struct QuadraticNormal {
 
 template <typename S, bool kQuality, bool kLayered, typename NormalRule>
 void PhongTriangles(const SceneCall& call) {
-    DrawFilledTriangles<S, kQuality, kLayered>(call, [&call](__Triangle3ds* t, const TriangleSetup& s) {
-        return TriangleShader<NormalRule>(call, t, s);
-    });
+    DrawFilledTriangles<S, kQuality, kLayered>(
+        call, [&call](__Triangle3ds* t, const TriangleSetup& s, const shading::Plan* plan) {
+            return TriangleShader<NormalRule>(call, t, s, plan);
+        });
 }
 
 template <bool kLayered>

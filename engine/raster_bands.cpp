@@ -85,15 +85,16 @@ private:
     double lowerBelow_, lowerFrom_, upperTo_, upperAbove_;
 };
 
-// Lists per triangle its first and last band (first > last: none), counts the triangles of band b
-// in starts[b + 1] and widens the band's columns; returns the number of list entries.
+// Lists per triangle i in [begin, end) its first and last band (first > last: none), counts the
+// triangles of band b in starts[b + 1] and widens the band's columns; returns the number of list
+// entries.
 template <Reach kReach>
-std::size_t RangeTriangles(const SceneCall& call, int width, int height, int margin, std::int32_t* ranges,
-                           int* starts, int* columnsFirst, int* columnsEnd) {
+std::size_t RangeTriangles(const SceneCall& call, int begin, int end, int width, int height, int margin,
+                           std::int32_t* ranges, int* starts, int* columnsFirst, int* columnsEnd) {
     const float cx = static_cast<float>(call.cx), cy = static_cast<float>(call.cy);
     const Clamped rows(margin, height), columns(margin, width);
     std::size_t total = 0;
-    for (int i = 0; i < call.triangleCount; ++i) {
+    for (int i = begin; i < end; ++i) {
         const Box box = Reached<kReach>(call, call.triangles[i], cx, cy);
         int first = 1, last = 0;
         if (!box.Empty() && box.y1 + margin >= 0.0f && box.y0 - margin < height && box.x1 + margin >= 0.0f &&
@@ -112,6 +113,62 @@ std::size_t RangeTriangles(const SceneCall& call, int width, int height, int mar
         ranges[2 * i + 1] = last;
     }
     return total;
+}
+
+std::size_t RangeTriangles(Reach reach, const SceneCall& call, int begin, int end, int width, int height,
+                           int margin, std::int32_t* ranges, int* starts, int* columnsFirst, int* columnsEnd) {
+    switch (reach) {
+        case Reach::Vertices:
+            return RangeTriangles<Reach::Vertices>(call, begin, end, width, height, margin, ranges, starts,
+                                                   columnsFirst, columnsEnd);
+        case Reach::SubTriangles:
+            return RangeTriangles<Reach::SubTriangles>(call, begin, end, width, height, margin, ranges, starts,
+                                                       columnsFirst, columnsEnd);
+        case Reach::Patch:
+            return RangeTriangles<Reach::Patch>(call, begin, end, width, height, margin, ranges, starts,
+                                                columnsFirst, columnsEnd);
+    }
+    return 0;
+}
+
+// Calls of this many triangles or more have their lists built by several threads, each over its
+// own share of the triangles in array order; the lists are the ones one thread builds.
+constexpr int kSharedBuildTriangles = 8192;
+constexpr int kMostBuildParts = 4;
+
+// One share of a shared build: its triangles [begin, end), and its counts per band (starts[b + 1];
+// then the cursor where its entries of band b go, starts[b]) and columns.
+struct BuildPart {
+    int begin, end;
+    int *starts, *columnsFirst, *columnsEnd;
+    std::size_t total;
+};
+
+struct SharedBuild {
+    const SceneCall* call;
+    Reach reach;
+    int width, height, margin, bandCount;
+    std::int32_t* ranges;
+    std::int32_t* items;
+    BuildPart parts[kMostBuildParts];
+};
+
+void RangePart(void* context, Worker&, int index) {
+    SharedBuild& job = *static_cast<SharedBuild*>(context);
+    BuildPart& part = job.parts[index];
+    for (int b = 0; b <= job.bandCount; ++b) part.starts[b] = 0;
+    for (int b = 0; b < job.bandCount; ++b) part.columnsFirst[b] = job.width, part.columnsEnd[b] = 0;
+    part.total = RangeTriangles(job.reach, *job.call, part.begin, part.end, job.width, job.height, job.margin,
+                                job.ranges, part.starts, part.columnsFirst, part.columnsEnd);
+}
+
+void ListPart(void* context, Worker&, int index) {
+    const SharedBuild& job = *static_cast<const SharedBuild*>(context);
+    const BuildPart& part = job.parts[index];
+    int* cursor = part.starts;
+    for (int i = part.begin; i < part.end; ++i) {
+        for (int b = job.ranges[2 * i]; b <= job.ranges[2 * i + 1]; ++b) job.items[cursor[b]++] = i;
+    }
 }
 
 Bins g_bins;
@@ -181,32 +238,57 @@ bool Bins::Build(const SceneCall& call, int width, int height, Reach reach, int 
     const int count = call.triangleCount;
     bandCount_ = (height + kBandRows - 1) / kBandRows;
     busy_ = 0;
+    int parts = count >= kSharedBuildTriangles ? std::min(ThreadCount(), kMostBuildParts) : 1;
+    if (parts < 1) parts = 1;
     // Per triangle its first and last band (first > last: none); per band the list bounds and
-    // columns; then the lists.
+    // columns; with several parts, each part's counts and columns; then the lists.
     const std::size_t perTriangle = static_cast<std::size_t>(count) * 2 * sizeof(std::int32_t);
     const std::size_t perBand = (static_cast<std::size_t>(bandCount_) * 3 + 1) * sizeof(std::int32_t);
-    if (!Room(perTriangle + perBand)) return false;
+    const std::size_t perParts = parts > 1 ? parts * perBand : 0;
+    const std::size_t head = perTriangle + perBand + perParts;
+    if (!Room(head)) return false;
     auto* ranges = static_cast<std::int32_t*>(block_);
-    starts_ = ranges + static_cast<std::size_t>(count) * 2;
-    columnsFirst_ = starts_ + bandCount_ + 1;
-    columnsEnd_ = columnsFirst_ + bandCount_;
+    auto place = [&] {
+        starts_ = ranges + static_cast<std::size_t>(count) * 2;
+        columnsFirst_ = starts_ + bandCount_ + 1;
+        columnsEnd_ = columnsFirst_ + bandCount_;
+    };
+    place();
     for (int b = 0; b <= bandCount_; ++b) starts_[b] = 0;
     for (int b = 0; b < bandCount_; ++b) columnsFirst_[b] = width, columnsEnd_[b] = 0;
 
+    SharedBuild job{&call, reach, width, height, margin, bandCount_, ranges, nullptr, {}};
+    auto placeParts = [&] {
+        int* at = columnsEnd_ + bandCount_;
+        for (int p = 0; p < parts; ++p) {
+            BuildPart& part = job.parts[p];
+            part.starts = at;
+            part.columnsFirst = at + bandCount_ + 1;
+            part.columnsEnd = part.columnsFirst + bandCount_;
+            at = part.columnsEnd + bandCount_;
+        }
+        job.ranges = ranges;
+    };
     std::size_t total = 0;
-    switch (reach) {
-        case Reach::Vertices:
-            total = RangeTriangles<Reach::Vertices>(call, width, height, margin, ranges, starts_, columnsFirst_,
-                                                    columnsEnd_);
-            break;
-        case Reach::SubTriangles:
-            total = RangeTriangles<Reach::SubTriangles>(call, width, height, margin, ranges, starts_,
-                                                        columnsFirst_, columnsEnd_);
-            break;
-        case Reach::Patch:
-            total = RangeTriangles<Reach::Patch>(call, width, height, margin, ranges, starts_, columnsFirst_,
-                                                 columnsEnd_);
-            break;
+    if (parts == 1) {
+        total = RangeTriangles(reach, call, 0, count, width, height, margin, ranges, starts_, columnsFirst_,
+                               columnsEnd_);
+    } else {
+        placeParts();
+        for (int p = 0; p < parts; ++p) {
+            job.parts[p].begin = static_cast<int>(static_cast<long long>(count) * p / parts);
+            job.parts[p].end = static_cast<int>(static_cast<long long>(count) * (p + 1) / parts);
+        }
+        RunParallel(parts, parts, RangePart, &job, nullptr, false);
+        for (int p = 0; p < parts; ++p) {
+            const BuildPart& part = job.parts[p];
+            total += part.total;
+            for (int b = 0; b < bandCount_; ++b) {
+                starts_[b + 1] += part.starts[b + 1];
+                columnsFirst_[b] = std::min(columnsFirst_[b], part.columnsFirst[b]);
+                columnsEnd_[b] = std::max(columnsEnd_[b], part.columnsEnd[b]);
+            }
+        }
     }
     for (int b = 0; b < bandCount_; ++b) {
         if (starts_[b + 1] > 0) ++busy_;
@@ -214,7 +296,6 @@ bool Bins::Build(const SceneCall& call, int width, int height, Reach reach, int 
     }
 
     // The lists go behind the rest; the block may move, so the ranges are read from the new one.
-    const std::size_t head = perTriangle + perBand;
     const std::size_t wanted = head + total * sizeof(std::int32_t);
     if (bytes_ < wanted) {
         void* bigger = platform::AllocPages(wanted);
@@ -225,18 +306,31 @@ bool Bins::Build(const SceneCall& call, int width, int height, Reach reach, int 
         block_ = bigger;
         bytes_ = wanted;
         ranges = static_cast<std::int32_t*>(block_);
-        starts_ = ranges + static_cast<std::size_t>(count) * 2;
-        columnsFirst_ = starts_ + bandCount_ + 1;
-        columnsEnd_ = columnsFirst_ + bandCount_;
+        place();
+        if (parts > 1) placeParts();
     }
     items_ = reinterpret_cast<std::int32_t*>(static_cast<std::uint8_t*>(block_) + head);
-    // Filled in array order with the starts as cursors, which end at the next band's start.
-    std::int32_t* cursor = starts_;
-    for (int i = 0; i < count; ++i) {
-        for (int b = ranges[2 * i]; b <= ranges[2 * i + 1]; ++b) items_[cursor[b]++] = i;
+    if (parts == 1) {
+        // Filled in array order with the starts as cursors, which end at the next band's start.
+        std::int32_t* cursor = starts_;
+        for (int i = 0; i < count; ++i) {
+            for (int b = ranges[2 * i]; b <= ranges[2 * i + 1]; ++b) items_[cursor[b]++] = i;
+        }
+        for (int b = bandCount_; b > 0; --b) starts_[b] = starts_[b - 1];
+        starts_[0] = 0;
+        return true;
     }
-    for (int b = bandCount_; b > 0; --b) starts_[b] = starts_[b - 1];
-    starts_[0] = 0;
+    // Each part's entries of a band follow the earlier parts' ones: its cursor starts behind them.
+    for (int b = 0; b < bandCount_; ++b) {
+        int cursor = starts_[b];
+        for (int p = 0; p < parts; ++p) {
+            const int counted = job.parts[p].starts[b + 1];
+            job.parts[p].starts[b] = cursor;
+            cursor += counted;
+        }
+    }
+    job.items = items_;
+    RunParallel(parts, parts, ListPart, &job, nullptr, false);
     return true;
 }
 

@@ -14,6 +14,7 @@
 // the previous-pixel record itself when one is given.
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -96,29 +97,28 @@ public:
 
     // The span of the current row. (Inlined: called for every row of every triangle.)
     [[gnu::always_inline]] void Span(std::int64_t& xs, std::int64_t& xe) const {
+        // Written without branches (edge by edge as RowSpan: a shut edge of sign 0 sets 1, 0).
         xs = INT32_MIN;
         xe = INT32_MAX;
+#pragma GCC unroll 3
         for (const Edge& w : edges_) {
-            if (w.sign > 0) {
-                xs = std::max(xs, -w.q);
-            } else if (w.sign < 0) {
-                xe = std::min(xe, w.q);
-            } else if (w.q < w.bias) {
-                xs = 1, xe = 0;
-            }
+            const bool shut = w.sign == 0 && w.q < w.bias;
+            const std::int64_t low = w.sign > 0 ? std::max(xs, -w.q) : xs;
+            const std::int64_t high = w.sign < 0 ? std::min(xe, w.q) : xe;
+            xs = shut ? 1 : low;
+            xe = shut ? 0 : high;
         }
     }
 
-    // On to the next row.
+    // On to the next row. Without branches: whether a remainder carries is as good as random from
+    // row to row. (An edge of sign 0 has no remainder: r 0, dr 0, d 1 never carry.)
     [[gnu::always_inline]] void Next() {
+#pragma GCC unroll 3
         for (Edge& w : edges_) {
-            w.q += w.dq;
-            if (w.sign == 0) continue;
-            w.r += w.dr;
-            if (w.r >= w.d) {
-                w.r -= w.d;
-                ++w.q;
-            }
+            const std::int64_t r = w.r + w.dr;
+            const std::int64_t carry = r >= w.d ? 1 : 0;
+            w.r = r - (w.d & -carry);
+            w.q += w.dq + carry;
         }
     }
 
@@ -232,29 +232,55 @@ inline void StoreOpaque(S* pixel, float red, float green, float blue, float full
     pixel[3] = static_cast<S>(full);
 }
 
-// The interior pixels of a triangle when the built-in shading takes them in batches: the pixels
+// The interior pixels of triangles when the built-in shading takes them in batches: the pixels
 // that pass the depth test (tested without branches) are gathered, row after row, with their
-// position and normal, shaded together and written.
+// position and normal, shaded together and written. A gather serves one triangle, or several in
+// turn (Begin, rows, End for each) while they share the shading's plan and origin: their pixels are
+// written in the order they were gathered, so a pixel drawn twice ends as the later triangle left it.
 template <typename S, typename Shade, typename Writer>
 class PixelGather {
 public:
-    PixelGather(Shade& shade, const Writer& out) : shade_(shade), out_(out) {}
+    explicit PixelGather(const Writer& out) : out_(out) {}
+    PixelGather(Shade& shade, const Writer& out) : out_(out) { Begin(shade); }
+
+    // The triangle whose pixels follow.
+    void Begin(Shade& shade) {
+        shade_ = &shade;
+        plan_ = shade.plan;
+        from_ = n_;
+    }
+    // The triangle's pixels are all gathered: their normals are made now, while its shade lives.
+    void End() {
+        Normals();
+        shade_ = nullptr;
+    }
 
     // The pixels first..last of row py (the shade's row terms set for it).
     void Row(const TriangleSetup& s, float* depthRow, int first, int last, int py, float depthRowTerm) {
-        const float sceneY = static_cast<float>(py) - shade_.OriginY();
+        const float sceneY = static_cast<float>(py) - shade_->OriginY();
+        const float originX = shade_->OriginX();
         for (int start = first; start <= last;) {
             const int end = std::min(last, start + (kChunk - n_) - 1);
-            const int from = n_;
-            n_ = PassingPixels(s, depthRow, start, end, depthRowTerm, column_, z_, n_);
-            // Positions of the pixels that passed only (their normals are made together at the flush).
-            const float originX = shade_.OriginX();
-            for (int i = from; i < n_; ++i) {
-                const float fx = static_cast<float>(column_[i]);
-                x_[i] = fx - originX;
-                y_[i] = sceneY;
-                row_[i] = py;
+            // The depth test as PassingPixels makes it, every pixel written at n and kept by
+            // counting it when it passes (its normal is made later, with the triangle's others).
+            int n = n_;
+            for (int px = start; px <= end; ++px) {
+                const float fx = static_cast<float>(px);
+                const float depth = PlaneDepth(s, fx, depthRowTerm);
+                bool pass = true;
+                if (depthRow != nullptr) {
+                    const float old = depthRow[px];
+                    pass = old < depth;
+                    depthRow[px] = pass ? depth : old;
+                }
+                column_[n] = px;
+                row_[n] = py;
+                z_[n] = depth;
+                x_[n] = fx - originX;
+                y_[n] = sceneY;
+                n += pass ? 1 : 0;
             }
+            n_ = n;
             if (n_ == kChunk) Flush();
             start = end + 1;
         }
@@ -262,12 +288,20 @@ public:
 
     void Flush() {
         if (n_ == 0) return;
-        shade_.NormalsAt(column_, row_, n_, nx_, ny_, nz_);
+        Normals();
         shading::PixelBatch batch;
         batch.count = n_;
         batch.x = x_, batch.y = y_, batch.z = z_, batch.nx = nx_, batch.ny = ny_, batch.nz = nz_;
         batch.red = red_, batch.green = green_, batch.blue = blue_;
-        const float opacity = shade_.ShadeBatch(batch);
+        const float opacity = shading::ShadeBatch(*plan_, batch);
+        if constexpr (requires { out_.OpaqueRun(column_, row_, red_, green_, blue_, n_); }) {
+            if (opacity >= 1.0f) {
+                out_.OpaqueRun(column_, row_, red_, green_, blue_, n_);
+                n_ = 0;
+                from_ = 0;
+                return;
+            }
+        }
         int rowIndex = row_[0];
         typename Writer::Row row = out_.RowAt(rowIndex);
         for (int i = 0; i < n_; ++i) {
@@ -279,13 +313,24 @@ public:
             }
         }
         n_ = 0;
+        from_ = 0;
     }
 
 private:
+    // The normals of the current triangle's pixels gathered since the last ones were made.
+    void Normals() {
+        if (from_ < n_) {
+            shade_->NormalsAt(column_ + from_, row_ + from_, n_ - from_, nx_ + from_, ny_ + from_, nz_ + from_);
+        }
+        from_ = n_;
+    }
+
     static constexpr int kChunk = 64;
-    Shade& shade_;
+    Shade* shade_ = nullptr;
+    const shading::Plan* plan_ = nullptr;
     const Writer& out_;
     int n_ = 0;
+    int from_ = 0;  // the first pixel without its normal
     float x_[kChunk], y_[kChunk], z_[kChunk], nx_[kChunk], ny_[kChunk], nz_[kChunk];
     float red_[kChunk], green_[kChunk], blue_[kChunk];
     int column_[kChunk], row_[kChunk];
@@ -449,6 +494,39 @@ struct DirectWriter {
     void Opaque(Row row, int px, float red, float green, float blue) const {
         fill_detail::StoreOpaque<S>(row + 4 * px, red, green, blue, full);
     }
+    // Opaque for count pixels at the given columns and rows (none twice). 8-bit samples are clamped
+    // and converted four at a time on lanes (the same comparisons and truncation) and stored as
+    // one word each.
+    void OpaqueRun(const int* column, const int* row, const float* red, const float* green, const float* blue,
+                   int count) const {
+        int i = 0;
+        if constexpr (std::is_same_v<S, BYTE> && std::endian::native == std::endian::little) {
+            typedef float Floats __attribute__((vector_size(16)));
+            typedef int Ints __attribute__((vector_size(16)));
+            typedef unsigned Words __attribute__((vector_size(16)));
+            const Floats zero = {0.0f, 0.0f, 0.0f, 0.0f}, top = zero + full;
+            const Words alpha = Words{0u, 0u, 0u, 0u} + (static_cast<unsigned>(static_cast<S>(full)) << 24);
+            auto sample = [&](const float* from) {
+                Floats v;
+                std::memcpy(&v, from, sizeof v);
+                v = v > zero ? v : zero;  // StoreOpaque's clamp: min(v > 0 ? v : 0, full)
+                v = top < v ? top : v;
+                return reinterpret_cast<Words>(__builtin_convertvector(v, Ints));
+            };
+            // Copies the stores cannot reach.
+            const std::ptrdiff_t rowBytes = static_cast<std::ptrdiff_t>(PixelOffset(0, 1));
+            BYTE* const origin = image - row0 * rowBytes;
+            for (; i + 4 <= count; i += 4) {
+                const Words words = sample(red + i) | sample(green + i) << 8 | sample(blue + i) << 16 | alpha;
+#pragma GCC unroll 4
+                for (int k = 0; k < 4; ++k) {
+                    const std::uint32_t word = words[k];
+                    std::memcpy(origin + row[i + k] * rowBytes + 4 * column[i + k], &word, sizeof word);
+                }
+            }
+        }
+        for (; i < count; ++i) Opaque(RowAt(row[i]), column[i], red[i], green[i], blue[i]);
+    }
     void Blend(Row row, int px, float red, float green, float blue, float g) const {
         BlendPixel<S>(row + 4 * px, red, green, blue, g, full);
     }
@@ -514,10 +592,12 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
     const int width = Zwidth;
     const std::int64_t clipX0 = std::max(0, boxX0);
     const std::int64_t clipX1 = std::min(width, boxX1) - 1;
-    // One row more than the float extent each way: the fixed-point vertices may round across a
-    // row, and the edge band reaches one pixel beyond the triangle.
-    int rowFirst = std::max(boxY0, static_cast<int>(std::floor(s.minY)) - 1);
-    int rowLast = std::min(boxY1 - 1, static_cast<int>(std::ceil(s.maxY)) + 1);
+    // Without the edge band, the rows of the fixed-point triangle; with it, one row more than the
+    // float extent each way (the fixed-point vertices may round across a row, and the band reaches
+    // one pixel beyond the triangle).
+    const int rowFirst = std::max(boxY0, kQuality ? static_cast<int>(std::floor(s.minY)) - 1 : s.rowFirst);
+    const int rowLast = std::min(boxY1 - 1, kQuality ? static_cast<int>(std::ceil(s.maxY)) + 1 : s.rowLast);
+    if (!kQuality && rowFirst > rowLast) return;
 
     __PrevInfo previous{};
     float red, green, blue;
@@ -635,28 +715,70 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
     }
 }
 
+// Draws triangle s, whose shade takes its pixels in batches, straight into the target through a
+// gather that carries them on to the next triangles of the same plan (no edge band; the clip is
+// the band's rows).
+template <typename S, typename Shade, typename Writer>
+void StreamTriangle(const TriangleSetup& s, Shade& shade, fill_detail::PixelGather<S, Shade, Writer>& gather,
+                    const SceneCall& call) {
+    const std::int64_t clipX1 = Zwidth - 1;
+    const int rowFirst = std::max(call.rowBegin, s.rowFirst);
+    const int rowLast = std::min(call.rowEnd - 1, s.rowLast);
+    // A recording holds only pixels that went through the queue.
+    if (call.fragments != nullptr) call.fragments->complete = false;
+    gather.Begin(shade);
+    fill_detail::RowSpanWalk spans(s, rowFirst);
+    for (int py = rowFirst; py <= rowLast; ++py, spans.Next()) {
+        std::int64_t xs, xe;
+        spans.Span(xs, xe);
+        if (xs > xe) continue;
+        const int first = static_cast<int>(std::max<std::int64_t>(xs, 0));
+        const int last = static_cast<int>(std::min(xe, clipX1));
+        gather.Row(s, DepthRow(call, py), first, last, py, DepthRowTerm(s, static_cast<float>(py)));
+    }
+    gather.End();
+}
+
 }  // namespace trivane
 
 namespace trivane {
 
 // The triangle loop of a filled mode: orientation test, set-up, then the triangle drawn straight
 // into the target, or when kLayered (with kQuality unless asked otherwise) through the layer.
-// makeShade(triangle, setup) gives the mode's shading functor for one triangle.
+// makeShade(triangle, setup, plan) gives the mode's shading functor for one triangle (plan: the
+// triangle's shading plan when it is known, else null).
+//
+// Straight into the target, the triangles whose pixels go in batches hand them on to one gather
+// while they follow one another with one material: the batches are full and the per-triangle
+// work of one is left out. Their plan is looked up once for the run.
 template <typename S, bool kQuality, bool kLayered = kQuality, typename MakeShade>
 void DrawFilledTriangles(const SceneCall& call, MakeShade makeShade) {
     TriangleSetup s;
     const float full = static_cast<float>(g_state.fullScale);
+    using Shade = decltype(makeShade(call.triangles, s, nullptr));
+    const DirectWriter<S> direct{call.target, 0, full};
+    fill_detail::Deferred<fill_detail::PixelGather<S, Shade, DirectWriter<S>>> streamRoom;
+    fill_detail::PixelGather<S, Shade, DirectWriter<S>>* stream = nullptr;
+    const bool backPass = BackPass();  // a thread-local read, once for the loop
+    // The run in the gather: its plan (null: none), material and mapping.
+    const shading::Plan* runPlan = nullptr;
+    int runMaterial = 0;
+    BYTE runMapped = 0;
     ForEachTriangle(call, [&](int i) {
         __Triangle3ds* t = &call.triangles[i];
-        if (!PassesOrientation(*t, call.points)) return;
+        // A band lists the triangles that reach near it; straight into the target, those whose
+        // corners lie wholly above or below its rows (by more than a pixel) are passed over before
+        // any set-up. (Through the layer, the lists' margin is the layer box's.)
+        if (!kLayered && CornersOutsideRows(*t, call.points, call.cy, call.rowBegin - 1, call.rowEnd + 1)) return;
+        if (!PassesOrientation(*t, call.points, backPass)) return;
         if (!SetupTriangle(*t, call.points, call.cx, call.cy, s, kQuality)) return;
-        auto shade = makeShade(t, s);
         if (kLayered) {
             int x0, y0, x1, y1;
             LayerBox(s, x0, y0, x1, y1);
             y0 = std::max(y0, call.rowBegin);
             y1 = std::min(y1, call.rowEnd);
             if (x1 <= x0 || y1 <= y0) return;
+            auto shade = makeShade(t, s, nullptr);
             if (call.fused) {
                 const CompositeWriter<S> out{&call, g_state.fullScale};
                 FillTriangle<S, kQuality>(s, out, shade, &call, x0, y0, x1, y1);
@@ -667,10 +789,35 @@ void DrawFilledTriangles(const SceneCall& call, MakeShade makeShade) {
                 CompositeLayer<S>(call, x0, y0, x1, y1);
             }
         } else {
-            const DirectWriter<S> out{call.target, 0, full};
-            FillTriangle<S, false>(s, out, shade, &call, 0, call.rowBegin, Zwidth, call.rowEnd);
+            // No row of the band holds a pixel of it.
+            if (s.rowFirst >= call.rowEnd || s.rowLast < call.rowBegin || s.rowFirst > s.rowLast) return;
+            if constexpr (Shade::kCanBatch && !kQuality) {
+                if (runPlan != nullptr && t->material == runMaterial && s.mapped == runMapped) {
+                    auto shade = makeShade(t, s, runPlan);
+                    StreamTriangle<S>(s, shade, *stream, call);
+                    return;
+                }
+                // Another material (whose plan may take the run's place among the plans): the run's
+                // pixels are written first.
+                if (stream != nullptr) stream->Flush();
+                runPlan = nullptr;
+                auto shade = makeShade(t, s, nullptr);
+                if (shade.plan != nullptr && !shading::SeesTarget(*shade.plan) && shade.Batched()) {
+                    if (stream == nullptr) stream = streamRoom.Build(direct);
+                    runPlan = shade.plan;
+                    runMaterial = t->material;
+                    runMapped = s.mapped;
+                    StreamTriangle<S>(s, shade, *stream, call);
+                    return;
+                }
+                FillTriangle<S, false>(s, direct, shade, &call, 0, call.rowBegin, Zwidth, call.rowEnd);
+            } else {
+                auto shade = makeShade(t, s, nullptr);
+                FillTriangle<S, false>(s, direct, shade, &call, 0, call.rowBegin, Zwidth, call.rowEnd);
+            }
         }
     });
+    if (stream != nullptr) stream->Flush();
 }
 
 // Four floats on the processor's vector lanes (or emulated where it has none).
@@ -697,14 +844,20 @@ struct TriangleShader {
     bool batched;
     float rowTerms[3] = {0.0f, 0.0f, 0.0f};
 
-    TriangleShader(const SceneCall& c, __Triangle3ds* t, const TriangleSetup& setup)
+    // known: the triangle's plan when the caller has it (the built-in shading installed), else null.
+    TriangleShader(const SceneCall& c, __Triangle3ds* t, const TriangleSetup& setup,
+                   const shading::Plan* known = nullptr)
         : call(&c), triangle(t), s(&setup), normals(setup), originX(static_cast<float>(c.cx)),
           originY(static_cast<float>(c.cy)), needsWeights(NormalRule::kUsesWeights || setup.mapped),
-          plan(g_state.renderOnePixel == RenderOnePixelBuiltin
-                   ? &shading::PlanFor(t, c.materials, c.materialCount, c.textures, c.lightCount, c.lights, c.glass,
-                                       setup.mapped != 0)
-                   : nullptr),
+          plan(known != nullptr ? known : BuiltinPlan(c, t, setup)),
           batched(plan != nullptr && shading::Batches(*plan)) {}
+
+    // The plan of triangle t with the built-in shading installed, else null.
+    static const shading::Plan* BuiltinPlan(const SceneCall& c, __Triangle3ds* t, const TriangleSetup& setup) {
+        if (g_state.renderOnePixel != RenderOnePixelBuiltin) return nullptr;
+        return &shading::PlanFor(t, c.materials, c.materialCount, c.textures, c.lightCount, c.lights, c.glass,
+                                 setup.mapped != 0);
+    }
 
     void BeginRow(float fy) {
         if (needsWeights) WeightRowTerms(*s, fy, rowTerms);
@@ -759,31 +912,19 @@ struct TriangleShader {
         q.planeA = s->nx, q.planeB = s->ny, q.planeC = s->nz, q.planeD = s->d;
     }
 
-    // The normals of count pixels at the given columns and rows: four at a time where the rule mixes
-    // them on lanes (the same operations in the same order as WeightRowTerms, WeightsAt and At), the
-    // rest one by one.
+    // The normals of count pixels at the given columns and rows: on lanes where the rule mixes the
+    // vertex normals linearly (the same operations in the same order as WeightRowTerms, WeightsAt
+    // and At), else one by one.
     void NormalsAt(const int* columns, const int* rows, int count, float* nx, float* ny, float* nz) const {
         int i = 0;
-        if constexpr (requires(const NormalRule& r, const Lanes4 w[3], Lanes4 out[3]) { r.At4(w, out); }) {
-            const Lanes4 zero = {0.0f, 0.0f, 0.0f, 0.0f}, one = zero + 1.0f;
-            for (; i + 4 <= count; i += 4) {
-                const Lanes4 x = {static_cast<float>(columns[i]), static_cast<float>(columns[i + 1]),
-                                  static_cast<float>(columns[i + 2]), static_cast<float>(columns[i + 3])};
-                const Lanes4 y = {static_cast<float>(rows[i]), static_cast<float>(rows[i + 1]),
-                                  static_cast<float>(rows[i + 2]), static_cast<float>(rows[i + 3])};
-                Lanes4 w[3];
-                for (int k = 0; k < 3; ++k) {
-                    const Lanes4 rowTerm = s->wy[k] * y + s->w0[k];
-                    w[k] = s->wx[k] * x + rowTerm;
-                    w[k] = w[k] >= zero ? w[k] : zero;
-                }
-                const Lanes4 sum = w[0] + w[1] + w[2];
-                const Lanes4 scale = one / (sum > zero ? sum : one);
-                for (Lanes4& weight : w) weight *= scale;
-                Lanes4 out[3];
-                normals.At4(w, out);
-                for (int k = 0; k < 4; ++k) nx[i + k] = out[0][k], ny[i + k] = out[1][k], nz[i + k] = out[2][k];
+        if constexpr (requires(const NormalRule& r) { r.Vertices(); }) {
+            shading::NormalMix mix;
+            for (int k = 0; k < 3; ++k) {
+                mix.wx[k] = s->wx[k], mix.wy[k] = s->wy[k], mix.w0[k] = s->w0[k];
+                for (int axis = 0; axis < 3; ++axis) mix.n[k][axis] = normals.Vertices()[k][axis];
             }
+            shading::MixNormals(mix, columns, rows, count, nx, ny, nz);
+            i = count;
         }
         for (; i < count; ++i) {
             float w[3] = {0.0f, 0.0f, 0.0f};

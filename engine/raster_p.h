@@ -98,6 +98,16 @@ inline float* DepthRow(const SceneCall& call, int y) {
     }
 }
 
+// Whether the corners of triangle t (valid indices, origin row cy) all lie above row `above` or all
+// below row `below` (a corner that is not a number lies on neither side).
+inline bool CornersOutsideRows(const __Triangle3ds& t, const __Point3ds* points, int cy, int above, int below) {
+    if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
+    const float origin = static_cast<float>(cy);
+    const double y0 = points[t.v0].y + origin, y1 = points[t.v1].y + origin, y2 = points[t.v2].y + origin;
+    const double top = above, bottom = below;
+    return (y0 < top && y1 < top && y2 < top) || (y0 > bottom && y1 > bottom && y2 > bottom);
+}
+
 // Calls draw(index) for the band's triangles in array order. A band's triangles lie scattered
 // through the arrays, so each record and its corners would be a wait on memory: they are fetched
 // some triangles ahead.
@@ -154,6 +164,9 @@ struct EdgeLine {
 struct TriangleSetup {
     SetupVertex v[3];
     float minX, maxX, minY, maxY;
+    // The rows [rowFirst, rowLast] that may hold a pixel inside the triangle (the edge pixels of
+    // the anti-aliased edges may lie one row beyond).
+    int rowFirst, rowLast;
     float nx, ny, nz, d;          // unit plane normal (nz <= 0) and plane constant
     float det;                    // Cramer determinant of the screen positions
     // Barycentric weight i of pixel (x, y) before clamping: wx[i] * x + (wy[i] * y + w0[i]), the
@@ -191,6 +204,8 @@ bool FacesViewer(const __Triangle3ds& t, const __Point3ds* points, float& normal
 // Whether the orientation test lets triangle t through in the current pass (the filled modes:
 // with _UseMultyRefract = 2 the front pass takes back faces too).
 bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points);
+// The same with the pass looked up once for a loop of triangles (backPass: BackPass()).
+bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points, bool backPass);
 // The same for the outline modes 0 and 1, which never take back faces in the front pass.
 bool PassesOutlineOrientation(const __Triangle3ds& t, const __Point3ds* points);
 

@@ -47,6 +47,9 @@ Reach ReachOfMode(BYTE mode, int width, int height, int& margin) {
         case 8: margin = 4; return Reach::SubTriangles;
         case 9:
         case 10: margin = 4; return Reach::Patch;
+        // Filled triangles without the anti-aliased edges draw only pixels inside them.
+        case 3:
+        case 6: margin = _Quality ? 4 : 1; return Reach::Vertices;
         default: margin = 4; return Reach::Vertices;
     }
 }

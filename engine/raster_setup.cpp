@@ -17,11 +17,16 @@ constexpr float kCoordinateLimit = 2097152.0f;
 
 bool Finite(float value) { return std::isfinite(value); }
 
+std::int64_t FloorDivide(std::int64_t n, std::int64_t d) {  // d > 0
+    const std::int64_t q = n / d;
+    return (n % d != 0 && n < 0) ? q - 1 : q;
+}
+
 // std::llround (halves away from zero) of a value well inside 2^53, without the library call.
 std::int64_t RoundHalfAway(double value) {
     const std::int64_t whole = static_cast<std::int64_t>(value);  // toward zero
     const double rest = value - static_cast<double>(whole);
-    return rest >= 0.5 ? whole + 1 : rest <= -0.5 ? whole - 1 : whole;
+    return whole + (rest >= 0.5 ? 1 : 0) - (rest <= -0.5 ? 1 : 0);
 }
 
 // Direction angle in [0, 2pi) of (dx, dy), measured from +x towards +y. The arc cosine is the
@@ -70,7 +75,7 @@ EdgeFunction MakeEdgeFunction(std::int64_t ax, std::int64_t ay, std::int64_t bx,
     e.dx = -(by - ay) * 256;
     e.dy = (bx - ax) * 256;
     e.c = (by - ay) * ax - (bx - ax) * ay;
-    e.bias = (e.dx > 0 || (e.dx == 0 && e.dy > 0)) ? 0 : 1;
+    e.bias = ((e.dx > 0) | ((e.dx == 0) & (e.dy > 0))) ? 0 : 1;
     return e;
 }
 
@@ -86,15 +91,20 @@ EdgeLine MakeEdgeLine(const SetupVertex& a, const SetupVertex& b) {
     return l;
 }
 
+// Four floats on the processor's vector lanes: the divisions of a set-up side by side (each lane
+// the IEEE quotient its scalar division gives).
+typedef float Lanes4 __attribute__((vector_size(16)));
+
 // Cramer's rule for the weights of (x, y) in the triangle (x[i], y[i]) with determinant det,
-// written as three planes w[i] = wx[i] * x + wy[i] * y + w0[i].
+// written as three planes w[i] = wx[i] * x + wy[i] * y + w0[i]: with j = i + 1 and k = i + 2
+// (mod 3), wx[i] = (y[j] - y[k]) / det, wy[i] = (x[k] - x[j]) / det and
+// w0[i] = (x[j] * y[k] - x[k] * y[j]) / det.
 void SetWeightPlanes(const float x[3], const float y[3], float det, float wx[3], float wy[3], float w0[3]) {
-    for (int i = 0; i < 3; ++i) {
-        int j = (i + 1) % 3, k = (i + 2) % 3;
-        wx[i] = (y[j] - y[k]) / det;
-        wy[i] = (x[k] - x[j]) / det;
-        w0[i] = (x[j] * y[k] - x[k] * y[j]) / det;
-    }
+    const Lanes4 dy = {y[1] - y[2], y[2] - y[0], y[0] - y[1], 0.0f};
+    const Lanes4 dx = {x[2] - x[1], x[0] - x[2], x[1] - x[0], 0.0f};
+    const Lanes4 c = {x[1] * y[2] - x[2] * y[1], x[2] * y[0] - x[0] * y[2], x[0] * y[1] - x[1] * y[0], 0.0f};
+    const Lanes4 qx = dy / det, qy = dx / det, q0 = c / det;
+    for (int i = 0; i < 3; ++i) wx[i] = qx[i], wy[i] = qy[i], w0[i] = q0[i];
 }
 
 void SetWeightPlanes(const SetupVertex v[3], float det, float wx[3], float wy[3], float w0[3]) {
@@ -123,12 +133,15 @@ bool FacesPass(const __Triangle3ds& t, const __Point3ds* points, bool backPass) 
 
 }  // namespace
 
-bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points) {
+bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points, bool backPass) {
     if (t.v0 < 0 || t.v1 < 0 || t.v2 < 0) return false;
     if (_DubleSide) return true;
-    const bool backPass = BackPass();  // looked up once: a thread-local read
     if (!backPass && _UseMultyRefract == 2) return true;
     return FacesPass(t, points, backPass);
+}
+
+bool PassesOrientation(const __Triangle3ds& t, const __Point3ds* points) {
+    return PassesOrientation(t, points, BackPass());
 }
 
 bool PassesOutlineOrientation(const __Triangle3ds& t, const __Point3ds* points) {
@@ -181,16 +194,20 @@ bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int
     if (nz > 0.0f) return false;
     float length = std::sqrt(nx * nx + ny * ny + nz * nz);
     if (!(length > 0.0f)) length = 1.0f;
-    s.nx = nx / length, s.ny = ny / length, s.nz = nz / length;
+    const Lanes4 unit = Lanes4{nx, ny, nz, 0.0f} / length;
+    s.nx = unit[0], s.ny = unit[1], s.nz = unit[2];
     s.d = -(s.nx * a.x + s.ny * a.y + s.nz * a.z);
 
     s.det = a.x * (b.y - c.y) - b.x * (a.y - c.y) + c.x * (a.y - b.y);
     if (s.det == 0.0f || !Finite(s.det)) return false;
     SetWeightPlanes(s.v, s.det, s.wx, s.wy, s.w0);
     s.zFlat = std::fabs(s.nz) < 0.01f;
-    s.zx = s.zFlat ? 0.0f : -s.nx / s.nz;
-    s.zy = s.zFlat ? 0.0f : -s.ny / s.nz;
-    s.z0 = s.zFlat ? 0.0f : -s.d / s.nz;
+    if (s.zFlat) {
+        s.zx = s.zy = s.z0 = 0.0f;
+    } else {
+        const Lanes4 slopes = Lanes4{-s.nx, -s.ny, -s.d, 0.0f} / s.nz;
+        s.zx = slopes[0], s.zy = slopes[1], s.z0 = slopes[2];
+    }
 
     // Fixed-point edges (1/256 pixel); the winding above makes the inside positive.
     std::int64_t fx[3], fy[3];
@@ -205,6 +222,12 @@ bool SetupTriangle(const __Triangle3ds& t, const __Point3ds* points, int cx, int
         s.edges[i] = MakeEdgeFunction(fx[i], fy[i], fx[j], fy[j]);
         if (edgeLines) s.lines[i] = MakeEdgeLine(s.v[i], s.v[j]);
     }
+
+    // A pixel centre inside lies inside the fixed-point triangle, so its row times 256 lies within
+    // the fixed-point corners' rows.
+    const std::int64_t top = std::min({fy[0], fy[1], fy[2]}), bottom = std::max({fy[0], fy[1], fy[2]});
+    s.rowFirst = static_cast<int>(-FloorDivide(-top, 256));
+    s.rowLast = static_cast<int>(FloorDivide(bottom, 256));
 
     s.minX = std::min({a.x, b.x, c.x});
     s.maxX = std::max({a.x, b.x, c.x});

@@ -170,6 +170,9 @@ bool SetupFarTriangle(const SetupVertex v[3], TriangleSetup& s) {
     s.maxX = ToFloat(std::clamp(std::max({x[0], x[1], x[2]}), box.x0, box.x1));
     s.minY = ToFloat(std::clamp(std::min({y[0], y[1], y[2]}), box.y0, box.y1));
     s.maxY = ToFloat(std::clamp(std::max({y[0], y[1], y[2]}), box.y0, box.y1));
+    // One row more each way than the box (the clipped edges are rounded to the fixed point).
+    s.rowFirst = static_cast<int>(std::floor(s.minY)) - 1;
+    s.rowLast = static_cast<int>(std::ceil(s.maxY)) + 1;
     s.mapped = (s.v[0].mapped && s.v[1].mapped && s.v[2].mapped) ? 1 : 0;
     return true;
 }

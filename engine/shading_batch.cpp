@@ -98,4 +98,26 @@ float ShadeBatch(const Plan& plan, const PixelBatch& b) {
     return plan.opacity;
 }
 
+void MixNormals(const NormalMix& mix, const int* columns, const int* rows, int count, float* nx, float* ny,
+                float* nz) {
+    // Whole groups on the widest lanes, then groups of four, then one by one.
+    const int width = Widest();
+    int done = 0;
+    if (width >= 8) {
+        const int whole = count / width * width;
+        if (width == 16) {
+            lanes::MixRun16(mix, columns, rows, 0, whole, nx, ny, nz);
+        } else {
+            lanes::MixRun8(mix, columns, rows, 0, whole, nx, ny, nz);
+        }
+        done = whole;
+    }
+    if (width >= 4) {
+        const int fours = (count - done) / 4 * 4;
+        lanes::MixRun<4>(mix, columns, rows, done, fours, nx, ny, nz);
+        done += fours;
+    }
+    lanes::MixRun<1>(mix, columns, rows, done, count - done, nx, ny, nz);
+}
+
 }  // namespace trivane::shading

@@ -65,6 +65,10 @@ void LightRun8(const Plan& plan, const ExactBatch& b, int first, int count);
 void RefractRun8(const Plan& plan, const GlassBatch& b, int first, int count);
 void BumpRun8(const Plan& plan, const BumpBatch& b, int first, int count);
 void NormalRun8(const Plan& plan, const NormalBatch& b, int first, int count);
+void MixRun8(const NormalMix& mix, const int* columns, const int* rows, int first, int count, float* nx, float* ny,
+             float* nz);
+void MixRun16(const NormalMix& mix, const int* columns, const int* rows, int first, int count, float* nx,
+              float* ny, float* nz);
 
 // Everything below has internal linkage, so that the copies compiled for the wide processors and
 // the ones compiled for every processor never stand in for each other.
@@ -339,6 +343,33 @@ inline Vec<W> ShadeNormal(const Plan& plan, const float* nx, const float* ny, co
     Vec<W> n{Load<W>(nx) * sign, Load<W>(ny) * sign, Load<W>(nz) * sign};
     if (plan.turnToViewer) n.z = n.z < Splat<W>(0.0f) ? -n.z : n.z;
     return Normalize<W>(n);
+}
+
+// Mixed normals of pixels [first, first + count), count a multiple of W: the operations of
+// WeightRowTerms, WeightsAt (NormalizeWeights) and the linear mix, in their order.
+template <int W>
+inline void MixRun(const NormalMix& mix, const int* columns, const int* rows, int first, int count, float* nx,
+                   float* ny, float* nz) {
+    const F<W> zero = Splat<W>(0.0f), one = Splat<W>(1.0f);
+    for (int i = first; i < first + count; i += W) {
+        I<W> column, row;
+        std::memcpy(&column, columns + i, sizeof column);
+        std::memcpy(&row, rows + i, sizeof row);
+        const F<W> x = __builtin_convertvector(column, F<W>), y = __builtin_convertvector(row, F<W>);
+        F<W> w[3];
+        for (int k = 0; k < 3; ++k) {
+            const F<W> rowTerm = mix.wy[k] * y + mix.w0[k];
+            w[k] = mix.wx[k] * x + rowTerm;
+            w[k] = w[k] >= zero ? w[k] : zero;
+        }
+        const F<W> sum = w[0] + w[1] + w[2];
+        const F<W> scale = one / (sum > zero ? sum : one);
+        for (F<W>& weight : w) weight *= scale;
+        float* out[3] = {nx, ny, nz};
+        for (int k = 0; k < 3; ++k) {
+            Store<W>(out[k] + i, w[0] * mix.n[0][k] + w[1] * mix.n[1][k] + w[2] * mix.n[2][k]);
+        }
+    }
 }
 
 // Pixels [first, first + count) of a batch, count a multiple of W.

@@ -166,6 +166,19 @@ float ShadeBatch(const Plan& plan, const PixelBatch& batch);
 // Whether a plan's pixels can be shaded in batches.
 inline bool Batches(const Plan& plan);
 
+// The normals of pixels of one triangle mixed from its three unit vertex normals n[vertex][axis]
+// by their barycentric weights: the weight planes wx[i] * x + (wy[i] * y + w0[i]) at the pixel's
+// column and row, clamped to >= 0 and scaled by the inverse of their sum when it is positive
+// (NormalizeWeights), then w0 * n[0] + w1 * n[1] + w2 * n[2].
+struct NormalMix {
+    float wx[3], wy[3], w0[3];
+    float n[3][3];
+};
+// The mixed normals of count pixels at the given columns and rows, on the widest lanes (every width
+// the same bits as the scalar mix).
+void MixNormals(const NormalMix& mix, const int* columns, const int* rows, int count, float* nx, float* ny,
+                float* nz);
+
 // The lanes the batches use: 16, 8, 4 or 1 (the widest the processor has). For tests, a width to
 // use instead (0 gives the choice back); every width gives the same bits.
 int LaneWidth();

@@ -71,7 +71,7 @@ int ThreadCount() {
     return cores < static_cast<unsigned>(kMaxThreads) ? static_cast<int>(cores) : kMaxThreads;
 }
 
-void RunParallel(int count, int threads, BandTask task, void* context, const int* order) {
+void RunParallel(int count, int threads, BandTask task, void* context, const int* order, bool counted) {
     Run run;
     run.count = count;
     run.task = task;
@@ -93,7 +93,7 @@ void RunParallel(int count, int threads, BandTask task, void* context, const int
             break;  // the threads started so far and the caller share the rest
         }
     }
-    g_lastRunThreads = running + 1;
+    if (counted) g_lastRunThreads = running + 1;
     Worker* before = t_worker;
     t_worker = &g_workers.list[0];
     run.Work(g_workers.list[0]);

@@ -55,9 +55,11 @@ bool WholeImageForced();
 
 // Runs task(context, worker, index) for every index in [0, count), each once, on up to `threads`
 // threads including the caller's, and returns when all are done. A thread that cannot be started
-// leaves its share to the others. With `order`, the indices are handed out in that order.
+// leaves its share to the others. With `order`, the indices are handed out in that order. Without
+// `counted`, the run leaves LastRunThreads as it was (work for the drawing, not the drawing).
 using BandTask = void (*)(void* context, Worker& worker, int index);
-void RunParallel(int count, int threads, BandTask task, void* context, const int* order = nullptr);
+void RunParallel(int count, int threads, BandTask task, void* context, const int* order = nullptr,
+                 bool counted = true);
 
 // Most bands a run is ordered for: calls of more bands are many times the thread count, and their
 // bands are handed out in turn.

@@ -174,6 +174,61 @@ TEST(RasterBatch, QueuedPixelsGetTheExactBitsOfThePerPixelShading) {
 
 namespace {
 
+// Straight into the target, triangles of plain materials hand their pixels on to one gather while
+// they follow one another with one material and mapping: drawing them in one call gives the bytes
+// and depths of drawing each in a call of its own (every run cut short), whatever the runs.
+TEST(RasterBatch, PixelsGatheredAcrossTrianglesDrawTheBytesOfOneCallPerTriangle) {
+    const int w = 96, h = 150;  // three bands of rows
+    fixture::Scene scene = fixture::RandomScene(57, 400, w, h, 9.0f);
+    for (std::size_t i = 0; i < scene.triangles.size(); ++i) {
+        // Runs of one to five triangles of a material (the mapping flips within them now and then).
+        scene.triangles[i].material = static_cast<std::uint16_t>((i * i / 7 + i / 3) % 3);
+    }
+    material3ds materials[3] = {};
+    for (int m = 0; m < 3; ++m) {
+        materials[m].diffuse[0] = 0.3f + 0.2f * m, materials[m].diffuse[1] = 0.5f, materials[m].diffuse[2] = 0.7f;
+        for (float& sp : materials[m].specular) sp = 0.9f;
+        materials[m].shininess = 0.2f + 0.1f * m, materials[m].shinStrength = 0.8f, materials[m].selfIllum = 0.1f;
+    }
+    materials[1].transparency = -0.35f;  // blended, not opaque
+    light3ds lights[2] = {};
+    lights[0].x = -100, lights[0].y = -80, lights[0].z = 300, lights[0].r = lights[0].g = lights[0].b = 1;
+    lights[0].multiplier = 1;
+    lights[1] = lights[0];
+    lights[1].x = 120, lights[1].b = 0.4f;
+    for (int mode : {3, 6}) {
+        for (bool deep : {false, true}) {
+            const int full = deep ? 32768 : 255;
+            const fixture::Image bg(w, h, deep, full / 4, full / 3, full / 2, full);
+            auto draw = [&](bool oneByOne) {
+                fixture::ResetLibrary();
+                __SetDrawMode(static_cast<BYTE>(mode));
+                __SetDeep(deep);
+                __SetQuality(0);
+                Result result{bg, std::vector<float>(w * h)};
+                std::memset(result.depth.data(), 0xFE, result.depth.size() * sizeof(float));
+                fixture::Image background = bg;
+                for (int first = 0; first < scene.Count(); first += oneByOne ? 1 : scene.Count()) {
+                    __SetZBuff(result.depth.data(), w, h);
+                    __RasterScene(result.image.data(), background.data(), w, h, w * 4, 0,
+                                  oneByOne ? 1 : scene.Count(), scene.triangles.data() + first,
+                                  scene.points.data(), w / 2, h / 2, 3, materials, nullptr, 2, lights, nullptr);
+                }
+                fixture::ResetLibrary();
+                return result;
+            };
+            const Result together = draw(false), apart = draw(true);
+            EXPECT_TRUE(together.image == apart.image) << "mode " << mode << " deep " << deep;
+            EXPECT_EQ(together.depth, apart.depth) << "mode " << mode << " deep " << deep;
+            EXPECT_FALSE(together.image == bg) << "mode " << mode << " deep " << deep;
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
 light3ds g_seen;
 bool g_sawLight = false;
 

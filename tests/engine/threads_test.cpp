@@ -4,11 +4,13 @@
 // 3 and 8 threads.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "engine/raster_bands_p.h"
 #include "engine/trivane.h"
 #include "engine/worker_p.h"
 #include "scene_fixture.h"
@@ -140,6 +142,43 @@ TEST(Threads, FillsAndOutlinesDrawTheSameBytesOnAnyNumberOfThreads) {
             fixture::ResetLibrary();
         }
     }
+}
+
+// A call of many triangles has its band lists built by several threads, each over a share of the
+// triangles: the lists, their columns and the count of busy bands are the ones one thread builds.
+TEST(Threads, BandListsBuiltInSharesAreTheListsOfOneThread) {
+    fixture::Scene scene = fixture::MixedScene(11, 20000, kWidth, kHeight);
+    // Now and then a corner far out or not a number, and a bad index.
+    scene.points[5].y = 1e30f;
+    scene.points[17].x = std::nanf("");
+    scene.triangles[23].v1 = -1;
+    trivane::SceneCall call;
+    call.triangleCount = scene.Count();
+    call.triangles = scene.triangles.data();
+    call.points = scene.points.data();
+    call.cx = kWidth / 2, call.cy = kHeight / 2;
+    for (trivane::Reach reach : {trivane::Reach::Vertices, trivane::Reach::SubTriangles, trivane::Reach::Patch}) {
+        auto lists = [&](int threads) {
+            trivane::ForceThreadCount(threads);
+            trivane::Bins& bins = trivane::CallBins();
+            EXPECT_TRUE(bins.Build(call, kWidth, kHeight, reach, 3));
+            std::vector<int> out{bins.BandCount(), bins.BandsWithWork()};
+            for (int b = 0; b < bins.BandCount(); ++b) {
+                out.push_back(bins.ColumnsFirst(b));
+                out.push_back(bins.ColumnsEnd(b));
+                out.push_back(bins.ItemCount(b));
+                out.insert(out.end(), bins.Items(b), bins.Items(b) + bins.ItemCount(b));
+            }
+            trivane::ForceThreadCount(0);
+            return out;
+        };
+        const std::vector<int> one = lists(1);
+        EXPECT_GT(one.size(), static_cast<std::size_t>(scene.Count()));
+        for (int threads : {2, 3, 8}) {
+            EXPECT_EQ(one, lists(threads)) << "reach " << static_cast<int>(reach) << " on " << threads << " threads";
+        }
+    }
+    trivane::CallBins().Trim();
 }
 
 }  // namespace
