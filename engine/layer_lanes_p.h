@@ -42,6 +42,15 @@ struct Channels {
     I<W> c[4];
 };
 
+// The coverage a run's pixels are drawn with: the opacity, times the edge coverage where there is one.
+template <int W>
+inline F<W> DrawnCoverage(const CompositeBatch& b, int i) {
+    const F<W> opacity = shading::lanes::Load<W>(b.opacity + i);
+    if (b.coverage == nullptr) return opacity;
+    const F<W> coverage = shading::lanes::Load<W>(b.coverage + i);
+    return coverage < F<W>{} ? opacity : coverage * opacity;
+}
+
 // Every lane zero.
 template <int W>
 inline bool AllZero(I<W> v) {
@@ -172,12 +181,7 @@ inline void CompositeLanes(const SceneCall& call, const CompositeBatch& b, int f
     for (int i = first; i < first + count; i += W) {
         const Group<W> group = GroupAt<W>(b, i);
         // The layer pixel.
-        const F<W> opacity = shading::lanes::Load<W>(b.opacity + i);
-        F<W> g = opacity;
-        if (b.coverage != nullptr) {
-            const F<W> coverage = shading::lanes::Load<W>(b.coverage + i);
-            g = coverage < F<W>{} ? opacity : coverage * opacity;
-        }
+        const F<W> g = DrawnCoverage<W>(b, i);
         const I<W> cover = g > F<W>{} ? (g >= F<W>{} + 1.0f ? top : ClampLanes<W>(g * f, f)) : zero;
         const I<W> layer[3] = {ClampLanes<W>(shading::lanes::Load<W>(b.red + i), f),
                                ClampLanes<W>(shading::lanes::Load<W>(b.green + i), f),
@@ -242,12 +246,7 @@ inline void BlendLanes(BYTE* image, int row0, const CompositeBatch& b, int first
     const std::size_t imageFirst = PixelOffset(0, row0);
     for (int i = first; i < first + count; i += W) {
         const Group<W> group = GroupAt<W>(b, i);
-        const F<W> opacity = shading::lanes::Load<W>(b.opacity + i);
-        F<W> g = opacity;
-        if (b.coverage != nullptr) {
-            const F<W> coverage = shading::lanes::Load<W>(b.coverage + i);
-            g = coverage < F<W>{} ? opacity : coverage * opacity;
-        }
+        const F<W> g = DrawnCoverage<W>(b, i);
         const F<W> colour[3] = {shading::lanes::Load<W>(b.red + i), shading::lanes::Load<W>(b.green + i),
                                 shading::lanes::Load<W>(b.blue + i)};
         const I<W> drawn = g > F<W>{}, opaque = g >= F<W>{} + 1.0f;

@@ -181,6 +181,17 @@ inline bool RowBand(const TriangleSetup& s, int py, std::int64_t& bx0, std::int6
     }
 }
 
+// The depth test of pixel px of a row without branches: its depth, and whether it passes (always
+// without a depth row; the depth row takes the depth where it does).
+inline bool PassesDepth(const TriangleSetup& s, float* depthRow, int px, float depthRowTerm, float& depth) {
+    depth = PlaneDepth(s, static_cast<float>(px), depthRowTerm);
+    if (depthRow == nullptr) return true;
+    const float old = depthRow[px];
+    const bool pass = old < depth;
+    depthRow[px] = pass ? depth : old;
+    return pass;
+}
+
 // The depth test of pixels first..last of a row, without branches: the pixels that pass (all of
 // them without a depth row) are listed from columns[n] and depths[n] on, and take their depths in
 // the depth row. Returns n with them.
@@ -208,13 +219,8 @@ inline int PassingPixels(const TriangleSetup& s, float* depthRow, int first, int
         }
     }
     for (; px <= last; ++px) {
-        const float depth = PlaneDepth(s, static_cast<float>(px), depthRowTerm);
-        bool pass = true;
-        if (depthRow != nullptr) {
-            const float old = depthRow[px];
-            pass = old < depth;
-            depthRow[px] = pass ? depth : old;
-        }
+        float depth;
+        const bool pass = PassesDepth(s, depthRow, px, depthRowTerm, depth);
         columns[n] = px;
         depths[n] = depth;
         n += pass ? 1 : 0;
@@ -266,13 +272,8 @@ public:
             int n = n_;
             for (int px = start; px <= end; ++px) {
                 const float fx = static_cast<float>(px);
-                const float depth = PlaneDepth(s, fx, depthRowTerm);
-                bool pass = true;
-                if (depthRow != nullptr) {
-                    const float old = depthRow[px];
-                    pass = old < depth;
-                    depthRow[px] = pass ? depth : old;
-                }
+                float depth;
+                const bool pass = PassesDepth(s, depthRow, px, depthRowTerm, depth);
                 column_[n] = px;
                 row_[n] = py;
                 z_[n] = depth;
