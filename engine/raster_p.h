@@ -91,10 +91,20 @@ inline float* DepthRow(const SceneCall& call, int y) {
     auto row = [&](float y) { return static_cast<int>(y > rowBegin ? (y < rowLast ? y : rowLast) : rowBegin); };
     const int y0 = row(top), y1 = std::min(row(bottom) + 1, y0 + kRows);
     const float lastColumn = static_cast<float>(Zwidth - 1);
-    const int x = static_cast<int>(left > 0.0f ? (left < lastColumn ? left : lastColumn) : 0.0f);
-    for (int y = y0; y < y1; ++y) {
-        if (call.depth != nullptr) __builtin_prefetch(DepthRow(call, y) + x, 1);
-        __builtin_prefetch(call.target + PixelOffset(x, y), 1);
+    const int x = std::max(0, static_cast<int>(left > 0.0f ? (left < lastColumn ? left : lastColumn) : 0.0f));
+    // The addresses as numbers: a band without rows (or a clip without columns) may put them
+    // outside the images, where pointer arithmetic would be undefined; a hint at any address is
+    // harmless.
+    const auto at = [](const void* base, std::size_t offset) {
+        return reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(base) + offset);
+    };
+    for (int y = std::max(y0, call.rowBegin); y < y1; ++y) {
+        if (call.depth != nullptr) {
+            const std::size_t depth = static_cast<std::size_t>(y - call.depthRow0) * static_cast<std::size_t>(Zwidth) +
+                                      static_cast<std::size_t>(x);
+            __builtin_prefetch(at(call.depth, depth * sizeof(float)), 1);
+        }
+        __builtin_prefetch(at(call.target, PixelOffset(x, y)), 1);
     }
 }
 
