@@ -201,15 +201,13 @@ inline int PassingPixels(const TriangleSetup& s, float* depthRow, int first, int
     if (depthRow != nullptr && !s.zFlat) {
         // Four pixels at a time on vector lanes: the depth, the test and the depth row's update of
         // the loop below for each.
-        typedef float Four __attribute__((vector_size(16)));
-        typedef std::int32_t FourInts __attribute__((vector_size(16)));
         for (; px + 3 <= last; px += 4) {
-            const Four x = __builtin_convertvector((FourInts{px, px + 1, px + 2, px + 3}), Four);
-            const Four depth = s.zx * x + depthRowTerm;
-            Four old;
+            const Lanes4 x = __builtin_convertvector((Ints4{px, px + 1, px + 2, px + 3}), Lanes4);
+            const Lanes4 depth = s.zx * x + depthRowTerm;
+            Lanes4 old;
             std::memcpy(&old, depthRow + px, sizeof old);
-            const FourInts pass = old < depth;
-            const Four kept = pass ? depth : old;
+            const Ints4 pass = old < depth;
+            const Lanes4 kept = pass ? depth : old;
             std::memcpy(depthRow + px, &kept, sizeof kept);
             for (int k = 0; k < 4; ++k) {
                 columns[n] = px + k;
@@ -502,27 +500,24 @@ struct DirectWriter {
                    int count) const {
         int i = 0;
         if constexpr (std::is_same_v<S, BYTE> && std::endian::native == std::endian::little) {
-            typedef float Floats __attribute__((vector_size(16)));
-            typedef int Ints __attribute__((vector_size(16)));
-            typedef unsigned Words __attribute__((vector_size(16)));
-            const Floats zero = {0.0f, 0.0f, 0.0f, 0.0f}, top = zero + full;
+            typedef std::uint32_t Words __attribute__((vector_size(16)));
+            const Lanes4 zero = {0.0f, 0.0f, 0.0f, 0.0f}, top = zero + full;
             const Words alpha = Words{0u, 0u, 0u, 0u} + (static_cast<unsigned>(static_cast<S>(full)) << 24);
             auto sample = [&](const float* from) {
-                Floats v;
+                Lanes4 v;
                 std::memcpy(&v, from, sizeof v);
                 v = v > zero ? v : zero;  // StoreOpaque's clamp: min(v > 0 ? v : 0, full)
                 v = top < v ? top : v;
-                return reinterpret_cast<Words>(__builtin_convertvector(v, Ints));
+                return reinterpret_cast<Words>(__builtin_convertvector(v, Ints4));
             };
-            // Copies the stores cannot reach.
+            // Addressed from the buffer's first row (a pointer to image row 0 may lie outside it).
             const std::ptrdiff_t rowBytes = static_cast<std::ptrdiff_t>(PixelOffset(0, 1));
-            BYTE* const origin = image - row0 * rowBytes;
             for (; i + 4 <= count; i += 4) {
                 const Words words = sample(red + i) | sample(green + i) << 8 | sample(blue + i) << 16 | alpha;
 #pragma GCC unroll 4
                 for (int k = 0; k < 4; ++k) {
                     const std::uint32_t word = words[k];
-                    std::memcpy(origin + row[i + k] * rowBytes + 4 * column[i + k], &word, sizeof word);
+                    std::memcpy(image + (row[i + k] - row0) * rowBytes + 4 * column[i + k], &word, sizeof word);
                 }
             }
         }
@@ -820,9 +815,6 @@ void DrawFilledTriangles(const SceneCall& call, MakeShade makeShade) {
     });
     if (stream != nullptr) stream->Flush();
 }
-
-// Four floats on the processor's vector lanes (or emulated where it has none).
-typedef float Lanes4 __attribute__((vector_size(16)));
 
 // The shading of one filled triangle: calls the installed shading for a pixel with the normal
 // of NormalRule, adding texture coordinates when the triangle is mapped, and records the pixel as

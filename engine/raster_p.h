@@ -11,6 +11,12 @@
 
 namespace trivane {
 
+// Four floats and four 32-bit integers (or comparison masks) on the processor's vector lanes
+// (emulated where it has none): the set-up's divisions side by side, the three edges of a
+// triangle, a few pixels of a row. Each lane's operation is the scalar one.
+typedef float Lanes4 __attribute__((vector_size(16)));
+typedef std::int32_t Ints4 __attribute__((vector_size(16)));
+
 // Everything one __RasterScene call hands to the mode's triangle loop.
 struct BandFragments;
 
@@ -231,10 +237,8 @@ float EdgeCoverage(const TriangleSetup& s, float px, float py);
 // The three edge lines side by side, one a lane (the fourth lane gives nothing), for working out
 // a pixel's coverage from all three at once: the same bits as EdgeCoverage.
 struct EdgeLanes {
-    typedef float Lanes __attribute__((vector_size(16)));
-    typedef std::int32_t Mask __attribute__((vector_size(16)));
-    Lanes ax, ay, bx, by, ex, ey, a, b, c, inverseLength, inverseSquare;
-    Mask used;  // all bits set where the edge has a length
+    Lanes4 ax, ay, bx, by, ex, ey, a, b, c, inverseLength, inverseSquare;
+    Ints4 used;  // all bits set where the edge has a length
 };
 EdgeLanes MakeEdgeLanes(const TriangleSetup& s);
 float EdgeCoverage(const EdgeLanes& lanes, float px, float py);

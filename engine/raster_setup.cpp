@@ -91,10 +91,6 @@ EdgeLine MakeEdgeLine(const SetupVertex& a, const SetupVertex& b) {
     return l;
 }
 
-// Four floats on the processor's vector lanes: the divisions of a set-up side by side (each lane
-// the IEEE quotient its scalar division gives).
-typedef float Lanes4 __attribute__((vector_size(16)));
-
 // Cramer's rule for the weights of (x, y) in the triangle (x[i], y[i]) with determinant det,
 // written as three planes w[i] = wx[i] * x + wy[i] * y + w0[i]: with j = i + 1 and k = i + 2
 // (mod 3), wx[i] = (y[j] - y[k]) / det, wy[i] = (x[k] - x[j]) / det and
@@ -281,8 +277,8 @@ EdgeLanes MakeEdgeLanes(const TriangleSetup& s) {
 // The largest candidate does not depend on the order the edges are taken in: a candidate is never
 // -0 (1 - distance is +0 where the distance is 1), and NaN candidates are never taken.
 float EdgeCoverage(const EdgeLanes& e, float px, float py) {
-    using L = EdgeLanes::Lanes;
-    using M = EdgeLanes::Mask;
+    using L = Lanes4;
+    using M = Ints4;
     const L zero{}, one = zero + 1.0f, x = zero + px, y = zero + py;
     const L t = ((x - e.ax) * e.ex + (y - e.ay) * e.ey) * e.inverseSquare;
     const M along = (t >= zero) & (t <= one);
