@@ -388,6 +388,7 @@ public:
         // The record is carried in a local (registers) and written back once: copied from memory
         // just after its fields were stored one by one, it waited for those stores to land.
         __PrevInfo record = previous;
+        TakeCarried(record);
         for (int start = first; start <= last; start += kChunk) {
             const int end = std::min(last, start + kChunk - 1);
             const int passed = PassingPixels(s, depthRow, start, end, depthRowTerm, columns, depths, 0);
@@ -396,28 +397,53 @@ public:
         previous = record;
     }
 
-    // An interior pixel, with the row's previous-pixel record, which this pixel then becomes.
+    // An interior pixel, with the row's previous-pixel record, which this pixel then becomes. A
+    // mapped pixel's texture coordinates are made at the flush: until then the record it leaves
+    // owes them, and so do the records copied from it (filled in at the flush).
     void Interior(int px, int py, float z, __PrevInfo& previous) {
         const int i = Add(px, py, z, -1.0f);
         records_[i] = previous;
         previous_[i] = &records_[i];
+        owes_[i] = owed_;
         previous.valid = 1;
         previous.x = x_[i];
         previous.y = y_[i];
-        previous.u = u_[i];
-        previous.v = v_[i];
-        if (n_ == kChunk) Flush();
+        if (mapped_) {
+            owed_ = i;
+        } else {
+            previous.u = previous.v = 0.0f;
+        }
+        if (n_ == kChunk) {
+            Flush();
+            TakeCarried(previous);
+        }
     }
     // An edge pixel and its coverage (no previous-pixel record).
     void Edge(int px, int py, float z, float coverage) {
         const int i = Add(px, py, z, coverage);
         previous_[i] = nullptr;
+        owes_[i] = -1;
         if (n_ == kChunk) Flush();
     }
 
     void Flush() {
         if (n_ == 0) return;
-        if (!mapped_) shade_.NormalsAt(column_, row_, n_, nx_, ny_, nz_);
+        if (mapped_) {
+            shade_.AttributesAt(column_, row_, z_, n_, nx_, ny_, nz_, u_, v_);
+            // The records take the texture coordinates they owe; the record carried on to the next
+            // pixel takes its own when that pixel is queued.
+            for (int i = 0; i < n_; ++i) {
+                const int from = owes_[i];
+                if (from >= 0) records_[i].u = u_[from], records_[i].v = v_[from];
+            }
+            if (owed_ >= 0) {
+                carriedU_ = u_[owed_], carriedV_ = v_[owed_];
+                carried_ = true;
+                owed_ = -1;
+            }
+        } else {
+            shade_.NormalsAt(column_, row_, n_, nx_, ny_, nz_);
+        }
         // The last group of eight filled with the last pixel, for the steps on lanes.
         const int padded = (n_ + 7) / 8 * 8;
         for (int i = n_; i < padded; ++i) {
@@ -443,6 +469,7 @@ public:
     }
 
 private:
+    // The pixel's place and depth; its normal (and texture coordinates) are made at the flush.
     int Add(int px, int py, float z, float coverage) {
         const int i = n_++;
         const float fx = static_cast<float>(px), fy = static_cast<float>(py);
@@ -452,12 +479,14 @@ private:
         x_[i] = fx - shade_.OriginX();
         y_[i] = fy - shade_.OriginY();
         z_[i] = z;
-        if (mapped_) {
-            shade_.Attributes(fx, fy, z, nx_[i], ny_[i], nz_[i], u_[i], v_[i]);
-        } else {
-            u_[i] = v_[i] = 0.0f;  // the normals are made together at the flush
-        }
+        if (!mapped_) u_[i] = v_[i] = 0.0f;
         return i;
+    }
+    // The texture coordinates a record carried past the last flush still owes.
+    void TakeCarried(__PrevInfo& record) {
+        if (!carried_) return;
+        record.u = carriedU_, record.v = carriedV_;
+        carried_ = false;
     }
 
     static constexpr int kChunk = 64;  // a multiple of eight
@@ -466,14 +495,20 @@ private:
     Shade& shade_;
     const Writer& out_;
     BandFragments* log_;
-    bool mapped_ = shade_.s->mapped != 0;  // texture coordinates (and with them normals) made per pixel
+    bool mapped_ = shade_.s->mapped != 0;  // with texture coordinates
     int n_ = 0;
+    // The last interior pixel queued while its texture coordinates are not made yet (-1: none),
+    // and the ones made for the record carried past a flush, not yet taken.
+    int owed_ = -1;
+    bool carried_ = false;
+    float carriedU_ = 0.0f, carriedV_ = 0.0f;
     float x_[kChunk], y_[kChunk], z_[kChunk], nx_[kChunk], ny_[kChunk], nz_[kChunk], u_[kChunk], v_[kChunk];
     float coverage_[kChunk];  // negative: an interior pixel
     float red_[kChunk], green_[kChunk], blue_[kChunk], opacity_[kChunk];
     int column_[kChunk], row_[kChunk];
     __PrevInfo records_[kChunk];
     const __PrevInfo* previous_[kChunk];
+    int owes_[kChunk];  // the pixel whose texture coordinates a record takes at the flush (-1: none)
 };
 
 }  // namespace fill_detail
@@ -889,15 +924,6 @@ struct TriangleShader {
         return opacity;
     }
 
-    // What operator() hands the shading for pixel (fx, fy) at depth z: normal and texture coordinates.
-    void Attributes(float fx, float fy, float z, float& nx, float& ny, float& nz, float& u, float& v) const {
-        float w[3] = {0.0f, 0.0f, 0.0f};
-        if (needsWeights) WeightsAt(*s, fx, rowTerms, w);
-        const __Point normal = normals.At(w);
-        nx = normal.x, ny = normal.y, nz = normal.z;
-        u = 0.0f, v = 0.0f;
-        if (s->mapped) TextureAt(*s, call->cx, call->cy, fx, fy, z, w, u, v);
-    }
     // The rest of what the shading is handed: origin, images and the triangle's plane.
     void Describe(shading::QueuedPixels& q) const {
         q.originX = originX, q.originY = originY;
@@ -911,12 +937,7 @@ struct TriangleShader {
     void NormalsAt(const int* columns, const int* rows, int count, float* nx, float* ny, float* nz) const {
         int i = 0;
         if constexpr (requires(const NormalRule& r) { r.Vertices(); }) {
-            shading::NormalMix mix;
-            for (int k = 0; k < 3; ++k) {
-                mix.wx[k] = s->wx[k], mix.wy[k] = s->wy[k], mix.w0[k] = s->w0[k];
-                for (int axis = 0; axis < 3; ++axis) mix.n[k][axis] = normals.Vertices()[k][axis];
-            }
-            shading::MixNormals(mix, columns, rows, count, nx, ny, nz);
+            shading::MixNormals(Mix(), columns, rows, count, nx, ny, nz);
             i = count;
         }
         for (; i < count; ++i) {
@@ -931,8 +952,44 @@ struct TriangleShader {
         }
     }
 
+    // What operator() hands the shading for count pixels of a mapped triangle at the given columns,
+    // rows and depths: normals and texture coordinates. On lanes where the rule mixes the vertex
+    // normals linearly and the coordinates are mixed without the perspective (the operations of
+    // WeightRowTerms, WeightsAt, At and MixTexture in their order), else one by one.
+    void AttributesAt(const int* columns, const int* rows, const float* z, int count, float* nx, float* ny,
+                      float* nz, float* u, float* v) const {
+        if constexpr (requires(const NormalRule& r) { r.Vertices(); }) {
+            if (!PerspectiveTextures()) {
+                shading::NormalMix mix = Mix();
+                for (int k = 0; k < 3; ++k) mix.u[k] = s->v[k].u, mix.v[k] = s->v[k].v;
+                shading::MixAttributes(mix, columns, rows, count, nx, ny, nz, u, v);
+                return;
+            }
+        }
+        for (int i = 0; i < count; ++i) {
+            const float fx = static_cast<float>(columns[i]), fy = static_cast<float>(rows[i]);
+            float terms[3], w[3];
+            WeightRowTerms(*s, fy, terms);
+            WeightsAt(*s, fx, terms, w);
+            const __Point normal = normals.At(w);
+            nx[i] = normal.x, ny[i] = normal.y, nz[i] = normal.z;
+            TextureAt(*s, call->cx, call->cy, fx, fy, z[i], w, u[i], v[i]);
+        }
+    }
+
     // Shades a batch; returns the opacity shared by its pixels.
     float ShadeBatch(const shading::PixelBatch& batch) { return shading::ShadeBatch(*plan, batch); }
+
+private:
+    // The weight planes and vertex normals of a rule that mixes them linearly.
+    shading::NormalMix Mix() const {
+        shading::NormalMix mix{};
+        for (int k = 0; k < 3; ++k) {
+            mix.wx[k] = s->wx[k], mix.wy[k] = s->wy[k], mix.w0[k] = s->w0[k];
+            for (int axis = 0; axis < 3; ++axis) mix.n[k][axis] = normals.Vertices()[k][axis];
+        }
+        return mix;
+    }
 };
 
 // Picks the sample type and the edge treatment once per call.

@@ -274,9 +274,11 @@ inline void MixTexture(const TriangleSetup& s, const float w[3], float& u, float
     u = w[0] * s.v[0].u + w[1] * s.v[1].u + w[2] * s.v[2].u;
     v = w[0] * s.v[0].v + w[1] * s.v[1].v + w[2] * s.v[2].v;
 }
+// Whether texture coordinates are mixed through the perspective (else by the weights alone).
+inline bool PerspectiveTextures() { return _Persp_Val != 0.0f && _Persp_Far != 0.0f; }
 inline void TextureAt(const TriangleSetup& s, int cx, int cy, float px, float py, float z, const float w[3], float& u,
                       float& v) {
-    if (_Persp_Val != 0.0f && _Persp_Far != 0.0f)
+    if (PerspectiveTextures())
         PerspectiveTextureAt(s, cx, cy, px, py, z, w, u, v);
     else
         MixTexture(s, w, u, v);

@@ -98,19 +98,31 @@ float ShadeBatch(const Plan& plan, const PixelBatch& b) {
     return plan.opacity;
 }
 
-void MixNormals(const NormalMix& mix, const int* columns, const int* rows, int count, float* nx, float* ny,
-                float* nz) {
-    // Whole groups on the widest lanes, then groups of four, then one by one.
+namespace {
+
+// Whole groups on the widest lanes, then groups of four, then one by one; with u and v the texture
+// coordinates too.
+void Mix(const NormalMix& mix, const int* columns, const int* rows, int count, float* nx, float* ny, float* nz,
+         float* u, float* v) {
     const int width = Widest();
     int done = 0;
     if (width >= 8) {
         const int whole = count / width * width;
         if (width == 16) {
-            lanes::MixRun16(mix, columns, rows, 0, whole, nx, ny, nz);
+            lanes::MixRun16(mix, columns, rows, 0, whole, nx, ny, nz, u, v);
         } else {
-            lanes::MixRun8(mix, columns, rows, 0, whole, nx, ny, nz);
+            lanes::MixRun8(mix, columns, rows, 0, whole, nx, ny, nz, u, v);
         }
         done = whole;
+    }
+    if (u != nullptr) {
+        if (width >= 4) {
+            const int fours = (count - done) / 4 * 4;
+            lanes::MixRun<4, true>(mix, columns, rows, done, fours, nx, ny, nz, u, v);
+            done += fours;
+        }
+        lanes::MixRun<1, true>(mix, columns, rows, done, count - done, nx, ny, nz, u, v);
+        return;
     }
     if (width >= 4) {
         const int fours = (count - done) / 4 * 4;
@@ -118,6 +130,18 @@ void MixNormals(const NormalMix& mix, const int* columns, const int* rows, int c
         done += fours;
     }
     lanes::MixRun<1>(mix, columns, rows, done, count - done, nx, ny, nz);
+}
+
+}  // namespace
+
+void MixNormals(const NormalMix& mix, const int* columns, const int* rows, int count, float* nx, float* ny,
+                float* nz) {
+    Mix(mix, columns, rows, count, nx, ny, nz, nullptr, nullptr);
+}
+
+void MixAttributes(const NormalMix& mix, const int* columns, const int* rows, int count, float* nx, float* ny,
+                   float* nz, float* u, float* v) {
+    Mix(mix, columns, rows, count, nx, ny, nz, u, v);
 }
 
 }  // namespace trivane::shading

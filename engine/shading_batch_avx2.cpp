@@ -15,9 +15,13 @@ void LightRun4(const Plan& plan, const ExactBatch& b, int first, int count) { Li
 void RefractRun8(const Plan& plan, const GlassBatch& b, int first, int count) { RefractRun<8>(plan, b, first, count); }
 void BumpRun8(const Plan& plan, const BumpBatch& b, int first, int count) { BumpRun<8>(plan, b, first, count); }
 void NormalRun8(const Plan& plan, const NormalBatch& b, int first, int count) { NormalRun<8>(plan, b, first, count); }
-void MixRun8(const NormalMix& mix, const int* columns, const int* rows, int first, int count, float* nx, float* ny,
-             float* nz) {
-    MixRun<8>(mix, columns, rows, first, count, nx, ny, nz);
+void MixRun8(const NormalMix& mix, const int* columns, const int* rows, int first, int count, float* nx,
+             float* ny, float* nz, float* u, float* v) {
+    if (u != nullptr) {
+        MixRun<8, true>(mix, columns, rows, first, count, nx, ny, nz, u, v);
+    } else {
+        MixRun<8>(mix, columns, rows, first, count, nx, ny, nz);
+    }
 }
 
 }  // namespace trivane::shading::lanes

@@ -11,8 +11,12 @@ namespace trivane::shading::lanes {
 void PhongRun16(const Plan& plan, const PixelBatch& b, int first, int count) { PhongRun<16>(plan, b, first, count); }
 void LightRun8(const Plan& plan, const ExactBatch& b, int first, int count) { LightRun<8>(plan, b, first, count); }
 void MixRun16(const NormalMix& mix, const int* columns, const int* rows, int first, int count, float* nx,
-              float* ny, float* nz) {
-    MixRun<16>(mix, columns, rows, first, count, nx, ny, nz);
+              float* ny, float* nz, float* u, float* v) {
+    if (u != nullptr) {
+        MixRun<16, true>(mix, columns, rows, first, count, nx, ny, nz, u, v);
+    } else {
+        MixRun<16>(mix, columns, rows, first, count, nx, ny, nz);
+    }
 }
 
 }  // namespace trivane::shading::lanes

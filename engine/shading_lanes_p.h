@@ -65,10 +65,11 @@ void LightRun8(const Plan& plan, const ExactBatch& b, int first, int count);
 void RefractRun8(const Plan& plan, const GlassBatch& b, int first, int count);
 void BumpRun8(const Plan& plan, const BumpBatch& b, int first, int count);
 void NormalRun8(const Plan& plan, const NormalBatch& b, int first, int count);
+// With u and v (both or neither), the texture coordinates too.
 void MixRun8(const NormalMix& mix, const int* columns, const int* rows, int first, int count, float* nx, float* ny,
-             float* nz);
+             float* nz, float* u, float* v);
 void MixRun16(const NormalMix& mix, const int* columns, const int* rows, int first, int count, float* nx,
-              float* ny, float* nz);
+              float* ny, float* nz, float* u, float* v);
 
 // Everything below has internal linkage, so that the copies compiled for the wide processors and
 // the ones compiled for every processor never stand in for each other.
@@ -346,10 +347,11 @@ inline Vec<W> ShadeNormal(const Plan& plan, const float* nx, const float* ny, co
 }
 
 // Mixed normals of pixels [first, first + count), count a multiple of W: the operations of
-// WeightRowTerms, WeightsAt (NormalizeWeights) and the linear mix, in their order.
-template <int W>
+// WeightRowTerms, WeightsAt (NormalizeWeights) and the linear mix, in their order; with kTexture
+// the texture coordinates as MixTexture mixes them.
+template <int W, bool kTexture = false>
 inline void MixRun(const NormalMix& mix, const int* columns, const int* rows, int first, int count, float* nx,
-                   float* ny, float* nz) {
+                   float* ny, float* nz, float* u = nullptr, float* v = nullptr) {
     const F<W> zero = Splat<W>(0.0f), one = Splat<W>(1.0f);
     for (int i = first; i < first + count; i += W) {
         I<W> column, row;
@@ -368,6 +370,10 @@ inline void MixRun(const NormalMix& mix, const int* columns, const int* rows, in
         float* out[3] = {nx, ny, nz};
         for (int k = 0; k < 3; ++k) {
             Store<W>(out[k] + i, w[0] * mix.n[0][k] + w[1] * mix.n[1][k] + w[2] * mix.n[2][k]);
+        }
+        if constexpr (kTexture) {
+            Store<W>(u + i, w[0] * mix.u[0] + w[1] * mix.u[1] + w[2] * mix.u[2]);
+            Store<W>(v + i, w[0] * mix.v[0] + w[1] * mix.v[1] + w[2] * mix.v[2]);
         }
     }
 }

@@ -173,11 +173,17 @@ inline bool Batches(const Plan& plan);
 struct NormalMix {
     float wx[3], wy[3], w0[3];
     float n[3][3];
+    // The vertices' texture coordinates, mixed by the same weights (MixTexture's order) for
+    // MixAttributes only.
+    float u[3], v[3];
 };
 // The mixed normals of count pixels at the given columns and rows, on the widest lanes (every width
 // the same bits as the scalar mix).
 void MixNormals(const NormalMix& mix, const int* columns, const int* rows, int count, float* nx, float* ny,
                 float* nz);
+// The same with the pixels' texture coordinates w0 * u[0] + w1 * u[1] + w2 * u[2] (v likewise).
+void MixAttributes(const NormalMix& mix, const int* columns, const int* rows, int count, float* nx, float* ny,
+                   float* nz, float* u, float* v);
 
 // The lanes the batches use: 16, 8, 4 or 1 (the widest the processor has). For tests, a width to
 // use instead (0 gives the choice back); every width gives the same bits.
