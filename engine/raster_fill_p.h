@@ -362,15 +362,16 @@ public:
     ExactQueue(Shade& shade, const Writer& out, BandFragments* log) : shade_(shade), out_(out), log_(log) {}
 
     // The interior pixels first..last of row py that pass the depth test (tested without branches,
-    // a part of the row at a time), with the row's previous-pixel record.
+    // a part of the row at a time), queued with their previous-pixel records: the row's record
+    // gives the first pixel's validity (the others have the pixel before them) and is left valid
+    // when a pixel passed; the place and texture coordinates the records hold are the queue's own,
+    // from the triangle's first row on (made at the flush, with the coordinates).
     // Rows below it up to py + rowsBelow are the triangle's too: for a long span, the lines of its
     // columns in the depth, target and background rows kAhead rows below are asked for now, so that
     // they are on their way when that row is queued (a small triangle's first rows were asked for
     // with the triangle).
     void Row(const TriangleSetup& s, float* depthRow, int first, int last, int py, float depthRowTerm,
              __PrevInfo& previous, int rowsBelow) {
-        int columns[kChunk];
-        float depths[kChunk];
         // The span's lines of the target (blended into when the queue is written) and, for glass,
         // of the background around it are asked for now: they are seldom in the cache yet.
         if (first <= last) {
@@ -385,44 +386,43 @@ public:
                 if (glass) FetchSpan(shade_.call->background + PixelOffset(0, py + kAhead), first, last, false);
             }
         }
-        // The record is carried in a local (registers) and written back once: copied from memory
-        // just after its fields were stored one by one, it waited for those stores to land.
-        __PrevInfo record = previous;
-        TakeCarried(record);
-        for (int start = first; start <= last; start += kChunk) {
-            const int end = std::min(last, start + kChunk - 1);
-            const int passed = PassingPixels(s, depthRow, start, end, depthRowTerm, columns, depths, 0);
-            for (int k = 0; k < passed; ++k) Interior(columns[k], py, depths[k], record);
+        if (!started_) {
+            before_ = previous;
+            started_ = true;
         }
-        previous = record;
+        const float originX = shade_.OriginX(), sceneY = static_cast<float>(py) - shade_.OriginY();
+        BYTE valid = previous.valid;
+        for (int start = first; start <= last;) {
+            // As many columns as the queue has room for, the passing ones listed straight into it.
+            const int end = std::min(last, start + (kChunk - n_) - 1);
+            const int from = n_;
+            const int n = PassingPixels(s, depthRow, start, end, depthRowTerm, column_, z_, from);
+            start = end + 1;
+            if (n == from) continue;
+            for (int i = from; i < n; ++i) x_[i] = static_cast<float>(column_[i]) - originX;
+            std::fill(y_ + from, y_ + n, sceneY);
+            std::fill(row_ + from, row_ + n, py);
+            std::fill(coverage_ + from, coverage_ + n, -1.0f);
+            runs_[runCount_++] = Run{from, n, last_, valid};
+            valid = 1;
+            last_ = n - 1;
+            n_ = n;
+            if (n_ == kChunk) Flush();
+        }
+        previous.valid = valid;
     }
 
-    // An interior pixel, with the row's previous-pixel record, which this pixel then becomes. A
-    // mapped pixel's texture coordinates are made at the flush: until then the record it leaves
-    // owes them, and so do the records copied from it (filled in at the flush).
-    void Interior(int px, int py, float z, __PrevInfo& previous) {
-        const int i = Add(px, py, z, -1.0f);
-        records_[i] = previous;
-        previous_[i] = &records_[i];
-        owes_[i] = owed_;
-        previous.valid = 1;
-        previous.x = x_[i];
-        previous.y = y_[i];
-        if (mapped_) {
-            owed_ = i;
-        } else {
-            previous.u = previous.v = 0.0f;
-        }
-        if (n_ == kChunk) {
-            Flush();
-            TakeCarried(previous);
-        }
-    }
     // An edge pixel and its coverage (no previous-pixel record).
     void Edge(int px, int py, float z, float coverage) {
-        const int i = Add(px, py, z, coverage);
+        const int i = n_++;
+        const float fx = static_cast<float>(px), fy = static_cast<float>(py);
+        column_[i] = px;
+        row_[i] = py;
+        coverage_[i] = coverage;
+        x_[i] = fx - shade_.OriginX();
+        y_[i] = fy - shade_.OriginY();
+        z_[i] = z;
         previous_[i] = nullptr;
-        owes_[i] = -1;
         if (n_ == kChunk) Flush();
     }
 
@@ -430,19 +430,34 @@ public:
         if (n_ == 0) return;
         if (mapped_) {
             shade_.AttributesAt(column_, row_, z_, n_, nx_, ny_, nz_, u_, v_);
-            // The records take the texture coordinates they owe; the record carried on to the next
-            // pixel takes its own when that pixel is queued.
-            for (int i = 0; i < n_; ++i) {
-                const int from = owes_[i];
-                if (from >= 0) records_[i].u = u_[from], records_[i].v = v_[from];
-            }
-            if (owed_ >= 0) {
-                carriedU_ = u_[owed_], carriedV_ = v_[owed_];
-                carried_ = true;
-                owed_ = -1;
-            }
         } else {
             shade_.NormalsAt(column_, row_, n_, nx_, ny_, nz_);
+            std::fill(u_, u_ + n_, 0.0f);
+            std::fill(v_, v_ + n_, 0.0f);
+        }
+        // The interior pixels' records: the place and coordinates of the interior pixel before
+        // each; the record carried on past the flush takes the last one's.
+        for (int r = 0; r < runCount_; ++r) {
+            const Run& run = runs_[r];
+            __PrevInfo record = before_;
+            record.valid = run.valid;
+            if (run.from >= 0) {
+                const int from = run.from;
+                record.x = x_[from], record.y = y_[from], record.u = u_[from], record.v = v_[from];
+            }
+            records_[run.first] = record;
+            previous_[run.first] = &records_[run.first];
+            record.valid = 1;
+            for (int i = run.first + 1; i < run.end; ++i) {
+                record.x = x_[i - 1], record.y = y_[i - 1], record.u = u_[i - 1], record.v = v_[i - 1];
+                records_[i] = record;
+                previous_[i] = &records_[i];
+            }
+        }
+        runCount_ = 0;
+        if (last_ >= 0) {
+            before_.x = x_[last_], before_.y = y_[last_], before_.u = u_[last_], before_.v = v_[last_];
+            last_ = -1;
         }
         // The last group of eight filled with the last pixel, for the steps on lanes.
         const int padded = (n_ + 7) / 8 * 8;
@@ -469,26 +484,6 @@ public:
     }
 
 private:
-    // The pixel's place and depth; its normal (and texture coordinates) are made at the flush.
-    int Add(int px, int py, float z, float coverage) {
-        const int i = n_++;
-        const float fx = static_cast<float>(px), fy = static_cast<float>(py);
-        column_[i] = px;
-        row_[i] = py;
-        coverage_[i] = coverage;
-        x_[i] = fx - shade_.OriginX();
-        y_[i] = fy - shade_.OriginY();
-        z_[i] = z;
-        if (!mapped_) u_[i] = v_[i] = 0.0f;
-        return i;
-    }
-    // The texture coordinates a record carried past the last flush still owes.
-    void TakeCarried(__PrevInfo& record) {
-        if (!carried_) return;
-        record.u = carriedU_, record.v = carriedV_;
-        carried_ = false;
-    }
-
     static constexpr int kChunk = 64;  // a multiple of eight
     static constexpr int kAhead = 2;
     static constexpr int kAheadSpan = 16;  // pixels
@@ -497,18 +492,26 @@ private:
     BandFragments* log_;
     bool mapped_ = shade_.s->mapped != 0;  // with texture coordinates
     int n_ = 0;
-    // The last interior pixel queued while its texture coordinates are not made yet (-1: none),
-    // and the ones made for the record carried past a flush, not yet taken.
-    int owed_ = -1;
-    bool carried_ = false;
-    float carriedU_ = 0.0f, carriedV_ = 0.0f;
+    // The previous-pixel record as the last interior pixel before the queued ones left it (taken
+    // from the first row's), and the last interior pixel queued (-1: none since the flush).
+    __PrevInfo before_{};
+    bool started_ = false;
+    int last_ = -1;
     float x_[kChunk], y_[kChunk], z_[kChunk], nx_[kChunk], ny_[kChunk], nz_[kChunk], u_[kChunk], v_[kChunk];
     float coverage_[kChunk];  // negative: an interior pixel
     float red_[kChunk], green_[kChunk], blue_[kChunk], opacity_[kChunk];
     int column_[kChunk], row_[kChunk];
     __PrevInfo records_[kChunk];
     const __PrevInfo* previous_[kChunk];
-    int owes_[kChunk];  // the pixel whose texture coordinates a record takes at the flush (-1: none)
+    // The runs of interior pixels queued one after another from one row, [first, end): the record
+    // of the first holds the interior pixel from (-1: the one before_ holds) and is valid or not,
+    // those of the others the pixel before them, valid.
+    struct Run {
+        int first, end, from;
+        BYTE valid;
+    };
+    Run runs_[kChunk];
+    int runCount_ = 0;
 };
 
 }  // namespace fill_detail
