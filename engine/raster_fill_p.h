@@ -192,9 +192,18 @@ inline bool PassesDepth(const TriangleSetup& s, float* depthRow, int px, float d
     return pass;
 }
 
-// The depth test of pixels first..last of a row, without branches: the pixels that pass (all of
-// them without a depth row) are listed from columns[n] and depths[n] on, and take their depths in
-// the depth row. Returns n with them.
+// Whether every lane of a comparison's result holds all bits (the comparison held in all four).
+inline bool AllSet(Ints4 lanes) {
+#if defined(__SSE__)
+    return __builtin_ia32_movmskps(reinterpret_cast<Lanes4>(lanes)) == 0xF;
+#else
+    return (lanes[0] & lanes[1] & lanes[2] & lanes[3]) == -1;
+#endif
+}
+
+// The depth test of pixels first..last of a row, the test without branches: the pixels that pass
+// (all of them without a depth row) are listed from columns[n] and depths[n] on, and take their
+// depths in the depth row (entries up to n + last - first may be written). Returns n with them.
 inline int PassingPixels(const TriangleSetup& s, float* depthRow, int first, int last, float depthRowTerm,
                          int* columns, float* depths, int n) {
     int px = first;
@@ -209,6 +218,14 @@ inline int PassingPixels(const TriangleSetup& s, float* depthRow, int first, int
             const Ints4 pass = old < depth;
             const Lanes4 kept = pass ? depth : old;
             std::memcpy(depthRow + px, &kept, sizeof kept);
+            // All four listed at once; where some fail, the ones that pass one by one over them.
+            const Ints4 column = Ints4{0, 1, 2, 3} + px;
+            std::memcpy(columns + n, &column, sizeof column);
+            std::memcpy(depths + n, &depth, sizeof depth);
+            if (AllSet(pass)) {
+                n += 4;
+                continue;
+            }
             for (int k = 0; k < 4; ++k) {
                 columns[n] = px + k;
                 depths[n] = depth[k];
