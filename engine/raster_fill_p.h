@@ -957,7 +957,9 @@ struct TriangleShader {
     void NormalsAt(const int* columns, const int* rows, int count, float* nx, float* ny, float* nz) const {
         int i = 0;
         if constexpr (requires(const NormalRule& r) { r.Vertices(); }) {
-            shading::MixNormals(Mix(), columns, rows, count, nx, ny, nz);
+            shading::NormalMix mix;
+            MixOf(mix);
+            shading::MixNormals(mix, columns, rows, count, nx, ny, nz);
             i = count;
         }
         for (; i < count; ++i) {
@@ -980,7 +982,8 @@ struct TriangleShader {
                       float* nz, float* u, float* v) const {
         if constexpr (requires(const NormalRule& r) { r.Vertices(); }) {
             if (!PerspectiveTextures()) {
-                shading::NormalMix mix = Mix();
+                shading::NormalMix mix;
+                MixOf(mix);
                 for (int k = 0; k < 3; ++k) mix.u[k] = s->v[k].u, mix.v[k] = s->v[k].v;
                 shading::MixAttributes(mix, columns, rows, count, nx, ny, nz, u, v);
                 return;
@@ -1001,14 +1004,13 @@ struct TriangleShader {
     float ShadeBatch(const shading::PixelBatch& batch) { return shading::ShadeBatch(*plan, batch); }
 
 private:
-    // The weight planes and vertex normals of a rule that mixes them linearly.
-    shading::NormalMix Mix() const {
-        shading::NormalMix mix{};
+    // The weight planes and vertex normals of a rule that mixes them linearly (the texture
+    // coordinates left to the caller that mixes them).
+    void MixOf(shading::NormalMix& mix) const {
         for (int k = 0; k < 3; ++k) {
             mix.wx[k] = s->wx[k], mix.wy[k] = s->wy[k], mix.w0[k] = s->w0[k];
             for (int axis = 0; axis < 3; ++axis) mix.n[k][axis] = normals.Vertices()[k][axis];
         }
-        return mix;
     }
 };
 

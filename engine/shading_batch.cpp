@@ -100,8 +100,9 @@ float ShadeBatch(const Plan& plan, const PixelBatch& b) {
 
 namespace {
 
-// Whole groups on the widest lanes, then groups of four, then one by one; with u and v the texture
-// coordinates too.
+// Whole groups on the widest lanes, then groups of four, then one by one; with kTexture the
+// texture coordinates too.
+template <bool kTexture>
 void Mix(const NormalMix& mix, const int* columns, const int* rows, int count, float* nx, float* ny, float* nz,
          float* u, float* v) {
     const int width = Widest();
@@ -115,33 +116,24 @@ void Mix(const NormalMix& mix, const int* columns, const int* rows, int count, f
         }
         done = whole;
     }
-    if (u != nullptr) {
-        if (width >= 4) {
-            const int fours = (count - done) / 4 * 4;
-            lanes::MixRun<4, true>(mix, columns, rows, done, fours, nx, ny, nz, u, v);
-            done += fours;
-        }
-        lanes::MixRun<1, true>(mix, columns, rows, done, count - done, nx, ny, nz, u, v);
-        return;
-    }
     if (width >= 4) {
         const int fours = (count - done) / 4 * 4;
-        lanes::MixRun<4>(mix, columns, rows, done, fours, nx, ny, nz);
+        lanes::MixRun<4, kTexture>(mix, columns, rows, done, fours, nx, ny, nz, u, v);
         done += fours;
     }
-    lanes::MixRun<1>(mix, columns, rows, done, count - done, nx, ny, nz);
+    lanes::MixRun<1, kTexture>(mix, columns, rows, done, count - done, nx, ny, nz, u, v);
 }
 
 }  // namespace
 
 void MixNormals(const NormalMix& mix, const int* columns, const int* rows, int count, float* nx, float* ny,
                 float* nz) {
-    Mix(mix, columns, rows, count, nx, ny, nz, nullptr, nullptr);
+    Mix<false>(mix, columns, rows, count, nx, ny, nz, nullptr, nullptr);
 }
 
 void MixAttributes(const NormalMix& mix, const int* columns, const int* rows, int count, float* nx, float* ny,
                    float* nz, float* u, float* v) {
-    Mix(mix, columns, rows, count, nx, ny, nz, u, v);
+    Mix<true>(mix, columns, rows, count, nx, ny, nz, u, v);
 }
 
 }  // namespace trivane::shading
