@@ -170,6 +170,64 @@ TEST(RasterBatch, QueuedPixelsGetTheExactBitsOfThePerPixelShading) {
     }
 }
 
+// Mapped triangles' normals and texture coordinates are made for a whole queue at once: on lanes
+// for the linear mix without the perspective, else pixel by pixel (the quadratic mix, the
+// perspective-correct coordinates). Either way the bits of the shading called pixel by pixel, with
+// the bump's window means reading the previous pixel's coordinates.
+TEST(RasterBatch, QueuedMappedPixelsKeepTheirBitsWithThePerspectiveAndTheQuadraticMix) {
+    const int w = 100, h = 90;
+    fixture::Scene scene = fixture::RandomScene(77, 40, w, h, 50.0f);
+    for (std::size_t i = 0; i < scene.points.size(); ++i) scene.points[i].u += 0.07f * (i % 4);
+    std::vector<BYTE> texels(16 * 16 * 4);
+    for (std::size_t i = 0; i < texels.size(); ++i) texels[i] = static_cast<BYTE>(i * 37 + 11);
+    const __Texture texture{1, 16, 16, texels.data(), 0};
+    __Texture textures[12] = {};
+    textures[2] = texture;  // the bump alone: its steps, and the lighting, on lanes
+    material3ds material{};
+    material.diffuse[0] = 0.6f, material.diffuse[1] = 0.5f, material.diffuse[2] = 0.3f;
+    for (float& sp : material.specular) sp = 0.9f;
+    material.shininess = 0.35f, material.shinStrength = 0.8f, material.selfIllum = 0.05f;
+    material.transparency = -0.2f;
+    for (map3ds& map : material.maps) map.uScale = map.vScale = 1.0f, map.amount = 0.7f;
+    material.maps[kMapBump].uScale = material.maps[kMapBump].vScale = 8.0f;
+    light3ds lights[2] = {};
+    lights[0].x = -90, lights[0].y = -70, lights[0].z = 280;
+    lights[0].r = lights[0].g = lights[0].b = lights[0].multiplier = 1;
+    lights[1] = lights[0];
+    lights[1].x = 110, lights[1].r = 0.6f;
+    fixture::Image bg(w, h, false, 60, 80, 120, 255);
+    std::vector<BYTE> plain;  // quadratic mix, no perspective
+    for (bool quadratic : {false, true}) {
+        for (bool perspective : {false, true}) {
+            auto render = [&](bool builtin) {
+                fixture::ResetLibrary();
+                __SetDrawMode(6);
+                __SetQuality(1);
+                __SetUsePhong2(quadratic ? 1 : 0);
+                if (perspective) __AddPersp(0, nullptr, 0.6f, 12.0f, -8.0f, 400.0f);
+                if (!builtin) __SetNewRenderOnePixel(OneByOne);
+                fixture::Image target = bg;
+                __RasterScene(target.data(), bg.data(), w, h, w * 4, 0, scene.Count(), scene.triangles.data(),
+                              scene.points.data(), w / 2, h / 2, 1, &material, textures, 2, lights, nullptr);
+                fixture::ResetLibrary();
+                return target.bytes;
+            };
+            const std::vector<BYTE> oneByOne = render(false);
+            EXPECT_NE(oneByOne, bg.bytes);
+            if (quadratic && !perspective) plain = oneByOne;
+            if (quadratic && perspective) {
+                EXPECT_NE(oneByOne, plain) << "the perspective changed nothing";
+            }
+            for (int width : {1, 4, 0}) {
+                trivane::shading::ForceLaneWidth(width);
+                EXPECT_EQ(render(true), oneByOne) << "quadratic " << quadratic << " perspective " << perspective
+                                                  << " lanes " << width;
+            }
+            trivane::shading::ForceLaneWidth(0);
+        }
+    }
+}
+
 }  // namespace
 
 namespace {
