@@ -115,7 +115,7 @@ template <typename S>
 void ReplayRuns(const SceneCall& call, const BandFragments& band) {
     const DirectWriter<S> out{call.target, 0, static_cast<float>(g_state.fullScale)};
     const float originX = static_cast<float>(call.cx), originY = static_cast<float>(call.cy);
-    constexpr int kMostRun = 64;  // a queue's flush, a multiple of eight
+    constexpr int kMostRun = shading::kMostQueued;  // a queue's flush
     float x[kMostRun], y[kMostRun], z[kMostRun], nx[kMostRun], ny[kMostRun], nz[kMostRun], u[kMostRun], v[kMostRun];
     float red[kMostRun], green[kMostRun], blue[kMostRun], opacity[kMostRun];
     const __PrevInfo* previous[kMostRun];

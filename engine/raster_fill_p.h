@@ -501,7 +501,7 @@ public:
     }
 
 private:
-    static constexpr int kChunk = 64;  // a multiple of eight
+    static constexpr int kChunk = shading::kMostQueued;
     static constexpr int kAhead = 2;
     static constexpr int kAheadSpan = 16;  // pixels
     Shade& shade_;

@@ -218,6 +218,10 @@ struct QueuedPixels {
     // scratch, so that the steps on lanes take the last group whole.
     int padded = 0;
 };
+// The most pixels a triangle's queue hands ShadeQueued at once (a multiple of eight); a recording
+// of the queue's flushes replays them with room for as many.
+constexpr int kMostQueued = 128;
+static_assert(kMostQueued % 8 == 0);
 // Shades the pixels in order with the plan's kernel: the bits of calling the kernel for each pixel
 // in turn (the lighting runs on the processor's widest lanes).
 void ShadeQueued(const Plan& plan, const QueuedPixels& q);
