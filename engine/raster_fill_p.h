@@ -854,6 +854,13 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
                     r.py = py;
                     r.edges = EdgeList{coverage, positive, pixels, static_cast<int>(left), static_cast<int>(right),
                                        static_cast<int>(bx0), static_cast<int>(rightFrom)};
+                    // The band's depths are read as its pixels are drawn, and the images it is written
+                    // into when they are composited: they are seldom in the cache yet.
+                    if (band && bx0 <= bx1) {
+                        const int from = static_cast<int>(bx0), to = static_cast<int>(bx1);
+                        if (depth != nullptr) fill_detail::FetchDepth(DepthRow(*depth, py), from, to);
+                        out.Fetch(py, from, to);
+                    }
                     fill_detail::ListColumns(bandX, bandY, pixels, r.edges.leftFrom, r.edges.left, py);
                     fill_detail::ListColumns(bandX, bandY, pixels, r.edges.rightFrom, r.edges.right, py);
                     ++count;
