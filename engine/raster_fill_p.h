@@ -131,11 +131,10 @@ private:
     Edge edges_[3];
 };
 
-// Columns of row py within one pixel of the triangle: the triangle's x-extent over rows
-// py - 1 .. py + 1, grown by one pixel.
-inline bool RowBand(const TriangleSetup& s, int py, std::int64_t& bx0, std::int64_t& bx1) {
+// The x-extent [xmin, xmax] of the triangle over rows py - 1 .. py + 1 (empty: xmin > xmax).
+inline void RowExtent(const TriangleSetup& s, int py, float& xmin, float& xmax) {
     float lo = static_cast<float>(py) - 1.0f, hi = static_cast<float>(py) + 1.0f;
-    float xmin = INFINITY, xmax = -INFINITY;
+    xmin = INFINITY, xmax = -INFINITY;
     for (const EdgeLine& l : s.lines) {
         float y0 = std::min(l.ay, l.by), y1 = std::max(l.ay, l.by);
         float ya = std::max(lo, y0), yb = std::min(hi, y1);
@@ -151,10 +150,54 @@ inline bool RowBand(const TriangleSetup& s, int py, std::int64_t& bx0, std::int6
             xmax = std::max(xmax, x);
         }
     }
+}
+
+// The columns bx0..bx1 of a row's band from its x-extent, grown by one pixel; false when the
+// extent is empty.
+inline bool BandColumns(float xmin, float xmax, std::int64_t& bx0, std::int64_t& bx1) {
     if (!(xmin <= xmax)) return false;
     bx0 = static_cast<std::int64_t>(std::floor(xmin - 1.0f));
     bx1 = static_cast<std::int64_t>(std::ceil(xmax + 1.0f));
     return true;
+}
+
+// Columns of row py within one pixel of the triangle: the triangle's x-extent over rows
+// py - 1 .. py + 1, grown by one pixel.
+inline bool RowBand(const TriangleSetup& s, int py, std::int64_t& bx0, std::int64_t& bx1) {
+    float xmin, xmax;
+    RowExtent(s, py, xmin, xmax);
+    return BandColumns(xmin, xmax, bx0, bx1);
+}
+
+// RowExtent of rows py .. py + 3, one row a lane: each lane takes the loop's steps with
+// the same comparisons in the same order (std::min keeps its first operand unless the second is
+// smaller, std::max unless it is larger), and an edge a lane's rows do not reach leaves it as it was.
+inline void RowBands4(const TriangleSetup& s, int py, float xmin[4], float xmax[4]) {
+    const Lanes4 row = __builtin_convertvector((Ints4{py, py + 1, py + 2, py + 3}), Lanes4);
+    const Lanes4 lo = row - 1.0f, hi = row + 1.0f;
+    Lanes4 low = Lanes4{} + INFINITY, high = Lanes4{} - INFINITY;
+    auto lower = [](Lanes4 a, Lanes4 b) { return b < a ? b : a; };   // std::min(a, b)
+    auto higher = [](Lanes4 a, Lanes4 b) { return a < b ? b : a; };  // std::max(a, b)
+    for (const EdgeLine& l : s.lines) {
+        const Lanes4 y0 = Lanes4{} + std::min(l.ay, l.by), y1 = Lanes4{} + std::max(l.ay, l.by);
+        const Lanes4 ya = higher(lo, y0), yb = lower(hi, y1);
+        const Ints4 reached = ~(ya > yb);
+        const Lanes4 ax = Lanes4{} + l.ax, bx = Lanes4{} + l.bx;
+        Lanes4 newLow, newHigh;
+        if (l.ay == l.by) {
+            newLow = lower(lower(low, ax), bx);
+            newHigh = higher(higher(high, ax), bx);
+        } else {
+            const float run = l.bx - l.ax, rise = l.by - l.ay;
+            const Lanes4 xa = ax + (ya - l.ay) * run / rise, xb = ax + (yb - l.ay) * run / rise;
+            newLow = lower(lower(low, xa), xb);
+            newHigh = higher(higher(high, xa), xb);
+        }
+        low = reached ? newLow : low;
+        high = reached ? newHigh : high;
+    }
+    std::memcpy(xmin, &low, sizeof low);
+    std::memcpy(xmax, &high, sizeof high);
 }
 
 // Prefetches the cache lines of pixels first..last of an image row (a hint only; always inlined,
@@ -531,6 +574,36 @@ private:
     int runCount_ = 0;
 };
 
+// Lists the pixels from..from + count - 1 of row py at x[at], y[at] on, as floats, and moves at past
+// them. Written four at a time: up to three more entries past them are overwritten (the lists have
+// room for kCoverageSlack more).
+inline void ListColumns(float* x, float* y, int& at, int from, int count, int py) {
+    const Lanes4 row = Lanes4{} + static_cast<float>(py);
+    for (int k = 0; k < count; k += 4) {
+        const Ints4 column = Ints4{0, 1, 2, 3} + (from + k);
+        const Lanes4 columns = __builtin_convertvector(column, Lanes4);
+        std::memcpy(x + at + k, &columns, sizeof columns);
+        std::memcpy(y + at + k, &row, sizeof row);
+    }
+    at += count;
+}
+
+// Calls visit(k) for the bits k in [from, to) that are set in words (bit k of word k / 64), in
+// increasing order.
+template <typename Visit>
+inline void ForEachBit(const std::uint64_t* words, int from, int to, Visit&& visit) {
+    while (from < to) {
+        const int word = from >> 6, end = std::min(to, (word + 1) << 6);
+        std::uint64_t bits = words[word] >> (from & 63);
+        if (end - from < 64) bits &= (std::uint64_t{1} << (end - from)) - 1;
+        while (bits != 0) {
+            visit(from + std::countr_zero(bits));
+            bits &= bits - 1;
+        }
+        from = end;
+    }
+}
+
 }  // namespace fill_detail
 
 // How the pixels of a filled triangle reach an image: blended straight into it.
@@ -674,10 +747,10 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
 
     EdgeLanes edges;
     if constexpr (kQuality) edges = MakeEdgeLanes(s);
-    auto edgePixel = [&](int px, int py) {
-        float fx = static_cast<float>(px);
-        float coverage = EdgeCoverage(edges, fx, static_cast<float>(py));
+    // An edge pixel with its coverage.
+    auto edgePixel = [&](int px, int py, float coverage) {
         if (!(coverage > 0.0f)) return;
+        float fx = static_cast<float>(px);
         float z = PlaneDepth(s, fx, depthRowTerm);
         float saved = 0.0f;
         float* entry = nullptr;
@@ -704,14 +777,28 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
         out.Blend(out.RowAt(py), px, red, green, blue, coverage * opacity);
         if (entry != nullptr) *entry = saved;
     };
+    // The band's pixels from..to of row py, their coverage worked out one by one.
+    auto edgeRange = [&](std::int64_t from, std::int64_t to, int py) {
+        for (std::int64_t px = from; px <= to; ++px) {
+            edgePixel(static_cast<int>(px), py, EdgeCoverage(edges, static_cast<float>(px), static_cast<float>(py)));
+        }
+    };
 
-    fill_detail::RowSpanWalk spans(s, rowFirst);
-    for (int py = rowFirst; py <= rowLast; ++py, spans.Next()) {
-        std::int64_t xs, xe;
-        spans.Span(xs, xe);
-        std::int64_t bx0 = 0, bx1 = -1;
-        const bool band = kQuality && fill_detail::RowBand(s, py, bx0, bx1);
-        if (xs > xe && !band) continue;
+    // Row py: the band's pixels left of the span [xs, xe], the span, the band's pixels right of it.
+    // The band's pixels come from a list (those of positive coverage), or without one (listed:
+    // null) as the band's clipped columns bx0..bx1.
+    struct EdgeList {
+        const float* coverage;
+        const std::uint64_t* positive;    // bit k of word k / 64: coverage[k] > 0
+        int start, left, right;           // the row's pixels in the list: left of the span, then right
+        int leftFrom, rightFrom;          // their first columns
+    };
+    auto listedPixels = [&](const EdgeList& l, int from, int to, int column, int py) {
+        fill_detail::ForEachBit(l.positive, from, to,
+                                [&](int k) { edgePixel(column + (k - from), py, l.coverage[k]); });
+    };
+    auto drawRow = [&](int py, std::int64_t xs, std::int64_t xe, bool band, std::int64_t bx0, std::int64_t bx1,
+                       const EdgeList* listed) {
         const float fy = static_cast<float>(py);
         depthRowTerm = DepthRowTerm(s, fy);
         depthRow = depth != nullptr ? DepthRow(*depth, py) : nullptr;
@@ -720,12 +807,11 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
         if (kQuality || gather == nullptr) shade.BeginRow(fy);
         previous.valid = 0;
 
-        if (band) {
-            bx0 = std::max(bx0, clipX0);
-            bx1 = std::min(bx1, clipX1);
+        if (listed != nullptr) {
+            listedPixels(*listed, listed->start, listed->start + listed->left, listed->leftFrom, py);
+        } else if (band) {
             // Left of the span (or the whole band when the row has no inside pixel).
-            std::int64_t leftEnd = xs <= xe ? std::min(xs - 1, bx1) : bx1;
-            for (std::int64_t px = bx0; px <= leftEnd; ++px) edgePixel(static_cast<int>(px), py);
+            edgeRange(bx0, xs <= xe ? std::min(xs - 1, bx1) : bx1, py);
         }
 
         const int first = static_cast<int>(std::max(xs, clipX0));
@@ -756,8 +842,98 @@ void FillTriangle(const TriangleSetup& s, const Writer& out, Shade& shade, const
             }
         }
 
-        if (band && xs <= xe) {
-            for (std::int64_t px = std::max(xe + 1, bx0); px <= bx1; ++px) edgePixel(static_cast<int>(px), py);
+        if (listed != nullptr) {
+            const int from = listed->start + listed->left;
+            listedPixels(*listed, from, from + listed->right, listed->rightFrom, py);
+        } else if (band && xs <= xe) {
+            edgeRange(std::max(xe + 1, bx0), bx1, py);
+        }
+    };
+
+    fill_detail::RowSpanWalk spans(s, rowFirst);
+    if constexpr (!kQuality) {
+        for (int py = rowFirst; py <= rowLast; ++py, spans.Next()) {
+            std::int64_t xs, xe;
+            spans.Span(xs, xe);
+            if (xs > xe) continue;
+            drawRow(py, xs, xe, false, 0, -1, nullptr);
+        }
+    } else {
+        // Rows are taken a list at a time: their spans and bands first (the bands four rows at a
+        // time), then the coverage of all their band pixels at once on lanes, then the rows drawn
+        // in order, each with its band pixels of positive coverage.
+        constexpr int kRows = 64, kPixels = 256, kRoom = kPixels + kCoverageSlack;
+        struct BandRow {
+            int py;
+            std::int64_t xs, xe;
+            EdgeList edges;
+        };
+        BandRow rows[kRows];
+        float bandX[kRoom], bandY[kRoom], coverage[kRoom];
+        std::uint64_t positive[(kRoom + 63) / 64];
+        float bandLow[4], bandHigh[4];
+        int bandsFrom = rowFirst - 4;  // the rows whose band extents bandLow and bandHigh hold
+        int py = rowFirst;
+        while (py <= rowLast) {
+            int count = 0, pixels = 0;
+            while (py <= rowLast && count < kRows) {
+                BandRow& r = rows[count];
+                spans.Span(r.xs, r.xe);
+                if (py >= bandsFrom + 4) {
+                    fill_detail::RowBands4(s, py, bandLow, bandHigh);
+                    bandsFrom = py;
+                }
+                std::int64_t bx0 = 0, bx1 = -1;
+                const bool band = fill_detail::BandColumns(bandLow[py - bandsFrom], bandHigh[py - bandsFrom], bx0, bx1);
+                if (r.xs <= r.xe || band) {
+                    std::int64_t left = 0, right = 0, rightFrom = 0;
+                    if (band) {
+                        bx0 = std::max(bx0, clipX0);
+                        bx1 = std::min(bx1, clipX1);
+                        const std::int64_t leftEnd = r.xs <= r.xe ? std::min(r.xs - 1, bx1) : bx1;
+                        left = std::max<std::int64_t>(0, leftEnd - bx0 + 1);
+                        if (r.xs <= r.xe) {
+                            rightFrom = std::max(r.xe + 1, bx0);
+                            right = std::max<std::int64_t>(0, bx1 - rightFrom + 1);
+                        }
+                    }
+                    if (pixels + left + right > kPixels) {
+                        if (count == 0) {
+                            // More band pixels than a list holds: the row is drawn on its own.
+                            drawRow(py, r.xs, r.xe, band, bx0, bx1, nullptr);
+                            ++py;
+                            spans.Next();
+                        }
+                        break;
+                    }
+                    r.py = py;
+                    r.edges = EdgeList{coverage, positive, pixels, static_cast<int>(left), static_cast<int>(right),
+                                       static_cast<int>(bx0), static_cast<int>(rightFrom)};
+                    // The band's depths are read as its pixels are drawn, and the images it is written
+                    // into when they are composited: they are seldom in the cache yet.
+                    if (band && bx0 <= bx1) {
+                        const int from = static_cast<int>(bx0), to = static_cast<int>(bx1);
+                        if (depth != nullptr) fill_detail::FetchDepth(DepthRow(*depth, py), from, to);
+                        out.Fetch(py, from, to);
+                    }
+                    fill_detail::ListColumns(bandX, bandY, pixels, r.edges.leftFrom, r.edges.left, py);
+                    fill_detail::ListColumns(bandX, bandY, pixels, r.edges.rightFrom, r.edges.right, py);
+                    ++count;
+                }
+                ++py;
+                spans.Next();
+            }
+            if (pixels > 0) {
+                for (int k = pixels; k < pixels + kCoverageSlack; ++k) {
+                    bandX[k] = bandX[pixels - 1];
+                    bandY[k] = bandY[pixels - 1];
+                }
+                EdgeCoverageRun(edges, bandX, bandY, pixels, coverage, positive);
+            }
+            for (int k = 0; k < count; ++k) {
+                const BandRow& r = rows[k];
+                drawRow(r.py, r.xs, r.xe, true, 0, -1, &r.edges);
+            }
         }
     }
     if constexpr (Shade::kCanBatch) {

@@ -242,6 +242,13 @@ struct EdgeLanes {
 };
 EdgeLanes MakeEdgeLanes(const TriangleSetup& s);
 float EdgeCoverage(const EdgeLanes& lanes, float px, float py);
+// The coverage of count pixels (x[i], y[i]) into coverage[i] on the widest lanes (edge_coverage.cpp):
+// EdgeCoverage's bits for each; and bit i of positive[i / 64] set where it is above 0. The arrays
+// have room for kCoverageSlack more pixels, x and y filled there with the last pixel (the outputs
+// there are scratch).
+constexpr int kCoverageSlack = 8;
+void EdgeCoverageRun(const EdgeLanes& e, const float* x, const float* y, int count, float* coverage,
+                     std::uint64_t* positive);
 
 // Clamps barycentric weights to >= 0 and scales them by the inverse of their sum when positive.
 // (Written without branches, so that loops over pixels can run on the vector lanes: where the sum

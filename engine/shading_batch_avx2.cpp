@@ -1,10 +1,12 @@
 // The batched lighting on the lanes of processors with AVX2 (chosen at run time): eight floats for
 // the plain Phong batches, the glass, the bump and the normals, four pixels with their powers in
-// double for the exact lighting; and the layer compositing of eight pixels.
+// double for the exact lighting; the layer compositing of eight pixels; and the edge coverage of
+// eight pixels.
 #if !defined(__clang__)  // Clang gets -mavx2 on this file (engine/CMakeLists.txt)
 #pragma GCC target("avx2")
 #endif
 #define TRIVANE_LANES_AVX2 1  // the pragma leaves the processor's feature macros as they were
+#include "engine/edge_lanes_p.h"
 #include "engine/layer_lanes_p.h"
 #include "engine/shading_lanes_p.h"
 
@@ -43,3 +45,12 @@ template void BlendRun8<BYTE>(BYTE*, int, const CompositeBatch&, int, int);
 template void BlendRun8<std::uint16_t>(BYTE*, int, const CompositeBatch&, int, int);
 
 }  // namespace trivane::composite
+
+namespace trivane::edges {
+
+void CoverageRun8(const EdgeLanes& e, const float* x, const float* y, int first, int count, float* coverage,
+                  std::uint64_t* positive) {
+    CoverageLanes<8>(e, x, y, first, count, coverage, positive);
+}
+
+}  // namespace trivane::edges

@@ -1,9 +1,11 @@
 // The batched lighting on the lanes of processors with AVX-512 (chosen at run time): sixteen floats
-// for the plain Phong batches, eight pixels with their powers in double for the exact lighting.
+// for the plain Phong batches and the edge coverage, eight pixels with their powers in double for
+// the exact lighting.
 #if !defined(__clang__)  // Clang gets -mavx512f on this file (engine/CMakeLists.txt)
 #pragma GCC target("avx512f")
 #endif
 #define TRIVANE_LANES_AVX512 1  // the pragma leaves the processor's feature macros as they were
+#include "engine/edge_lanes_p.h"
 #include "engine/shading_lanes_p.h"
 
 namespace trivane::shading::lanes {
@@ -20,3 +22,12 @@ void MixRun16(const NormalMix& mix, const int* columns, const int* rows, int fir
 }
 
 }  // namespace trivane::shading::lanes
+
+namespace trivane::edges {
+
+void CoverageRun16(const EdgeLanes& e, const float* x, const float* y, int first, int count, float* coverage,
+                   std::uint64_t* positive) {
+    CoverageLanes<16>(e, x, y, first, count, coverage, positive);
+}
+
+}  // namespace trivane::edges

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <vector>
 
 #include "engine/raster_fill_p.h"
 
@@ -78,9 +79,13 @@ TEST(RowSpanWalk, HandlesEdgesOnExactPixelRows) {
 
 // The three edges on lanes against one edge after the other: the same bits for pixels beside, beyond
 // the ends of and inside the edges of small and large triangles, near and far from the origin, with
-// an edge of length zero (which gives nothing) and at NaN coordinates.
+// an edge of length zero (which gives nothing) and at NaN coordinates; likewise a triangle's pixels
+// listed together, one pixel a lane, at every lane width the processor has (lists of every length,
+// so that each width's last group is partly filled), with the bits of those above 0.
 TEST(EdgeLanes, GiveTheBitsOfOneEdgeAfterTheOther) {
     std::mt19937 random(11);
+    const int widest = trivane::shading::LaneWidth();
+    int listsCompared = 0;
     const std::int32_t width = Zwidth, height = Zheight;
     Zwidth = Zheight = 200;
     int partly = 0;
@@ -103,21 +108,91 @@ TEST(EdgeLanes, GiveTheBitsOfOneEdgeAfterTheOther) {
             }
             if (n % 7 == 0) s.lines[n % 3].length = 0.0f;
             const trivane::EdgeLanes lanes = trivane::MakeEdgeLanes(s);
+            std::vector<float> xs, ys, ones;
             auto expectSame = [&](float px, float py) {
                 const float one = trivane::EdgeCoverage(s, px, py), three = trivane::EdgeCoverage(lanes, px, py);
                 ASSERT_EQ(std::memcmp(&one, &three, sizeof one), 0)
                     << "triangle " << n << " pixel " << px << ", " << py << ": " << one << " and " << three;
                 partly += one > 0.0f && one < 1.0f;
+                xs.push_back(px), ys.push_back(py), ones.push_back(one);
             };
             for (float py = std::floor(s.minY) - 2; py <= s.maxY + 2; py += 1.0f) {
                 for (float px = std::floor(s.minX) - 3; px <= s.maxX + 3; px += small ? 1.0f : 3.0f)
                     expectSame(px + offset, py);
             }
             expectSame(std::numeric_limits<float>::quiet_NaN(), s.minY);
+            // The list's first pixels, as many as the triangle's number gives (1 to 150: more than a
+            // word of bits).
+            const int count = std::min(static_cast<int>(xs.size()), 1 + n % 150);
+            xs.resize(count + trivane::kCoverageSlack, xs[count - 1]);
+            ys.resize(count + trivane::kCoverageSlack, ys[count - 1]);
+            for (int laneWidth = 1; laneWidth <= widest; laneWidth *= laneWidth == 1 ? 4 : 2) {
+                trivane::shading::ForceLaneWidth(laneWidth);
+                std::vector<float> listed(count + trivane::kCoverageSlack, -1.0f);
+                std::vector<std::uint64_t> positive((count + trivane::kCoverageSlack + 63) / 64, ~std::uint64_t{0});
+                trivane::EdgeCoverageRun(lanes, xs.data(), ys.data(), count, listed.data(), positive.data());
+                for (int i = 0; i < count; ++i) {
+                    ASSERT_EQ(std::memcmp(&ones[i], &listed[i], sizeof(float)), 0)
+                        << "triangle " << n << " pixel " << xs[i] << ", " << ys[i] << " of " << count << " on "
+                        << laneWidth << " lanes: " << ones[i] << " and " << listed[i];
+                    ASSERT_EQ((positive[i / 64] >> (i % 64)) & 1, ones[i] > 0.0f ? 1u : 0u)
+                        << "triangle " << n << " pixel " << i << " on " << laneWidth << " lanes";
+                }
+                ++listsCompared;
+            }
+            trivane::shading::ForceLaneWidth(0);
         }
     }
     Zwidth = width, Zheight = height;
     EXPECT_GT(partly, 1000);  // partly covered pixels among them
+    EXPECT_GT(listsCompared, 600);
+}
+
+// The bands of four rows at a time against one row after the other: the same extents (bits) and
+// columns for every row near small, large and thin triangles, with horizontal edges, far from the origin, and with an
+// end point that is not a number.
+TEST(RowBands4, GiveTheBandOfEachRow) {
+    std::mt19937 random(23);
+    std::uniform_real_distribution<float> coordinate(-40.0f, 240.0f), unit(0.0f, 1.0f);
+    const std::int32_t width = Zwidth, height = Zheight;
+    Zwidth = Zheight = 200;
+    int banded = 0;
+    for (int n = 0; n < 400; ++n) {
+        __Point3ds points[3] = {};
+        const float x0 = coordinate(random), y0 = coordinate(random);
+        const float spread = n % 4 == 0 ? 200.0f : n % 4 == 1 ? 3.0f : 20.0f;
+        for (__Point3ds& p : points) p.x = x0 + spread * unit(random), p.y = y0 + spread * unit(random);
+        if (n % 4 == 3) points[2].y = points[1].y + 0.3f * (points[2].y - points[1].y);  // thin
+        if (n % 5 == 1) points[1].y = points[0].y;                                       // horizontal edge
+        if (n % 9 == 2) points[2].y = std::floor(points[2].y);                           // on a row
+        const __Triangle3ds t{0, 1, 2, 0, 0};
+        TriangleSetup s{};
+        if (!trivane::SetupTriangle(t, points, 0, 0, s)) continue;
+        if (n % 7 == 0) {
+            for (trivane::EdgeLine& l : s.lines) l.ax += 3000.5f, l.bx += 3000.5f;  // far out
+        }
+        if (n % 11 == 5) s.lines[n % 3].bx = std::numeric_limits<float>::quiet_NaN();
+        const int first = static_cast<int>(std::floor(s.minY)) - 3 - n % 4, last = static_cast<int>(s.maxY) + 4;
+        for (int py = first; py <= last; py += 4) {
+            float low[4], high[4];
+            trivane::fill_detail::RowBands4(s, py, low, high);
+            for (int k = 0; k < 4; ++k) {
+                float lowOne, highOne;
+                trivane::fill_detail::RowExtent(s, py + k, lowOne, highOne);
+                ASSERT_EQ(std::memcmp(&lowOne, &low[k], sizeof(float)), 0) << "triangle " << n << " row " << py + k;
+                ASSERT_EQ(std::memcmp(&highOne, &high[k], sizeof(float)), 0) << "triangle " << n << " row " << py + k;
+                std::int64_t x0One = 0, x1One = -1, x0Four = 0, x1Four = -1;
+                const bool one = trivane::fill_detail::RowBand(s, py + k, x0One, x1One);
+                const bool four = trivane::fill_detail::BandColumns(low[k], high[k], x0Four, x1Four);
+                ASSERT_EQ(one, four) << "triangle " << n << " row " << py + k;
+                ASSERT_EQ(x0One, x0Four) << "triangle " << n << " row " << py + k;
+                ASSERT_EQ(x1One, x1Four) << "triangle " << n << " row " << py + k;
+                banded += one;
+            }
+        }
+    }
+    Zwidth = width, Zheight = height;
+    EXPECT_GT(banded, 3000);
 }
 
 }  // namespace

@@ -34,8 +34,8 @@ struct Case {
     bool deep, quality, backFaces, doubleSide, phong2, transparentBackground;
 };
 
-// Renders one random scene with both rasterisers and returns how far they differ.
-Difference RenderBoth(const Case& c, unsigned seed, int count, float size) {
+// Renders a scene of w x h pixels with both rasterisers and returns how far they differ.
+Difference RenderBoth(const Case& c, const fixture::Scene& scene, int w, int h) {
     fixture::ResetLibrary();
     __SetDrawMode(static_cast<BYTE>(c.mode));
     __SetDeep(c.deep);
@@ -44,19 +44,23 @@ Difference RenderBoth(const Case& c, unsigned seed, int count, float size) {
     __SetDubleSide(c.doubleSide);
     __SetUsePhong2(c.phong2);
     __SetNewRenderOnePixel(fixture::AttributeShade);
-    const int w = 61, h = 47, full = c.deep ? 32768 : 255;
+    const int full = c.deep ? 32768 : 255;
     int alpha = c.transparentBackground ? 0 : full;
     fixture::Image background(w, h, c.deep, full / 3, full / 2, full / 5, alpha);
     fixture::Image fast = background, slow = background;
-    fixture::Scene scene = fixture::RandomScene(seed, count, w, h, size);
-    fixture::Scene copy = scene;
-    fixture::Raster(fast, background, scene, w / 2, h / 2);
+    fixture::Scene drawn = scene, copy = scene;
+    fixture::Raster(fast, background, drawn, w / 2, h / 2);
     std::vector<float> depth;
     reference::RasterScene(slow.data(), background.bytes.data(), w, h, w * 4, copy.Count(), copy.triangles.data(),
                            copy.points.data(), w / 2, h / 2, 0, nullptr, nullptr, 0, nullptr, nullptr,
                            fixture::AttributeShade, depth);
     fixture::ResetLibrary();
     return Compare(fast, slow);
+}
+
+// The same for one random scene of 61 x 47 pixels.
+Difference RenderBoth(const Case& c, unsigned seed, int count, float size) {
+    return RenderBoth(c, fixture::RandomScene(seed, count, 61, 47, size), 61, 47);
 }
 
 std::string Describe(const Case& c, unsigned seed) {
@@ -96,6 +100,26 @@ TEST(ReferenceRaster, FilledModesMatchTheReferenceWithQuality) {
                         EXPECT_LE(d.count, 4u) << Describe(c, seed);
                     }
                 }
+            }
+        }
+    }
+}
+
+// Large triangles on a wide image: triangles with more edge-band pixels than the fill works out at
+// once, and long, nearly level edges whose band holds hundreds of pixels in one row.
+TEST(ReferenceRaster, LargeTrianglesMatchTheReferenceWithQuality) {
+    const int w = 700, h = 90;
+    for (int mode : {3, 6}) {
+        for (bool deep : {false, true}) {
+            for (unsigned seed = 21; seed <= 24; ++seed) {
+                Case c{mode, deep, true, false, false, false, seed % 2 == 0};
+                fixture::Scene scene = fixture::RandomScene(seed, 6, w, h, seed < 23 ? 150.0f : 900.0f);
+                const float tilt = static_cast<float>(seed - 22);  // rows the long edges climb
+                scene.Add(-330.0f, -20.0f, 10.0f, 320.0f, -20.0f + tilt, 30.0f, -300.0f, -14.0f, 20.0f);
+                scene.Add(300.0f, 25.0f - tilt, 5.0f, -320.0f, 22.0f, 15.0f, 310.0f, 18.0f, 25.0f);
+                Difference d = RenderBoth(c, scene, w, h);
+                EXPECT_LE(d.largest, 1) << Describe(c, seed);
+                EXPECT_LE(d.count, 4u) << Describe(c, seed);
             }
         }
     }
