@@ -1165,10 +1165,16 @@ struct TriangleShader {
                 return;
             }
         }
+        // The queued pixels come in runs along rows: a row's weight terms are made when it changes.
+        float terms[3];
+        int termsRow = 0;
         for (int i = 0; i < count; ++i) {
             const float fx = static_cast<float>(columns[i]), fy = static_cast<float>(rows[i]);
-            float terms[3], w[3];
-            WeightRowTerms(*s, fy, terms);
+            if (i == 0 || rows[i] != termsRow) {
+                WeightRowTerms(*s, fy, terms);
+                termsRow = rows[i];
+            }
+            float w[3];
             WeightsAt(*s, fx, terms, w);
             const __Point normal = normals.At(w);
             nx[i] = normal.x, ny[i] = normal.y, nz[i] = normal.z;
