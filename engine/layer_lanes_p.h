@@ -114,64 +114,104 @@ inline U<W> Interleaved(U<W> first, U<W> second, std::index_sequence<K...>, bool
                  : __builtin_shufflevector(first, second, (K % 2 ? W + K / 2 : K / 2)...);
 }
 
-// The channels of the group's pixels in the image or plane at `base`, and back.
+// The group's pixels in the image or plane at `base` as whole words, one lane a pixel: an 8-bit
+// pixel is one word (channel c at bit 8c), a 16-bit pixel two (channels 0 and 1 in the first,
+// 2 and 3 in the second, each at bit 16 (c % 2)); and back.
 template <int W, typename S>
-inline Channels<W> LoadPixels(const BYTE* base, std::size_t first, const Group<W>& g) {
+struct Words {
+    U<W> w[sizeof(S)];
+};
+template <typename S>
+constexpr int kChannelBits = 8 * static_cast<int>(sizeof(S));
+template <typename S>
+constexpr int WordOf(int channel) {
+    return channel * kChannelBits<S> / 32;
+}
+template <typename S>
+constexpr int ShiftOf(int channel) {
+    return channel * kChannelBits<S> % 32;
+}
+template <int W, typename S>
+inline Words<W, S> LoadWordsOf(const BYTE* base, std::size_t first, const Group<W>& g) {
     static_assert(std::endian::native == std::endian::little, "pixels are read as little-endian words");
-    Channels<W> p;
+    Words<W, S> p;
     if constexpr (sizeof(S) == 1) {
-        U<W> word;
         if (g.sideBySide)
-            std::memcpy(&word, base + (g.offset[0] - first), sizeof word);
+            std::memcpy(&p.w[0], base + (g.offset[0] - first), sizeof p.w[0]);
         else
-            word = LoadWords<W>(base, first, g, 0);
-        for (int c = 0; c < 4; ++c) p.c[c] = reinterpret_cast<I<W>>((word >> (8 * c)) & 0xFFu);
+            p.w[0] = LoadWords<W>(base, first, g, 0);
     } else {
-        U<W> low, high;
         if (g.sideBySide) {
             U<W> a, b;
             std::memcpy(&a, base + (g.offset[0] - first), sizeof a);
             std::memcpy(&b, base + (g.offset[0] - first) + sizeof a, sizeof b);
-            low = EveryOther<W>(a, b, std::make_index_sequence<W>(), 0);
-            high = EveryOther<W>(a, b, std::make_index_sequence<W>(), 1);
+            p.w[0] = EveryOther<W>(a, b, std::make_index_sequence<W>(), 0);
+            p.w[1] = EveryOther<W>(a, b, std::make_index_sequence<W>(), 1);
         } else {
-            low = LoadWords<W>(base, first, g, 0), high = LoadWords<W>(base, first, g, 4);
+            p.w[0] = LoadWords<W>(base, first, g, 0), p.w[1] = LoadWords<W>(base, first, g, 4);
         }
-        p.c[0] = reinterpret_cast<I<W>>(low & 0xFFFFu), p.c[1] = reinterpret_cast<I<W>>(low >> 16);
-        p.c[2] = reinterpret_cast<I<W>>(high & 0xFFFFu), p.c[3] = reinterpret_cast<I<W>>(high >> 16);
     }
     return p;
 }
 template <int W, typename S>
-inline void StorePixels(BYTE* base, std::size_t first, const Group<W>& g, const Channels<W>& p) {
+inline void StoreWordsOf(BYTE* base, std::size_t first, const Group<W>& g, const Words<W, S>& p) {
     if constexpr (sizeof(S) == 1) {
-        const U<W> word = reinterpret_cast<U<W>>(p.c[0] | (p.c[1] << 8) | (p.c[2] << 16) | (p.c[3] << 24));
         if (g.sideBySide)
-            std::memcpy(base + (g.offset[0] - first), &word, sizeof word);
+            std::memcpy(base + (g.offset[0] - first), &p.w[0], sizeof p.w[0]);
         else
-            StoreWords<W>(base, first, g, 0, word);
+            StoreWords<W>(base, first, g, 0, p.w[0]);
     } else {
-        const U<W> low = reinterpret_cast<U<W>>(p.c[0] | (p.c[1] << 16));
-        const U<W> high = reinterpret_cast<U<W>>(p.c[2] | (p.c[3] << 16));
         if (g.sideBySide) {
-            const U<W> a = Interleaved<W>(low, high, std::make_index_sequence<W>(), false);
-            const U<W> b = Interleaved<W>(low, high, std::make_index_sequence<W>(), true);
+            const U<W> a = Interleaved<W>(p.w[0], p.w[1], std::make_index_sequence<W>(), false);
+            const U<W> b = Interleaved<W>(p.w[0], p.w[1], std::make_index_sequence<W>(), true);
             std::memcpy(base + (g.offset[0] - first), &a, sizeof a);
             std::memcpy(base + (g.offset[0] - first) + sizeof a, &b, sizeof b);
         } else {
-            StoreWords<W>(base, first, g, 0, low);
-            StoreWords<W>(base, first, g, 4, high);
+            StoreWords<W>(base, first, g, 0, p.w[0]);
+            StoreWords<W>(base, first, g, 4, p.w[1]);
         }
     }
+}
+
+// One channel of the pixels' words.
+template <int W, typename S>
+inline I<W> Channel(const Words<W, S>& p, int channel) {
+    constexpr std::uint32_t kMask = sizeof(S) == 1 ? 0xFFu : 0xFFFFu;
+    return reinterpret_cast<I<W>>((p.w[WordOf<S>(channel)] >> ShiftOf<S>(channel)) & kMask);
+}
+// Pixels' words from their channels (each within 0..full).
+template <int W, typename S>
+inline Words<W, S> Pack(const I<W> (&c)[4]) {
+    Words<W, S> p{};
+    for (int ch = 0; ch < 4; ++ch) p.w[WordOf<S>(ch)] |= reinterpret_cast<U<W>>(c[ch]) << ShiftOf<S>(ch);
+    return p;
+}
+
+// The channels of the group's pixels in the image or plane at `base`, and back.
+template <int W, typename S>
+inline Channels<W> LoadPixels(const BYTE* base, std::size_t first, const Group<W>& g) {
+    const Words<W, S> words = LoadWordsOf<W, S>(base, first, g);
+    Channels<W> p;
+    for (int c = 0; c < 4; ++c) p.c[c] = Channel<W, S>(words, c);
+    return p;
+}
+template <int W, typename S>
+inline void StorePixels(BYTE* base, std::size_t first, const Group<W>& g, const Channels<W>& p) {
+    StoreWordsOf<W, S>(base, first, g, Pack<W, S>(p.c));
 }
 
 // Pixels [first, first + count) of a run, count a multiple of W: the composite writer's layer pixel
 // (colour and cover; cover 0 draws nothing) and CompositePixel's cases (opaque, over a clear pixel,
 // over a drawn pixel with or without a similar edge), each worked out on every lane and chosen per
-// lane.
+// lane. The pixels stay whole words where a case takes a pixel (or its colour, or its coverage) as
+// it is, so that few vectors are live at once. The memories change only where a lane is partly
+// covered over a drawn pixel or opaque over an edge: a group with neither leaves the under-edge
+// memory unread and both unwritten.
 template <int W, typename S>
 inline void CompositeLanes(const SceneCall& call, const CompositeBatch& b, int first, int count) {
     if (count <= 0) return;
+    constexpr int kWords = static_cast<int>(sizeof(S));
+    constexpr std::uint32_t kCoverBits = (sizeof(S) == 1 ? 0xFFu : 0xFFFFu) << ShiftOf<S>(3);
     const int full = g_state.fullScale;
     const float f = static_cast<float>(full);
     const int similarLimit = full == 255 ? 20 : 20 * 256;
@@ -183,54 +223,62 @@ inline void CompositeLanes(const SceneCall& call, const CompositeBatch& b, int f
         // The layer pixel.
         const F<W> g = DrawnCoverage<W>(b, i);
         const I<W> cover = g > F<W>{} ? (g >= F<W>{} + 1.0f ? top : ClampLanes<W>(g * f, f)) : zero;
-        const I<W> layer[3] = {ClampLanes<W>(shading::lanes::Load<W>(b.red + i), f),
+        const I<W> layer[4] = {ClampLanes<W>(shading::lanes::Load<W>(b.red + i), f),
                                ClampLanes<W>(shading::lanes::Load<W>(b.green + i), f),
-                               ClampLanes<W>(shading::lanes::Load<W>(b.blue + i), f)};
-        const Channels<W> t = LoadPixels<W, S>(call.target, 0, group);
-        const Channels<W> e = LoadPixels<W, S>(call.edge, planeFirst, group);
-        const Channels<W> u = LoadPixels<W, S>(call.underEdge, planeFirst, group);
+                               ClampLanes<W>(shading::lanes::Load<W>(b.blue + i), f), cover};
+        const Words<W, S> own = Pack<W, S>(layer);
+        const Words<W, S> t = LoadWordsOf<W, S>(call.target, 0, group);
+        const Words<W, S> e = LoadWordsOf<W, S>(call.edge, planeFirst, group);
+        const I<W> targetCover = Channel<W, S>(t, 3), edgeCover = Channel<W, S>(e, 3);
+
+        // Each lane's case.
+        const I<W> drawn = cover != zero, opaque = cover >= top, clear = targetCover == zero;
+        const I<W> opaqueEdge = opaque & (edgeCover != zero);  // the memories take the opaque colour
+        const I<W> partly = drawn & ~opaque & ~clear;
+        Words<W, S> targetOut;
+        if (AllZero<W>(partly | opaqueEdge)) {
+            // The layer pixel as it is where drawn (opaque, or over a clear pixel).
+            for (int j = 0; j < kWords; ++j) targetOut.w[j] = drawn ? own.w[j] : t.w[j];
+            StoreWordsOf<W, S>(call.target, 0, group, targetOut);
+            continue;
+        }
+        const Words<W, S> u = LoadWordsOf<W, S>(call.underEdge, planeFirst, group);
 
         // Partly covered over a drawn pixel: blended against what lay under a similar edge, or the
         // memories taken afresh.
         I<W> difference = zero;
         for (int k = 0; k < 3; ++k) {
-            const I<W> d = e.c[k] - layer[k];
+            const I<W> d = Channel<W, S>(e, k) - layer[k];
             const I<W> magnitude = d < zero ? -d : d;
             difference = magnitude > difference ? magnitude : difference;
         }
-        const I<W> similar = (e.c[3] != zero) & (difference < similarLimit);
-        const I<W> raised = cover > e.c[3] ? cover : e.c[3];
+        const I<W> similar = (edgeCover != zero) & (difference < similarLimit);
+        const I<W> raised = cover > edgeCover ? cover : edgeCover;
         const I<W> c = similar ? raised : cover;
         const F<W> k = __builtin_convertvector(c, F<W>) / f;
-        Channels<W> blended, edgeAfter, underAfter;
+        Words<W, S> from;  // what the blend starts from: under a similar edge, else the target
+        for (int j = 0; j < kWords; ++j) from.w[j] = similar ? u.w[j] : t.w[j];
+        I<W> blended[4];
         for (int ch = 0; ch < 3; ++ch) {
-            underAfter.c[ch] = similar ? u.c[ch] : t.c[ch];
-            edgeAfter.c[ch] = similar ? e.c[ch] : layer[ch];
-            const F<W> from = __builtin_convertvector(underAfter.c[ch], F<W>);
-            blended.c[ch] = ClampLanes<W>(from + (__builtin_convertvector(layer[ch], F<W>) - from) * k, f);
+            const F<W> start = __builtin_convertvector(Channel<W, S>(from, ch), F<W>);
+            blended[ch] = ClampLanes<W>(start + (__builtin_convertvector(layer[ch], F<W>) - start) * k, f);
         }
-        edgeAfter.c[3] = similar ? raised : cover;
-        underAfter.c[3] = u.c[3];
-        blended.c[3] = c > t.c[3] ? c : t.c[3];
-
-        // Each lane's case.
-        const I<W> drawn = cover != zero, opaque = cover >= top, clear = t.c[3] == zero;
-        const I<W> opaqueEdge = opaque & (e.c[3] != zero);  // the memories take the opaque colour
-        const I<W> partly = drawn & ~opaque & ~clear;
-        Channels<W> targetOut, edgeOut, underOut;
-        for (int ch = 0; ch < 4; ++ch) {
-            const I<W> own = ch < 3 ? layer[ch] : cover;  // the layer pixel (cover is full when opaque)
-            targetOut.c[ch] = drawn ? (opaque | clear ? own : blended.c[ch]) : t.c[ch];
-            edgeOut.c[ch] = partly ? edgeAfter.c[ch] : e.c[ch];
-            underOut.c[ch] = partly ? underAfter.c[ch] : u.c[ch];
-            if (ch < 3) {
-                edgeOut.c[ch] = opaqueEdge ? layer[ch] : edgeOut.c[ch];
-                underOut.c[ch] = opaqueEdge ? layer[ch] : underOut.c[ch];
-            }
+        blended[3] = c > targetCover ? c : targetCover;
+        const Words<W, S> mixed = Pack<W, S>(blended);
+        Words<W, S> edgeOut, underOut;
+        for (int j = 0; j < kWords; ++j) {
+            const U<W> coverBits = U<W>{} + (j == WordOf<S>(3) ? kCoverBits : 0u), colourBits = ~coverBits;
+            const U<W> raisedWord = j == WordOf<S>(3) ? reinterpret_cast<U<W>>(raised) << ShiftOf<S>(3) : U<W>{};
+            targetOut.w[j] = drawn ? (opaque | clear ? own.w[j] : mixed.w[j]) : t.w[j];
+            const U<W> edgeAfter = similar ? ((e.w[j] & colourBits) | raisedWord) : own.w[j];
+            edgeOut.w[j] = opaqueEdge ? ((own.w[j] & colourBits) | (e.w[j] & coverBits))
+                                      : (partly ? edgeAfter : e.w[j]);
+            underOut.w[j] = (u.w[j] & coverBits) |
+                            (colourBits & (opaqueEdge ? own.w[j] : (partly ? from.w[j] : u.w[j])));
         }
-        StorePixels<W, S>(call.target, 0, group, targetOut);
-        StorePixels<W, S>(call.edge, planeFirst, group, edgeOut);
-        StorePixels<W, S>(call.underEdge, planeFirst, group, underOut);
+        StoreWordsOf<W, S>(call.target, 0, group, targetOut);
+        StoreWordsOf<W, S>(call.edge, planeFirst, group, edgeOut);
+        StoreWordsOf<W, S>(call.underEdge, planeFirst, group, underOut);
     }
 }
 
