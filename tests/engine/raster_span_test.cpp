@@ -1,6 +1,6 @@
 // The row spans of a filled triangle are walked from row to row without dividing; they must be
 // the spans solved afresh for every row, for any edges (vertical, horizontal, steep, far out,
-// negative rows).
+// negative rows). A row's depth test on lanes lists the pixels of the test one by one.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -193,6 +193,59 @@ TEST(RowBands4, GiveTheBandOfEachRow) {
     }
     Zwidth = width, Zheight = height;
     EXPECT_GT(banded, 3000);
+}
+
+// The depth test of a row's pixels four at a time against the test one pixel at a time: the same
+// pixels listed after the entries already there, with the same depths, and the same depth row left,
+// where all four of a group pass, none does, or some do (old depths in front, behind, equal, mixed,
+// in runs of any length), for spans of any length and place.
+TEST(PassingPixels, ListThePixelsOfTheTestOneByOne) {
+    std::mt19937 random(31);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    int passed = 0, failed = 0;
+    for (int n = 0; n < 400; ++n) {
+        TriangleSetup s{};
+        s.zx = (unit(random) - 0.5f) * 0.02f, s.zy = 0.01f, s.z0 = 50.0f + n, s.zFlat = false;
+        const int width = 60 + n % 9, py = n % 17;
+        const float rowTerm = trivane::DepthRowTerm(s, static_cast<float>(py));
+        std::vector<float> depth(width);
+        for (int px = 0; px < width;) {
+            const int kind = static_cast<int>(random() % 4), length = 1 + static_cast<int>(random() % 13);
+            for (int k = 0; k < length && px < width; ++k, ++px) {
+                const float plane = trivane::PlaneDepth(s, static_cast<float>(px), rowTerm);
+                depth[px] = kind == 0   ? plane - 1.0f  // the pixel passes
+                            : kind == 1 ? plane + 1.0f  // it does not
+                            : kind == 2 ? plane         // equal: it does not
+                                        : plane + (unit(random) - 0.5f);
+            }
+        }
+        const int first = n % 7, last = n % 13 == 0 ? first - 1 : width - 1 - n % 6, from = n % 3;
+        std::vector<float> depthOne = depth;
+        std::vector<int> columnsOne;
+        std::vector<float> depthsOne;
+        for (int px = first; px <= last; ++px) {
+            float z;
+            if (trivane::fill_detail::PassesDepth(s, depthOne.data(), px, rowTerm, z)) {
+                columnsOne.push_back(px);
+                depthsOne.push_back(z);
+            }
+        }
+        std::vector<int> columns(from + width + 4, -1);
+        std::vector<float> depths(from + width + 4, -1.0f);
+        const int count = trivane::fill_detail::PassingPixels(s, depth.data(), first, last, rowTerm, columns.data(),
+                                                              depths.data(), from);
+        ASSERT_EQ(count - from, static_cast<int>(columnsOne.size())) << "row " << n;
+        for (int k = 0; k < count - from; ++k) {
+            ASSERT_EQ(columns[from + k], columnsOne[k]) << "row " << n << " pixel " << k;
+            ASSERT_EQ(std::memcmp(&depths[from + k], &depthsOne[k], sizeof(float)), 0) << "row " << n << " pixel " << k;
+        }
+        for (int k = 0; k < from; ++k) ASSERT_EQ(columns[k], -1) << "row " << n << ": an entry before the list";
+        ASSERT_EQ(std::memcmp(depth.data(), depthOne.data(), depth.size() * sizeof(float)), 0) << "row " << n;
+        passed += static_cast<int>(columnsOne.size());
+        failed += last - first + 1 - static_cast<int>(columnsOne.size());
+    }
+    EXPECT_GT(passed, 4000);
+    EXPECT_GT(failed, 8000);
 }
 
 }  // namespace
