@@ -244,6 +244,15 @@ inline bool AllSet(Ints4 lanes) {
 #endif
 }
 
+// Whether no lane of a comparison's result has a bit set (the comparison failed in all four).
+inline bool AllClear(Ints4 lanes) {
+#if defined(__SSE__)
+    return __builtin_ia32_movmskps(reinterpret_cast<Lanes4>(lanes)) == 0;
+#else
+    return (lanes[0] | lanes[1] | lanes[2] | lanes[3]) == 0;
+#endif
+}
+
 // The depth test of pixels first..last of a row, the test without branches: the pixels that pass
 // (all of them without a depth row) are listed from columns[n] and depths[n] on, and take their
 // depths in the depth row (entries up to n + last - first may be written). Returns n with them.
@@ -269,6 +278,7 @@ inline int PassingPixels(const TriangleSetup& s, float* depthRow, int first, int
                 n += 4;
                 continue;
             }
+            if (AllClear(pass)) continue;  // none listed: n stays
             for (int k = 0; k < 4; ++k) {
                 columns[n] = px + k;
                 depths[n] = depth[k];
