@@ -48,6 +48,7 @@ struct BumpBatch {
     float *nx, *ny;
     const float *previousU = nullptr, *previousV = nullptr;  // null: without quality
     std::int32_t* beyond = nullptr;
+    const std::int32_t* steps = nullptr;  // the map's BumpSteps; null: the texels are read
 };
 
 // Normals as handed to the kernel, and the same normals as it shades them (sign, turn, length).
@@ -674,6 +675,38 @@ inline F<W> TexelHeights(const void* texels, const I<W>& index, bool gather) {
     return out;
 }
 
+// The height steps towards the next column and row of texels index[k] from the map's BumpSteps
+// (an 8-bit map's: T is the map's sample). Eight lanes of an AVX2 processor gather them.
+template <int W, typename T>
+inline void TexelSteps(const std::int32_t* steps, const I<W>& index, F<W>& stepX, F<W>& stepY) {
+#if defined(TRIVANE_LANES_AVX2) || defined(TRIVANE_LANES_AVX512)
+    if constexpr (W == 8) {
+        const int* words = reinterpret_cast<const int*>(steps);
+        if constexpr (sizeof(T) == 1) {
+            const U<W> w = GatherWords<4>(words, index);
+            stepX = __builtin_convertvector(reinterpret_cast<I<W>>(w << 16) >> 16, F<W>);
+            stepY = __builtin_convertvector(reinterpret_cast<I<W>>(w) >> 16, F<W>);
+        } else {
+            const I<W> at = index + index;
+            stepX = __builtin_convertvector(reinterpret_cast<I<W>>(GatherWords<4>(words, at)), F<W>);
+            stepY = __builtin_convertvector(reinterpret_cast<I<W>>(GatherWords<4>(words + 1, at)), F<W>);
+        }
+        return;
+    }
+#endif
+    for (int k = 0; k < W; ++k) {
+        const std::size_t at = static_cast<std::uint32_t>(index[k]);
+        if constexpr (sizeof(T) == 1) {
+            const std::int32_t w = steps[at];
+            stepX[k] = static_cast<float>(static_cast<std::int16_t>(w & 0xFFFF));
+            stepY[k] = static_cast<float>(w >> 16);
+        } else {
+            stepX[k] = static_cast<float>(steps[2 * at]);
+            stepY[k] = static_cast<float>(steps[2 * at + 1]);
+        }
+    }
+}
+
 // Pixels [first, first + count) of a bump batch, count a multiple of W, as ApplyBump has them
 // within a footprint of two texels: the height differences towards the next column and row (the
 // last column and row their own neighbours) tilt the normal.
@@ -701,14 +734,23 @@ inline void BumpLanes(const Plan& plan, const BumpBatch& b, int first, int count
         }
         const I<W> ix = __builtin_convertvector(WrapTexels<W>(tx, static_cast<float>(map.width)), I<W>);
         const I<W> iy = __builtin_convertvector(WrapTexels<W>(ty, static_cast<float>(map.height)), I<W>);
-        const I<W> nextX = ix + one < rowLength ? ix + one : lastColumn;
-        const I<W> nextY = iy + one < lastRow + one ? iy + one : lastRow;
-        const F<W> centre = TexelHeights<W, T>(map.texels, iy * rowLength + ix, gather);
-        const F<W> right = TexelHeights<W, T>(map.texels, iy * rowLength + nextX, gather);
-        const F<W> below = TexelHeights<W, T>(map.texels, nextY * rowLength + ix, gather);
+        // The steps in height: whole numbers below 2^24, so the difference of the heights as floats
+        // is the step's float.
+        F<W> stepX, stepY;
+        if (b.steps != nullptr) {
+            TexelSteps<W, T>(b.steps, iy * rowLength + ix, stepX, stepY);
+        } else {
+            const I<W> nextX = ix + one < rowLength ? ix + one : lastColumn;
+            const I<W> nextY = iy + one < lastRow + one ? iy + one : lastRow;
+            const F<W> centre = TexelHeights<W, T>(map.texels, iy * rowLength + ix, gather);
+            const F<W> right = TexelHeights<W, T>(map.texels, iy * rowLength + nextX, gather);
+            const F<W> below = TexelHeights<W, T>(map.texels, nextY * rowLength + ix, gather);
+            stepX = right - centre;
+            stepY = below - centre;
+        }
         const F<W> nx = Load<W>(b.nx + i), ny = Load<W>(b.ny + i);
-        Store<W>(b.nx + i, beyond ? nx : nx - plan.bumpFactor * (right - centre));
-        Store<W>(b.ny + i, beyond ? ny : ny - plan.bumpFactor * (below - centre));
+        Store<W>(b.nx + i, beyond ? nx : nx - plan.bumpFactor * stepX);
+        Store<W>(b.ny + i, beyond ? ny : ny - plan.bumpFactor * stepY);
     }
 }
 
