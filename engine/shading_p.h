@@ -117,7 +117,7 @@ struct GlassMemory {
 // A bump map's height steps towards the next column and the next row, texel by texel (the last
 // column's and row's next being their own), as the lanes read them: for an 8-bit map one word per
 // texel, the column's step in the low 16 bits and the row's in the high 16, for a 16-bit map two
-// words. Kept for one map during one call (shading_queue.cpp).
+// words. Kept for one map during one call, one set per plan slot (shading_queue.cpp).
 struct BumpSteps {
     const void* texels = nullptr;
     int width = 0, height = 0;
@@ -128,12 +128,12 @@ struct BumpSteps {
 };
 
 // The plans of the materials seen in this call (by material index modulo the slot count), the
-// glass memory and the bump map's steps, one set per drawing thread.
+// glass memory and the bump maps' steps of the plans' slots, one set per drawing thread.
 struct ShadingScratch {
     static constexpr int kPlanSlots = 16;
     Plan plans[kPlanSlots];
     GlassMemory glass;
-    BumpSteps bumpSteps;
+    BumpSteps bumpSteps[kPlanSlots];
 };
 // The calling thread's set (worker_p.h).
 ShadingScratch& CurrentShading();

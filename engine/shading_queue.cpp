@@ -76,8 +76,8 @@ void RefractAll(const Plan& plan, const QueuedPixels& q, const lanes::GlassBatch
 }
 
 // Maps of at most this many texels have their steps kept for the lanes (a 16-bit map's take 8
-// bytes a texel).
-constexpr std::int64_t kMostStepTexels = std::int64_t{1} << 16;
+// bytes a texel: at most 128 KiB a plan slot).
+constexpr std::int64_t kMostStepTexels = std::int64_t{1} << 14;
 
 template <typename T>
 void MakeSteps(const MapView& map, std::int32_t* words) {
@@ -104,13 +104,15 @@ void MakeSteps(const MapView& map, std::int32_t* words) {
     }
 }
 
-// The steps of the plan's bump map for the lanes, made on the call's first use on this thread;
-// null for a larger map or without the memory (the lanes then read the texels).
+// The steps of the plan's bump map for the lanes, made on the call's first use on this thread and
+// kept in the plan's slot (materials drawn in turn keep theirs); null for a larger map or without
+// the memory (the lanes then read the texels).
 const std::int32_t* StepsOf(const Plan& plan) {
     const MapView& map = plan.bumpMap;
     const std::int64_t texels = static_cast<std::int64_t>(map.width) * map.height;
     if (texels > kMostStepTexels) return nullptr;
-    BumpSteps& steps = CurrentShading().bumpSteps;
+    BumpSteps& steps =
+        CurrentShading().bumpSteps[static_cast<unsigned>(plan.materialIndex) % ShadingScratch::kPlanSlots];
     if (steps.generation == plan.generation && steps.texels == map.texels && steps.width == map.width &&
         steps.height == map.height && steps.is16 == map.is16) {
         return steps.words.get();
