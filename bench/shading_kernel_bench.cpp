@@ -74,11 +74,13 @@ void BatchOfARow(benchmark::State& state) {
 BENCHMARK(BatchOfARow);
 
 // The lighting and finish of the queue's pixels (normals as shaded, the material's colour), in
-// runs of 64 as the queue hands them over, on lanes of the width given (16: the runs of eight
-// pixels with their powers on sixteen doubles' room, AVX-512; 8: of four, AVX2; 2; 1).
+// runs of the length given (64: a long queue's; 24: a small triangle's), on lanes of the width given
+// (16: the runs of eight pixels with their powers on sixteen doubles' room, AVX-512; 8: of four,
+// AVX2; 2; 1).
 void ExactLightingOfARow(benchmark::State& state) {
     namespace shading = trivane::shading;
     const int width = static_cast<int>(state.range(0));
+    const int run = static_cast<int>(state.range(1));
     if (width > shading::LaneWidth()) {
         state.SkipWithError("this processor has no such lanes");
         return;
@@ -91,19 +93,19 @@ void ExactLightingOfARow(benchmark::State& state) {
                                        row.nz.data(), true,         c0.data(),    c1.data(),     c2.data(),
                                        row.r.data(),  row.g.data(), row.b.data()};
     for (auto _ : state) {
-        for (int first = 0; first < kRow; first += 64) {
+        for (int first = 0; first + run <= kRow; first += run) {
             switch (width) {
-                case 16: shading::lanes::LightRun8(plan, b, first, 64); break;
-                case 8: shading::lanes::LightRun4(plan, b, first, 64); break;
-                case 2: shading::lanes::LightRun<2>(plan, b, first, 64); break;
-                default: shading::lanes::LightRun<1>(plan, b, first, 64); break;
+                case 16: shading::lanes::LightRun8(plan, b, first, run); break;
+                case 8: shading::lanes::LightRun4(plan, b, first, run); break;
+                case 2: shading::lanes::LightRun<2>(plan, b, first, run); break;
+                default: shading::lanes::LightRun<1>(plan, b, first, run); break;
             }
         }
         benchmark::DoNotOptimize(row.r.data());
     }
-    state.SetItemsProcessed(state.iterations() * kRow);
+    state.SetItemsProcessed(state.iterations() * (kRow / run * run));
 }
-BENCHMARK(ExactLightingOfARow)->Arg(16)->Arg(8)->Arg(2)->Arg(1);
+BENCHMARK(ExactLightingOfARow)->ArgsProduct({{16, 8, 2, 1}, {64, 24}});
 
 }  // namespace
 

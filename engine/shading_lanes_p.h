@@ -421,13 +421,14 @@ inline void PhongRun(const Plan& plan, const PixelBatch& b, int first, int count
 }
 
 // The kernels' lighting and finish of pixels [first, first + count), count a multiple of W, in parts
-// of up to kLightPart pixels; out in sample units. Each light is taken in three passes over the
-// part: the light's direction and the diffuse factor d, the highlight's power of d (a long chain of
-// dependent double operations: in a pass of its own, the processor overlaps the chains of several
-// groups of pixels), then the colour summed. Every lane does the operations of the one-lane
-// instance in the same order.
+// of up to kLightPart pixels; out in sample units. The lights are taken two at a time in three
+// passes over the part: each light's direction and diffuse factor d, the highlight's powers of the
+// d's (a long chain of dependent double operations for each group of pixels: taken side by side,
+// the processor overlaps the chains), then the colour summed light by light. Every lane does the
+// operations of the one-lane instance in the same order.
 constexpr int kLightPart = 64;
-// Groups of pixels whose powers are taken side by side (the whole part of eight groups of eight).
+constexpr int kLightsTogether = 2;
+// Groups of pixels whose powers are taken side by side (a whole part of eight groups of eight).
 constexpr int kPowGroups = 8;
 
 // The powers of groups groups of W pixels at base: K groups side by side at a time, the rest in
@@ -466,29 +467,40 @@ inline void LightRun(const Plan& plan, const ExactBatch& b, int first, int count
         for (int i = 0; i < n; i += W) {
             for (auto& channel : sum) Store<W>(channel + i, zero);
         }
-        alignas(64) float d[kLightPart], power[kLightPart];
-        for (int k = 0; k < plan.lightCount; ++k) {
-            const light3ds& light = plan.lights[k];
-            for (int i = 0; i < n; i += W) {
-                const int at = part + i;
-                const Vec<W> normal{Load<W>(nx + i), Load<W>(ny + i), Load<W>(nz + i)};
-                const Vec<W> l = Normalize<W>({Splat<W>(light.x) - Load<W>(b.x + at),
-                                              Splat<W>(light.y) - Load<W>(b.y + at),
-                                              Splat<W>(light.z) - Load<W>(b.z + at)});
-                Store<W>(d + i, Max<W>(Dot<W>(normal, l) * Splat<W>(light.multiplier), zero));  // NaN: 0
+        // The d of up to kLightsTogether lights one after another (light j's at j * n), their powers
+        // in one pass.
+        alignas(64) float d[kLightsTogether * kLightPart], power[kLightsTogether * kLightPart];
+        for (int k0 = 0; k0 < plan.lightCount; k0 += kLightsTogether) {
+            const int lights = plan.lightCount - k0 < kLightsTogether ? plan.lightCount - k0 : kLightsTogether;
+            for (int j = 0; j < lights; ++j) {
+                const light3ds& light = plan.lights[k0 + j];
+                float* dj = d + j * n;
+                for (int i = 0; i < n; i += W) {
+                    const int at = part + i;
+                    const Vec<W> normal{Load<W>(nx + i), Load<W>(ny + i), Load<W>(nz + i)};
+                    const Vec<W> l = Normalize<W>({Splat<W>(light.x) - Load<W>(b.x + at),
+                                                  Splat<W>(light.y) - Load<W>(b.y + at),
+                                                  Splat<W>(light.z) - Load<W>(b.z + at)});
+                    Store<W>(dj + i, Max<W>(Dot<W>(normal, l) * Splat<W>(light.multiplier), zero));  // NaN: 0
+                }
             }
-            Powers<W, kPowGroups>(d, power, n / W, plan.exponent, plan.powThreshold);
-            for (int i = 0; i < n; i += W) {
-                const int at = part + i;
-                const F<W> diffuseBase = Load<W>(d + i);
-                const F<W> spec = diffuseBase > threshold ? Load<W>(power + i) * strength : zero;
-                const F<W> diffuse = diffuseBase * lit + self;
-                const F<W> colour[3] = {Load<W>(b.c0 + at), Load<W>(b.c1 + at), Load<W>(b.c2 + at)};
+            Powers<W, kPowGroups>(d, power, lights * n / W, plan.exponent, plan.powThreshold);
+            // Light k0's term, then k0 + 1's, ... into each pixel's sums.
+            for (int j = 0; j < lights; ++j) {
+                const light3ds& light = plan.lights[k0 + j];
                 const float lightColour[3] = {light.r, light.g, light.b};
-                for (int c = 0; c < 3; ++c) {
-                    const F<W> term =
-                        (diffuse * colour[c] + spec * Splat<W>(plan.specular[c])) * Splat<W>(lightColour[c]);
-                    Store<W>(sum[c] + i, Load<W>(sum[c] + i) + term);
+                const float *dj = d + j * n, *pj = power + j * n;
+                for (int i = 0; i < n; i += W) {
+                    const int at = part + i;
+                    const F<W> diffuseBase = Load<W>(dj + i);
+                    const F<W> spec = diffuseBase > threshold ? Load<W>(pj + i) * strength : zero;
+                    const F<W> diffuse = diffuseBase * lit + self;
+                    const F<W> colour[3] = {Load<W>(b.c0 + at), Load<W>(b.c1 + at), Load<W>(b.c2 + at)};
+                    for (int c = 0; c < 3; ++c) {
+                        const F<W> term =
+                            (diffuse * colour[c] + spec * Splat<W>(plan.specular[c])) * Splat<W>(lightColour[c]);
+                        Store<W>(sum[c] + i, Load<W>(sum[c] + i) + term);
+                    }
                 }
             }
         }
