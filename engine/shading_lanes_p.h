@@ -421,13 +421,12 @@ inline void PhongRun(const Plan& plan, const PixelBatch& b, int first, int count
 }
 
 // The kernels' lighting and finish of pixels [first, first + count), count a multiple of W, in parts
-// of up to kLightPart pixels; out in sample units. The lights are taken two at a time in three
-// passes over the part: each light's direction and diffuse factor d, the highlight's powers of the
-// d's (a long chain of dependent double operations for each group of pixels: taken side by side,
-// the processor overlaps the chains), then the colour summed light by light. Every lane does the
-// operations of the one-lane instance in the same order.
+// of up to kLightPart pixels; out in sample units. The lights are taken in three passes over the
+// part (several lights at a time in a short part): each light's direction and diffuse factor d,
+// the highlight's powers of the d's (a long chain of dependent double operations for each group of
+// pixels: taken side by side, the processor overlaps the chains), then the colour summed light by
+// light. Every lane does the operations of the one-lane instance in the same order.
 constexpr int kLightPart = 64;
-constexpr int kLightsTogether = 2;
 // Groups of pixels whose powers are taken side by side (a whole part of eight groups of eight).
 constexpr int kPowGroups = 8;
 
@@ -467,11 +466,12 @@ inline void LightRun(const Plan& plan, const ExactBatch& b, int first, int count
         for (int i = 0; i < n; i += W) {
             for (auto& channel : sum) Store<W>(channel + i, zero);
         }
-        // The d of up to kLightsTogether lights one after another (light j's at j * n), their powers
-        // in one pass.
-        alignas(64) float d[kLightsTogether * kLightPart], power[kLightsTogether * kLightPart];
-        for (int k0 = 0; k0 < plan.lightCount; k0 += kLightsTogether) {
-            const int lights = plan.lightCount - k0 < kLightsTogether ? plan.lightCount - k0 : kLightsTogether;
+        // The d of as many lights as fill a part's room one after another (light j's at j * n), their
+        // powers in one pass: a short part's few groups are too few chains side by side.
+        alignas(64) float d[kLightPart], power[kLightPart];
+        const int together = kLightPart / n;
+        for (int k0 = 0; k0 < plan.lightCount; k0 += together) {
+            const int lights = plan.lightCount - k0 < together ? plan.lightCount - k0 : together;
             for (int j = 0; j < lights; ++j) {
                 const light3ds& light = plan.lights[k0 + j];
                 float* dj = d + j * n;
