@@ -427,8 +427,10 @@ inline void PhongRun(const Plan& plan, const PixelBatch& b, int first, int count
 // pixels: taken side by side, the processor overlaps the chains), then the colour summed light by
 // light. Every lane does the operations of the one-lane instance in the same order.
 constexpr int kLightPart = 64;
-// Groups of pixels whose powers are taken side by side (a whole part of eight groups of eight).
-constexpr int kPowGroups = 8;
+// Groups of pixels whose powers are taken side by side: a whole part of eight groups of eight with
+// the 32 registers of AVX-512, four groups where there are 16 (more would not stay in them).
+template <int W>
+constexpr int kPowGroups = W >= 8 ? 8 : 4;
 
 // The powers of groups groups of W pixels at base: K groups side by side at a time, the rest in
 // fewer.
@@ -484,7 +486,7 @@ inline void LightRun(const Plan& plan, const ExactBatch& b, int first, int count
                     Store<W>(dj + i, Max<W>(Dot<W>(normal, l) * Splat<W>(light.multiplier), zero));  // NaN: 0
                 }
             }
-            Powers<W, kPowGroups>(d, power, lights * n / W, plan.exponent, plan.powThreshold);
+            Powers<W, kPowGroups<W>>(d, power, lights * n / W, plan.exponent, plan.powThreshold);
             // Light k0's term, then k0 + 1's, ... into each pixel's sums.
             for (int j = 0; j < lights; ++j) {
                 const light3ds& light = plan.lights[k0 + j];
