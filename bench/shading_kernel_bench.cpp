@@ -1,11 +1,13 @@
 // The shading alone, per pixel: the built-in callback one pixel at a time against the four-wide
-// batch, on a row of Phong pixels with two point lights (as in the scene benchmark).
+// batch, on a row of Phong pixels with two point lights (as in the scene benchmark); and the exact
+// lighting of queued pixels alone, on the processor's widest lanes for it.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
 #include <vector>
 
 #include "bench/scenes.h"
+#include "engine/shading_lanes_p.h"
 #include "engine/shading_p.h"
 #include "engine/state_p.h"
 
@@ -70,6 +72,40 @@ void BatchOfARow(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kRow);
 }
 BENCHMARK(BatchOfARow);
+
+// The lighting and finish of the queue's pixels (normals as shaded, the material's colour), in
+// runs of the length given (64: a long queue's; 24: a small triangle's), on lanes of the width given
+// (16: the runs of eight pixels with their powers on sixteen doubles' room, AVX-512; 8: of four,
+// AVX2; 2; 1).
+void ExactLightingOfARow(benchmark::State& state) {
+    namespace shading = trivane::shading;
+    const int width = static_cast<int>(state.range(0));
+    const int run = static_cast<int>(state.range(1));
+    if (width > shading::LaneWidth()) {
+        state.SkipWithError("this processor has no such lanes");
+        return;
+    }
+    Row row;
+    const shading::Plan& plan = shading::PlanFor(&row.triangle, &row.material, 1, nullptr, 2, row.lights, nullptr, false);
+    std::vector<float> c0(kRow, row.material.diffuse[0]), c1(kRow, row.material.diffuse[1]),
+        c2(kRow, row.material.diffuse[2]);
+    const shading::lanes::ExactBatch b{row.x.data(),  row.y.data(), row.z.data(), row.nx.data(), row.ny.data(),
+                                       row.nz.data(), true,         c0.data(),    c1.data(),     c2.data(),
+                                       row.r.data(),  row.g.data(), row.b.data()};
+    for (auto _ : state) {
+        for (int first = 0; first + run <= kRow; first += run) {
+            switch (width) {
+                case 16: shading::lanes::LightRun8(plan, b, first, run); break;
+                case 8: shading::lanes::LightRun4(plan, b, first, run); break;
+                case 2: shading::lanes::LightRun<2>(plan, b, first, run); break;
+                default: shading::lanes::LightRun<1>(plan, b, first, run); break;
+            }
+        }
+        benchmark::DoNotOptimize(row.r.data());
+    }
+    state.SetItemsProcessed(state.iterations() * (kRow / run * run));
+}
+BENCHMARK(ExactLightingOfARow)->ArgsProduct({{16, 8, 2, 1}, {64, 24}});
 
 }  // namespace
 

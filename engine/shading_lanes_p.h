@@ -48,6 +48,7 @@ struct BumpBatch {
     float *nx, *ny;
     const float *previousU = nullptr, *previousV = nullptr;  // null: without quality
     std::int32_t* beyond = nullptr;
+    const std::int32_t* steps = nullptr;  // the map's BumpSteps; null: the texels are read
 };
 
 // Normals as handed to the kernel, and the same normals as it shades them (sign, turn, length).
@@ -281,61 +282,94 @@ inline Q<W> AsBits64(D<W> d) {
     return reinterpret_cast<Q<W>>(d);
 }
 
-// Log2Positive of shading_math_p.h on W lanes (positive finite values).
-template <int W>
-inline D<W> Log2Positive(D<W> value) {
-    const Q<W> bits = AsBits64<W>(value);
-    // The exponent field as a double: 2^52 + e exactly, less 2^52 + 1023.
-    D<W> exponent = AsDouble<W>(((bits >> 52) & 0x7FFu) | 0x4330000000000000u) - SplatD<W>(4503599627371519.0);
-    D<W> mantissa = AsDouble<W>((bits & 0x000FFFFFFFFFFFFFu) | 0x3FF0000000000000u);  // [1, 2)
-    const auto high = mantissa > SplatD<W>(1.4142135623730951);
-    mantissa = high ? mantissa * SplatD<W>(0.5) : mantissa;
-    exponent = high ? exponent + SplatD<W>(1.0) : exponent;
-    const D<W> s = (mantissa - SplatD<W>(1.0)) / (mantissa + SplatD<W>(1.0));
-    const D<W> s2 = s * s;
-    const D<W> series =
-        s * (SplatD<W>(2.0) +
-             s2 * (SplatD<W>(2.0 / 3.0) +
-                   s2 * (SplatD<W>(2.0 / 5.0) +
-                         s2 * (SplatD<W>(2.0 / 7.0) + s2 * (SplatD<W>(2.0 / 9.0) + s2 * SplatD<W>(2.0 / 11.0))))));
-    return exponent + series * SplatD<W>(1.4426950408889634);
+// The power of K groups of W lanes side by side: every step below is taken for each group before
+// the next step, so that the groups' chains of dependent double operations (some forty each) stand
+// next to each other in program order and the processor overlaps them. Each lane still does the
+// one-lane operations in their order.
+#define TRIVANE_EACH_GROUP _Pragma("GCC unroll 8") for (int k = 0; k < K; ++k)
+
+// Log2Positive of shading_math_p.h on K groups of W lanes, in place (positive finite values).
+template <int W, int K>
+[[gnu::always_inline]] inline void Log2Positive(D<W> (&value)[K]) {
+    D<W> exponent[K], mantissa[K], s[K], s2[K], series[K];
+    TRIVANE_EACH_GROUP {
+        const Q<W> bits = AsBits64<W>(value[k]);
+        // The exponent field as a double: 2^52 + e exactly, less 2^52 + 1023.
+        exponent[k] = AsDouble<W>(((bits >> 52) & 0x7FFu) | 0x4330000000000000u) - SplatD<W>(4503599627371519.0);
+        mantissa[k] = AsDouble<W>((bits & 0x000FFFFFFFFFFFFFu) | 0x3FF0000000000000u);  // [1, 2)
+    }
+    TRIVANE_EACH_GROUP {
+        const auto high = mantissa[k] > SplatD<W>(1.4142135623730951);
+        mantissa[k] = high ? mantissa[k] * SplatD<W>(0.5) : mantissa[k];
+        exponent[k] = high ? exponent[k] + SplatD<W>(1.0) : exponent[k];
+    }
+    TRIVANE_EACH_GROUP s[k] = (mantissa[k] - SplatD<W>(1.0)) / (mantissa[k] + SplatD<W>(1.0));
+    TRIVANE_EACH_GROUP s2[k] = s[k] * s[k];
+    // s (2 + s2 (2/3 + s2 (2/5 + s2 (2/7 + s2 (2/9 + s2 2/11))))), innermost first.
+    TRIVANE_EACH_GROUP series[k] = s2[k] * SplatD<W>(2.0 / 11.0);
+    const double terms[] = {2.0 / 9.0, 2.0 / 7.0, 2.0 / 5.0, 2.0 / 3.0};
+    for (const double term : terms) {
+        TRIVANE_EACH_GROUP series[k] = SplatD<W>(term) + series[k];
+        TRIVANE_EACH_GROUP series[k] = s2[k] * series[k];
+    }
+    TRIVANE_EACH_GROUP series[k] = SplatD<W>(2.0) + series[k];
+    TRIVANE_EACH_GROUP series[k] = s[k] * series[k];
+    TRIVANE_EACH_GROUP value[k] = exponent[k] + series[k] * SplatD<W>(1.4426950408889634);
 }
 
-// Exp2Bounded of shading_math_p.h on W lanes (y within the power's floor and ceiling).
-template <int W>
-inline D<W> Exp2Bounded(D<W> y) {
-    // floor(y + 0.5): round to nearest with the double's own rounding, then down where that went up.
-    const D<W> t = y + SplatD<W>(0.5);
+// Exp2Bounded of shading_math_p.h on K groups of W lanes, in place (y within the power's floor and
+// ceiling).
+template <int W, int K>
+[[gnu::always_inline]] inline void Exp2Bounded(D<W> (&y)[K]) {
     const D<W> magic = SplatD<W>(6755399441055744.0);  // 1.5 * 2^52
-    D<W> whole = (t + magic) - magic;
-    whole = whole > t ? whole - SplatD<W>(1.0) : whole;
-    const D<W> f = (y - whole) * SplatD<W>(0.6931471805599453);
-    const D<W> p =
-        SplatD<W>(1.0) +
-        f * (SplatD<W>(1.0) +
-             f * (SplatD<W>(1.0 / 2) +
-                  f * (SplatD<W>(1.0 / 6) +
-                       f * (SplatD<W>(1.0 / 24) +
-                            f * (SplatD<W>(1.0 / 120) +
-                                 f * (SplatD<W>(1.0 / 720) +
-                                      f * (SplatD<W>(1.0 / 5040) + f * SplatD<W>(1.0 / 40320))))))));
-    // 2^whole: whole + 1023 (963..1123) in the exponent field.
-    const Q<W> biased = AsBits64<W>(whole + SplatD<W>(4503599627371519.0)) & 0x7FFu;
-    return p * AsDouble<W>(biased << 52);
+    D<W> t[K], whole[K], f[K], p[K];
+    // floor(y + 0.5): round to nearest with the double's own rounding, then down where that went up.
+    TRIVANE_EACH_GROUP t[k] = y[k] + SplatD<W>(0.5);
+    TRIVANE_EACH_GROUP whole[k] = (t[k] + magic) - magic;
+    TRIVANE_EACH_GROUP whole[k] = whole[k] > t[k] ? whole[k] - SplatD<W>(1.0) : whole[k];
+    TRIVANE_EACH_GROUP f[k] = (y[k] - whole[k]) * SplatD<W>(0.6931471805599453);
+    // 1 + f (1 + f (1/2 + f (1/6 + f (1/24 + f (1/120 + f (1/720 + f (1/5040 + f 1/40320))))))),
+    // innermost first.
+    TRIVANE_EACH_GROUP p[k] = f[k] * SplatD<W>(1.0 / 40320);
+    const double terms[] = {1.0 / 5040, 1.0 / 720, 1.0 / 120, 1.0 / 24, 1.0 / 6, 1.0 / 2, 1.0};
+    for (const double term : terms) {
+        TRIVANE_EACH_GROUP p[k] = SplatD<W>(term) + p[k];
+        TRIVANE_EACH_GROUP p[k] = f[k] * p[k];
+    }
+    TRIVANE_EACH_GROUP {
+        p[k] = SplatD<W>(1.0) + p[k];
+        // 2^whole: whole + 1023 (963..1123) in the exponent field.
+        const Q<W> biased = AsBits64<W>(whole[k] + SplatD<W>(4503599627371519.0)) & 0x7FFu;
+        y[k] = p[k] * AsDouble<W>(biased << 52);
+    }
 }
 
-// FastPow of shading_math_p.h for lanes whose base is above threshold (>= 0); the others give 0.
-template <int W>
-inline F<W> FastPow(F<W> base, float exponent, float threshold) {
-    const auto live = base > Splat<W>(threshold);
-    const F<W> safe = live ? base : Splat<W>(1.0f);
-    D<W> y = SplatD<W>(static_cast<double>(exponent)) * Log2Positive<W>(__builtin_convertvector(safe, D<W>));
-    const auto visible = __builtin_convertvector(live, L<W>) & (y >= SplatD<W>(kPowFloorLog2));
-    y = y > SplatD<W>(kPowCeilingLog2) ? SplatD<W>(kPowCeilingLog2) : y;
-    y = visible ? y : SplatD<W>(0.0);
-    const F<W> power = __builtin_convertvector(Exp2Bounded<W>(y), F<W>);
-    return __builtin_convertvector(visible, I<W>) ? power : Splat<W>(0.0f);
+// FastPow of shading_math_p.h for K groups of W lanes at base and power (K * W floats each): lanes
+// whose base is above threshold (>= 0) get the power, the others 0.
+template <int W, int K>
+[[gnu::always_inline]] inline void FastPow(const float* base, float* power, float exponent, float threshold) {
+    I<W> live[K];
+    D<W> y[K];
+    TRIVANE_EACH_GROUP {
+        const F<W> b = Load<W>(base + k * W);
+        live[k] = b > Splat<W>(threshold);
+        y[k] = __builtin_convertvector(live[k] ? b : Splat<W>(1.0f), D<W>);
+    }
+    Log2Positive<W, K>(y);
+    L<W> visible[K];
+    TRIVANE_EACH_GROUP {
+        y[k] = SplatD<W>(static_cast<double>(exponent)) * y[k];
+        visible[k] = __builtin_convertvector(live[k], L<W>) & (y[k] >= SplatD<W>(kPowFloorLog2));
+        y[k] = y[k] > SplatD<W>(kPowCeilingLog2) ? SplatD<W>(kPowCeilingLog2) : y[k];
+        y[k] = visible[k] ? y[k] : SplatD<W>(0.0);
+    }
+    Exp2Bounded<W, K>(y);
+    TRIVANE_EACH_GROUP {
+        const F<W> value = __builtin_convertvector(y[k], F<W>);
+        Store<W>(power + k * W, __builtin_convertvector(visible[k], I<W>) ? value : Splat<W>(0.0f));
+    }
 }
+#undef TRIVANE_EACH_GROUP
 
 // The kernels' normal: the back-face sign, a negative z turned with double sides, unit length.
 template <int W>
@@ -387,12 +421,27 @@ inline void PhongRun(const Plan& plan, const PixelBatch& b, int first, int count
 }
 
 // The kernels' lighting and finish of pixels [first, first + count), count a multiple of W, in parts
-// of up to kLightPart pixels; out in sample units. Each light is taken in three passes over the
-// part: the light's direction and the diffuse factor d, the highlight's power of d (a long chain of
-// dependent double operations: in a pass of its own, the processor overlaps the chains of several
-// groups of pixels), then the colour summed. Every lane does the operations of the one-lane
-// instance in the same order.
+// of up to kLightPart pixels; out in sample units. The lights are taken in three passes over the
+// part (several lights at a time in a short part): each light's direction and diffuse factor d,
+// the highlight's powers of the d's (a long chain of dependent double operations for each group of
+// pixels: taken side by side, the processor overlaps the chains), then the colour summed light by
+// light. Every lane does the operations of the one-lane instance in the same order.
 constexpr int kLightPart = 64;
+// Groups of pixels whose powers are taken side by side: a whole part of eight groups of eight with
+// the 32 registers of AVX-512, four groups where there are 16 (more would not stay in them).
+template <int W>
+constexpr int kPowGroups = W >= 8 ? 8 : 4;
+
+// The powers of groups groups of W pixels at base: K groups side by side at a time, the rest in
+// fewer.
+template <int W, int K>
+inline void Powers(const float* base, float* power, int groups, float exponent, float threshold) {
+    int g = 0;
+    for (; g + K <= groups; g += K) FastPow<W, K>(base + g * W, power + g * W, exponent, threshold);
+    if constexpr (K > 1) {
+        if (g < groups) Powers<W, K / 2>(base + g * W, power + g * W, groups - g, exponent, threshold);
+    }
+}
 
 template <int W>
 inline void LightRun(const Plan& plan, const ExactBatch& b, int first, int count) {
@@ -419,31 +468,41 @@ inline void LightRun(const Plan& plan, const ExactBatch& b, int first, int count
         for (int i = 0; i < n; i += W) {
             for (auto& channel : sum) Store<W>(channel + i, zero);
         }
+        // The d of as many lights as fill a part's room one after another (light j's at j * n), their
+        // powers in one pass: a short part's few groups are too few chains side by side.
         alignas(64) float d[kLightPart], power[kLightPart];
-        for (int k = 0; k < plan.lightCount; ++k) {
-            const light3ds& light = plan.lights[k];
-            for (int i = 0; i < n; i += W) {
-                const int at = part + i;
-                const Vec<W> normal{Load<W>(nx + i), Load<W>(ny + i), Load<W>(nz + i)};
-                const Vec<W> l = Normalize<W>({Splat<W>(light.x) - Load<W>(b.x + at),
-                                              Splat<W>(light.y) - Load<W>(b.y + at),
-                                              Splat<W>(light.z) - Load<W>(b.z + at)});
-                Store<W>(d + i, Max<W>(Dot<W>(normal, l) * Splat<W>(light.multiplier), zero));  // NaN: 0
+        const int together = kLightPart / n;
+        for (int k0 = 0; k0 < plan.lightCount; k0 += together) {
+            const int lights = plan.lightCount - k0 < together ? plan.lightCount - k0 : together;
+            for (int j = 0; j < lights; ++j) {
+                const light3ds& light = plan.lights[k0 + j];
+                float* dj = d + j * n;
+                for (int i = 0; i < n; i += W) {
+                    const int at = part + i;
+                    const Vec<W> normal{Load<W>(nx + i), Load<W>(ny + i), Load<W>(nz + i)};
+                    const Vec<W> l = Normalize<W>({Splat<W>(light.x) - Load<W>(b.x + at),
+                                                  Splat<W>(light.y) - Load<W>(b.y + at),
+                                                  Splat<W>(light.z) - Load<W>(b.z + at)});
+                    Store<W>(dj + i, Max<W>(Dot<W>(normal, l) * Splat<W>(light.multiplier), zero));  // NaN: 0
+                }
             }
-            for (int i = 0; i < n; i += W) {
-                Store<W>(power + i, FastPow<W>(Load<W>(d + i), plan.exponent, plan.powThreshold));
-            }
-            for (int i = 0; i < n; i += W) {
-                const int at = part + i;
-                const F<W> diffuseBase = Load<W>(d + i);
-                const F<W> spec = diffuseBase > threshold ? Load<W>(power + i) * strength : zero;
-                const F<W> diffuse = diffuseBase * lit + self;
-                const F<W> colour[3] = {Load<W>(b.c0 + at), Load<W>(b.c1 + at), Load<W>(b.c2 + at)};
+            Powers<W, kPowGroups<W>>(d, power, lights * n / W, plan.exponent, plan.powThreshold);
+            // Light k0's term, then k0 + 1's, ... into each pixel's sums.
+            for (int j = 0; j < lights; ++j) {
+                const light3ds& light = plan.lights[k0 + j];
                 const float lightColour[3] = {light.r, light.g, light.b};
-                for (int c = 0; c < 3; ++c) {
-                    const F<W> term =
-                        (diffuse * colour[c] + spec * Splat<W>(plan.specular[c])) * Splat<W>(lightColour[c]);
-                    Store<W>(sum[c] + i, Load<W>(sum[c] + i) + term);
+                const float *dj = d + j * n, *pj = power + j * n;
+                for (int i = 0; i < n; i += W) {
+                    const int at = part + i;
+                    const F<W> diffuseBase = Load<W>(dj + i);
+                    const F<W> spec = diffuseBase > threshold ? Load<W>(pj + i) * strength : zero;
+                    const F<W> diffuse = diffuseBase * lit + self;
+                    const F<W> colour[3] = {Load<W>(b.c0 + at), Load<W>(b.c1 + at), Load<W>(b.c2 + at)};
+                    for (int c = 0; c < 3; ++c) {
+                        const F<W> term =
+                            (diffuse * colour[c] + spec * Splat<W>(plan.specular[c])) * Splat<W>(lightColour[c]);
+                        Store<W>(sum[c] + i, Load<W>(sum[c] + i) + term);
+                    }
                 }
             }
         }
@@ -630,6 +689,38 @@ inline F<W> TexelHeights(const void* texels, const I<W>& index, bool gather) {
     return out;
 }
 
+// The height steps towards the next column and row of texels index[k] from the map's BumpSteps
+// (an 8-bit map's: T is the map's sample). Eight lanes of an AVX2 processor gather them.
+template <int W, typename T>
+inline void TexelSteps(const std::int32_t* steps, const I<W>& index, F<W>& stepX, F<W>& stepY) {
+#if defined(TRIVANE_LANES_AVX2) || defined(TRIVANE_LANES_AVX512)
+    if constexpr (W == 8) {
+        const int* words = reinterpret_cast<const int*>(steps);
+        if constexpr (sizeof(T) == 1) {
+            const U<W> w = GatherWords<4>(words, index);
+            stepX = __builtin_convertvector(reinterpret_cast<I<W>>(w << 16) >> 16, F<W>);
+            stepY = __builtin_convertvector(reinterpret_cast<I<W>>(w) >> 16, F<W>);
+        } else {
+            const I<W> at = index + index;
+            stepX = __builtin_convertvector(reinterpret_cast<I<W>>(GatherWords<4>(words, at)), F<W>);
+            stepY = __builtin_convertvector(reinterpret_cast<I<W>>(GatherWords<4>(words + 1, at)), F<W>);
+        }
+        return;
+    }
+#endif
+    for (int k = 0; k < W; ++k) {
+        const std::size_t at = static_cast<std::uint32_t>(index[k]);
+        if constexpr (sizeof(T) == 1) {
+            const std::int32_t w = steps[at];
+            stepX[k] = static_cast<float>(static_cast<std::int16_t>(w & 0xFFFF));
+            stepY[k] = static_cast<float>(w >> 16);
+        } else {
+            stepX[k] = static_cast<float>(steps[2 * at]);
+            stepY[k] = static_cast<float>(steps[2 * at + 1]);
+        }
+    }
+}
+
 // Pixels [first, first + count) of a bump batch, count a multiple of W, as ApplyBump has them
 // within a footprint of two texels: the height differences towards the next column and row (the
 // last column and row their own neighbours) tilt the normal.
@@ -657,14 +748,23 @@ inline void BumpLanes(const Plan& plan, const BumpBatch& b, int first, int count
         }
         const I<W> ix = __builtin_convertvector(WrapTexels<W>(tx, static_cast<float>(map.width)), I<W>);
         const I<W> iy = __builtin_convertvector(WrapTexels<W>(ty, static_cast<float>(map.height)), I<W>);
-        const I<W> nextX = ix + one < rowLength ? ix + one : lastColumn;
-        const I<W> nextY = iy + one < lastRow + one ? iy + one : lastRow;
-        const F<W> centre = TexelHeights<W, T>(map.texels, iy * rowLength + ix, gather);
-        const F<W> right = TexelHeights<W, T>(map.texels, iy * rowLength + nextX, gather);
-        const F<W> below = TexelHeights<W, T>(map.texels, nextY * rowLength + ix, gather);
+        // The steps in height: whole numbers below 2^24, so the difference of the heights as floats
+        // is the step's float.
+        F<W> stepX, stepY;
+        if (b.steps != nullptr) {
+            TexelSteps<W, T>(b.steps, iy * rowLength + ix, stepX, stepY);
+        } else {
+            const I<W> nextX = ix + one < rowLength ? ix + one : lastColumn;
+            const I<W> nextY = iy + one < lastRow + one ? iy + one : lastRow;
+            const F<W> centre = TexelHeights<W, T>(map.texels, iy * rowLength + ix, gather);
+            const F<W> right = TexelHeights<W, T>(map.texels, iy * rowLength + nextX, gather);
+            const F<W> below = TexelHeights<W, T>(map.texels, nextY * rowLength + ix, gather);
+            stepX = right - centre;
+            stepY = below - centre;
+        }
         const F<W> nx = Load<W>(b.nx + i), ny = Load<W>(b.ny + i);
-        Store<W>(b.nx + i, beyond ? nx : nx - plan.bumpFactor * (right - centre));
-        Store<W>(b.ny + i, beyond ? ny : ny - plan.bumpFactor * (below - centre));
+        Store<W>(b.nx + i, beyond ? nx : nx - plan.bumpFactor * stepX);
+        Store<W>(b.ny + i, beyond ? ny : ny - plan.bumpFactor * stepY);
     }
 }
 

@@ -7,7 +7,9 @@
 // usable, the glass entry, the lights, the switches) is resolved once per material into a
 // Plan, and the plan picks one of a few kernels. The pixel path then only computes.
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "engine/shading_math_p.h"
 #include "engine/state_p.h"
@@ -112,12 +114,26 @@ struct GlassMemory {
     float sampleX[3] = {}, sampleY[3] = {};
 };
 
-// The plans of the materials seen in this call (by material index modulo the slot count) and the
-// glass memory, one set per drawing thread.
+// A bump map's height steps towards the next column and the next row, texel by texel (the last
+// column's and row's next being their own), as the lanes read them: for an 8-bit map one word per
+// texel, the column's step in the low 16 bits and the row's in the high 16, for a 16-bit map two
+// words. Kept for one map during one call, one set per plan slot (shading_queue.cpp).
+struct BumpSteps {
+    const void* texels = nullptr;
+    int width = 0, height = 0;
+    bool is16 = false;
+    unsigned generation = 0;  // 0: none kept
+    std::unique_ptr<std::int32_t[]> words;
+    std::size_t capacity = 0;  // in words
+};
+
+// The plans of the materials seen in this call (by material index modulo the slot count), the
+// glass memory and the bump maps' steps of the plans' slots, one set per drawing thread.
 struct ShadingScratch {
     static constexpr int kPlanSlots = 16;
     Plan plans[kPlanSlots];
     GlassMemory glass;
+    BumpSteps bumpSteps[kPlanSlots];
 };
 // The calling thread's set (worker_p.h).
 ShadingScratch& CurrentShading();

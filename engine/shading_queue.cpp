@@ -1,6 +1,10 @@
 // A triangle's pixels shaded in drawing order with the kernel of its material: the steps that
 // follow one pixel after another (maps, bump, glass with its memory of the previous pixel) one by
 // one, the lighting of all of them on the processor's widest lanes, the same bits as the kernel.
+#include <cstddef>
+#include <cstdint>
+#include <new>
+
 #include "engine/shading_lanes_p.h"
 
 namespace trivane::shading {
@@ -71,6 +75,65 @@ void RefractAll(const Plan& plan, const QueuedPixels& q, const lanes::GlassBatch
         });
 }
 
+// Maps of at most this many texels have their steps kept for the lanes (a 16-bit map's take 8
+// bytes a texel: at most 128 KiB a plan slot).
+constexpr std::int64_t kMostStepTexels = std::int64_t{1} << 14;
+
+template <typename T>
+void MakeSteps(const MapView& map, std::int32_t* words) {
+    const T* texels = static_cast<const T*>(map.texels);
+    auto height = [&](int x, int y) {
+        const T* t = texels + (static_cast<std::size_t>(y) * static_cast<std::size_t>(map.width) +
+                               static_cast<std::size_t>(x)) * 4u;
+        return static_cast<std::int32_t>(t[0]) + static_cast<std::int32_t>(t[1]) + static_cast<std::int32_t>(t[2]);
+    };
+    std::size_t at = 0;
+    for (int y = 0; y < map.height; ++y) {
+        const int below = y + 1 < map.height ? y + 1 : map.height - 1;
+        for (int x = 0; x < map.width; ++x, ++at) {
+            const int right = x + 1 < map.width ? x + 1 : map.width - 1;
+            const std::int32_t centre = height(x, y);
+            const std::int32_t stepX = height(right, y) - centre, stepY = height(x, below) - centre;
+            if constexpr (sizeof(T) == 1) {
+                words[at] = static_cast<std::int32_t>((static_cast<std::uint32_t>(stepX) & 0xFFFFu) |
+                                                      (static_cast<std::uint32_t>(stepY) << 16));
+            } else {
+                words[2 * at] = stepX, words[2 * at + 1] = stepY;
+            }
+        }
+    }
+}
+
+// The steps of the plan's bump map for the lanes, made on the call's first use on this thread and
+// kept in the plan's slot (materials drawn in turn keep theirs); null for a larger map or without
+// the memory (the lanes then read the texels).
+const std::int32_t* StepsOf(const Plan& plan) {
+    const MapView& map = plan.bumpMap;
+    const std::int64_t texels = static_cast<std::int64_t>(map.width) * map.height;
+    if (texels > kMostStepTexels) return nullptr;
+    BumpSteps& steps =
+        CurrentShading().bumpSteps[static_cast<unsigned>(plan.materialIndex) % ShadingScratch::kPlanSlots];
+    if (steps.generation == plan.generation && steps.texels == map.texels && steps.width == map.width &&
+        steps.height == map.height && steps.is16 == map.is16) {
+        return steps.words.get();
+    }
+    const std::size_t words = static_cast<std::size_t>(texels) * (map.is16 ? 2u : 1u);
+    if (words > steps.capacity) {
+        steps.words.reset(new (std::nothrow) std::int32_t[words]);
+        steps.capacity = steps.words != nullptr ? words : 0;
+    }
+    steps.generation = 0;
+    if (steps.words == nullptr) return nullptr;
+    if (map.is16) {
+        MakeSteps<std::uint16_t>(map, steps.words.get());
+    } else {
+        MakeSteps<std::uint8_t>(map, steps.words.get());
+    }
+    steps.texels = map.texels, steps.width = map.width, steps.height = map.height, steps.is16 = map.is16;
+    steps.generation = plan.generation;
+    return steps.words.get();
+}
+
 // The bump of the run's pixels on lanes; the last few, and with quality those whose footprint
 // needs the window means, as the kernel tilts them.
 void BumpAll(const Plan& plan, const QueuedPixels& q, const float* u, const float* v, float n[3][kRun]) {
@@ -79,6 +142,7 @@ void BumpAll(const Plan& plan, const QueuedPixels& q, const float* u, const floa
     float previousU[kRun], previousV[kRun];
     std::int32_t beyond[kRun];  // written by the lanes
     lanes::BumpBatch b{u, v, n[0], n[1]};
+    b.steps = StepsOf(plan);
     if (plan.quality) {
         for (int i = 0; i < q.count; ++i) {
             const __PrevInfo& previous = q.previous[i] != nullptr ? *q.previous[i] : kNoRecord;

@@ -152,7 +152,8 @@ TEST_F(ShadingTest, UnlitBatchesAreBlackAndNaNNormalsStayFinite) {
 // The queued pixels of a bump material, with and without quality, get the kernel's floats bit for
 // bit at every lane width: footprints within two texels of the previous pixel (bumped on lanes)
 // and beyond (the window means), pixels without a record or with an invalid one, runs of every
-// length (the last few pixels of a run go one by one).
+// length (the last few pixels of a run go one by one), small maps (whose height steps the lanes
+// keep) and large ones (whose texels they read).
 TEST_F(ShadingTest, QueuedBumpPixelsGetTheKernelsFloatsAtEveryLaneWidth) {
     using trivane::shading::QueuedPixels;
     std::mt19937 random(13);
@@ -163,7 +164,8 @@ TEST_F(ShadingTest, QueuedBumpPixelsGetTheKernelsFloatsAtEveryLaneWidth) {
         const bool deep = round % 2 == 1;
         UseFrame(64, 64, deep);
         _Quality = round % 4 < 3 ? 1 : 0;
-        Image bump(16 + round % 3, 16, deep);
+        const bool large = round % 6 == 5;  // more texels than the lanes keep steps for
+        Image bump(large ? 300 : 16 + round % 3, large ? 230 : 16, deep);
         for (int y = 0; y < bump.height; ++y) {
             for (int x = 0; x < bump.width; ++x) {
                 const int full = deep ? 32768 : 255;
@@ -243,6 +245,162 @@ TEST_F(ShadingTest, QueuedBumpPixelsGetTheKernelsFloatsAtEveryLaneWidth) {
     trivane::shading::ForceLaneWidth(0);
     EXPECT_GT(beyond, 100);
     EXPECT_GT(within, 100);
+}
+
+// The bump's height steps the lanes keep for a map are those of its texels in the current call:
+// texels changed in place between two calls (same map, same size) tilt the next call's normals as
+// the kernel does, at every lane width.
+TEST_F(ShadingTest, QueuedBumpFollowsTexelsChangedBetweenCalls) {
+    using trivane::shading::QueuedPixels;
+    std::mt19937 random(19);
+    auto uniform = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(random); };
+    const int widest = trivane::shading::LaneWidth();
+    for (bool deep : {false, true}) {
+        UseFrame(64, 64, deep);
+        _Quality = 0;
+        const int full = deep ? 32768 : 255;
+        Image bump(12, 10, deep);
+        Scene s;
+        s.FrontLight();
+        s.mapped = 1;
+        s.textures[2] = {1, bump.width, bump.height, bump.data(), static_cast<BYTE>(deep)};
+        s.material.maps[kMapBump].amount = 0.8f;
+        const int n = 40;
+        std::vector<float> x(n), y(n), z(n), nx(n), ny(n), nz(n), u(n), v(n);
+        std::vector<const __PrevInfo*> previous(n, nullptr);
+        for (int i = 0; i < n; ++i) {
+            x[i] = uniform(-32, 32), y[i] = uniform(-32, 32), z[i] = uniform(0, 50);
+            nx[i] = uniform(-0.5f, 0.5f), ny[i] = uniform(-0.5f, 0.5f), nz[i] = 1.0f;
+            u[i] = uniform(0, 1), v[i] = uniform(0, 1);
+        }
+        std::vector<float> before;
+        for (int call = 0; call < 2; ++call) {
+            // The same texels' memory, new heights.
+            for (int ty = 0; ty < bump.height; ++ty) {
+                for (int tx = 0; tx < bump.width; ++tx) {
+                    bump.SetPixel(tx, ty, static_cast<int>(uniform(0, full)), static_cast<int>(uniform(0, full)),
+                                  static_cast<int>(uniform(0, full)), full);
+                }
+            }
+            trivane::shading::BeginShadingCall();
+            const trivane::shading::Plan& plan = trivane::shading::PlanFor(
+                &s.triangle, &s.material, 1, s.textures, static_cast<int>(s.lights.size()), s.lights.data(), nullptr, true);
+            ASSERT_TRUE(plan.bumpMap);
+            std::vector<float> one(n);
+            for (int i = 0; i < n; ++i) {
+                const __Point normal{nx[i], ny[i], nz[i]};
+                const trivane::shading::Pixel pixel{s.originX, s.originY, nullptr, nullptr, x[i], y[i], z[i], &normal,
+                                                    u[i], v[i], nullptr, 0, 0, 1, 0};
+                float out[3];
+                plan.kernel(plan, pixel, out);
+                one[i] = out[0];
+            }
+            for (int width = 1; width <= widest; width *= 2) {
+                std::vector<float> red(n, -1.0f), green(n), blue(n), opacity(n);
+                QueuedPixels q;
+                q.count = n;
+                q.originX = s.originX, q.originY = s.originY;
+                q.x = x.data(), q.y = y.data(), q.z = z.data(), q.nx = nx.data(), q.ny = ny.data(), q.nz = nz.data();
+                q.u = u.data(), q.v = v.data(), q.previous = previous.data();
+                q.red = red.data(), q.green = green.data(), q.blue = blue.data(), q.opacity = opacity.data();
+                trivane::shading::ForceLaneWidth(width);
+                trivane::shading::ShadeQueued(plan, q);
+                for (int i = 0; i < n; ++i) {
+                    ASSERT_EQ(std::memcmp(&one[i], &red[i], sizeof(float)), 0)
+                        << "deep " << deep << " call " << call << " lanes " << width << " pixel " << i;
+                }
+            }
+            if (call == 1) {
+                EXPECT_NE(one, before) << "the new heights change the shading";
+            }
+            before = one;
+        }
+    }
+    trivane::shading::ForceLaneWidth(0);
+}
+
+// The queue's exact lighting (the highlight's power in double, several groups of pixels side by
+// side) gives the kernel's bits at every lane width: runs of every length up to past two parts (so
+// every count of groups left over), one to three lights, powers cut at the floor, held at the
+// ceiling (bright lights, negative exponents), below the threshold, zero exponents, zero and NaN
+// normals, lights behind the surface.
+TEST_F(ShadingTest, QueuedLightingGivesTheKernelsBitsForEveryPowerAndRunLength) {
+    using trivane::shading::QueuedPixels;
+    std::mt19937 random(17);
+    auto uniform = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(random); };
+    const int widest = trivane::shading::LaneWidth();
+    int floored = 0, ceiled = 0, powered = 0;
+    for (int round = 0; round < 150; ++round) {
+        UseFrame(64, 64, round % 2 == 1);
+        _DubleSide = round % 3 == 0;
+        Scene s;
+        for (int i = 0; i < 3; ++i) s.material.diffuse[i] = uniform(0, 1), s.material.specular[i] = uniform(0, 1);
+        const float shininess[] = {0.0f, 1e-6f, 40.0f, -0.3f, uniform(0, 3), uniform(0, 0.2f)};
+        s.material.shininess = shininess[round % 6];
+        s.material.shinStrength = uniform(0, 3);
+        s.material.selfIllum = uniform(0, 1);
+        for (int i = 0; i < 1 + round % 3; ++i) {
+            s.FrontLight();
+            s.lights.back().x = uniform(-300, 300), s.lights.back().y = uniform(-300, 300);
+            s.lights.back().z = uniform(-400, 800);
+            s.lights.back().multiplier = round % 4 == 1 ? uniform(2, 40) : uniform(0.3f, 1.5f);
+        }
+        trivane::shading::BeginShadingCall();
+        const trivane::shading::Plan& plan = trivane::shading::PlanFor(
+            &s.triangle, &s.material, 1, nullptr, static_cast<int>(s.lights.size()), s.lights.data(), nullptr, false);
+        const int n = 1 + (round * 11) % 150;
+        std::vector<float> x(n), y(n), z(n), nx(n), ny(n), nz(n);
+        std::vector<const __PrevInfo*> previous(n, nullptr);
+        for (int i = 0; i < n; ++i) {
+            x[i] = uniform(-32, 32), y[i] = uniform(-32, 32), z[i] = uniform(-20, 100);
+            nx[i] = uniform(-1, 1), ny[i] = uniform(-1, 1), nz[i] = uniform(-1, 1);
+            if (i % 23 == 3) nx[i] = ny[i] = nz[i] = 0.0f;
+            if (i % 29 == 5) ny[i] = std::numeric_limits<float>::quiet_NaN();
+        }
+        // The kernel pixel by pixel, and how its powers fell.
+        std::vector<float> one[4];
+        for (auto& channel : one) channel.resize(n);
+        for (int i = 0; i < n; ++i) {
+            const __Point normal{nx[i], ny[i], nz[i]};
+            const trivane::shading::Pixel pixel{s.originX, s.originY, nullptr, nullptr, x[i], y[i], z[i], &normal,
+                                                0, 0, nullptr, 0, 0, 1, 0};
+            float out[3];
+            one[3][i] = plan.kernel(plan, pixel, out);
+            one[0][i] = out[0], one[1][i] = out[1], one[2][i] = out[2];
+            const trivane::shading::Vec3 shaded = trivane::shading::ShadeNormal(plan, &normal);
+            for (const light3ds& light : s.lights) {
+                trivane::shading::Vec3 l{light.x - x[i], light.y - y[i], light.z - z[i]};
+                const float length = std::sqrt(l.x * l.x + l.y * l.y + l.z * l.z);
+                const float d = (shaded.x * l.x + shaded.y * l.y + shaded.z * l.z) / length * light.multiplier;
+                if (!(d > plan.powThreshold)) continue;
+                const double y2 = static_cast<double>(plan.exponent) * std::log2(static_cast<double>(d));
+                (y2 < trivane::shading::kPowFloorLog2 ? floored : y2 > trivane::shading::kPowCeilingLog2 ? ceiled
+                                                                                                           : powered) += 1;
+            }
+        }
+        for (int width = 1; width <= widest; width *= 2) {
+            std::vector<float> lanes[4];
+            for (auto& channel : lanes) channel.assign(n, -1.0f);
+            QueuedPixels q;
+            q.count = n;
+            q.originX = s.originX, q.originY = s.originY;
+            q.x = x.data(), q.y = y.data(), q.z = z.data(), q.nx = nx.data(), q.ny = ny.data(), q.nz = nz.data();
+            q.previous = previous.data();
+            q.red = lanes[0].data(), q.green = lanes[1].data(), q.blue = lanes[2].data(), q.opacity = lanes[3].data();
+            trivane::shading::ForceLaneWidth(width);
+            trivane::shading::ShadeQueued(plan, q);
+            for (int k = 0; k < 4; ++k) {
+                for (int i = 0; i < n; ++i) {
+                    ASSERT_EQ(std::memcmp(&one[k][i], &lanes[k][i], sizeof(float)), 0)
+                        << "lanes " << width << " round " << round << " pixel " << i << " channel " << k;
+                }
+            }
+        }
+    }
+    trivane::shading::ForceLaneWidth(0);
+    EXPECT_GT(floored, 100);
+    EXPECT_GT(ceiled, 100);
+    EXPECT_GT(powered, 1000);
 }
 
 TEST(BumpLanes, TexelCoordinatesWrapToTheTexelsOfTheOneLaneRule) {
