@@ -493,6 +493,7 @@ public:
         y_[i] = fy - shade_.OriginY();
         z_[i] = z;
         previous_[i] = nullptr;
+        previousU_[i] = previousV_[i] = kNoCoordinate;
         if (n_ == kChunk) Flush();
     }
 
@@ -517,11 +518,14 @@ public:
             }
             records_[run.first] = record;
             previous_[run.first] = &records_[run.first];
+            previousU_[run.first] = record.valid ? record.u : kNoCoordinate;
+            previousV_[run.first] = record.valid ? record.v : kNoCoordinate;
             record.valid = 1;
             for (int i = run.first + 1; i < run.end; ++i) {
                 record.x = x_[i - 1], record.y = y_[i - 1], record.u = u_[i - 1], record.v = v_[i - 1];
                 records_[i] = record;
                 previous_[i] = &records_[i];
+                previousU_[i] = u_[i - 1], previousV_[i] = v_[i - 1];
             }
         }
         runCount_ = 0;
@@ -536,6 +540,7 @@ public:
             x_[i] = x_[last], y_[i] = y_[last], z_[i] = z_[last];
             nx_[i] = nx_[last], ny_[i] = ny_[last], nz_[i] = nz_[last], u_[i] = u_[last], v_[i] = v_[last];
             previous_[i] = previous_[last];
+            previousU_[i] = previousU_[last], previousV_[i] = previousV_[last];
         }
         shading::QueuedPixels q;
         q.count = n_;
@@ -543,6 +548,7 @@ public:
         shade_.Describe(q);
         q.x = x_, q.y = y_, q.z = z_, q.nx = nx_, q.ny = ny_, q.nz = nz_, q.u = u_, q.v = v_;
         q.previous = previous_;
+        q.previousU = previousU_, q.previousV = previousV_;
         q.red = red_, q.green = green_, q.blue = blue_, q.opacity = opacity_;
         if (log_ != nullptr) {
             log_->Add(static_cast<int>(shade_.triangle - shade_.call->triangles), shade_.s->mapped != 0, q, column_,
@@ -573,6 +579,8 @@ private:
     int column_[kChunk], row_[kChunk];
     __PrevInfo records_[kChunk];
     const __PrevInfo* previous_[kChunk];
+    float previousU_[kChunk], previousV_[kChunk];  // the records' coordinates, NaN where not valid
+    static constexpr float kNoCoordinate = __builtin_nanf("");
     // The runs of interior pixels queued one after another from one row, [first, end): the record
     // of the first holds the interior pixel from (-1: the one before_ holds) and is valid or not,
     // those of the others the pixel before them, valid.

@@ -229,6 +229,9 @@ struct QueuedPixels {
     const float *nx = nullptr, *ny = nullptr, *nz = nullptr;  // normal as interpolated
     const float *u = nullptr, *v = nullptr;
     const __PrevInfo* const* previous = nullptr;  // per pixel; null entries: no record
+    // The records' texture coordinates as the bump's lanes read them, NaN where a record is not
+    // valid; null: read through previous.
+    const float *previousU = nullptr, *previousV = nullptr;
     float *red = nullptr, *green = nullptr, *blue = nullptr, *opacity = nullptr;  // outputs
     // Above count: the entries count..padded - 1 repeat the last pixel and their outputs are
     // scratch, so that the steps on lanes take the last group whole.

@@ -144,12 +144,17 @@ void BumpAll(const Plan& plan, const QueuedPixels& q, const float* u, const floa
     lanes::BumpBatch b{u, v, n[0], n[1]};
     b.steps = StepsOf(plan);
     if (plan.quality) {
-        for (int i = 0; i < q.count; ++i) {
-            const __PrevInfo& previous = q.previous[i] != nullptr ? *q.previous[i] : kNoRecord;
-            previousU[i] = previous.valid ? previous.u : nan;
-            previousV[i] = previous.valid ? previous.v : nan;
+        if (q.previousU != nullptr) {
+            b.previousU = q.previousU, b.previousV = q.previousV;
+        } else {
+            for (int i = 0; i < q.count; ++i) {
+                const __PrevInfo& previous = q.previous[i] != nullptr ? *q.previous[i] : kNoRecord;
+                previousU[i] = previous.valid ? previous.u : nan;
+                previousV[i] = previous.valid ? previous.v : nan;
+            }
+            b.previousU = previousU, b.previousV = previousV;
         }
-        b.previousU = previousU, b.previousV = previousV, b.beyond = beyond;
+        b.beyond = beyond;
     }
     auto one = [&](int i) {
         const __Point normal{q.nx[i], q.ny[i], q.nz[i]};
@@ -287,6 +292,7 @@ void ShadeQueued(const Plan& plan, const QueuedPixels& q) {
         part.nx += first, part.ny += first, part.nz += first;
         if (part.u != nullptr) part.u += first, part.v += first;
         part.previous += first;
+        if (part.previousU != nullptr) part.previousU += first, part.previousV += first;
         part.red += first, part.green += first, part.blue += first, part.opacity += first;
         part.padded = q.padded - first <= kRun ? q.padded - first : 0;  // the last run's
         ShadeRun(plan, part);
