@@ -28,6 +28,19 @@ struct BatchData {
     }
 };
 
+// Whether the four outputs of pixels 0..n - 1 have the same bits in both.
+::testing::AssertionResult SameBits(const std::vector<float> (&one)[4], const std::vector<float> (&lanes)[4], int n) {
+    for (int k = 0; k < 4; ++k) {
+        for (int i = 0; i < n; ++i) {
+            if (std::memcmp(&one[k][i], &lanes[k][i], sizeof(float)) != 0) {
+                return ::testing::AssertionFailure() << "pixel " << i << " channel " << k << ": " << one[k][i]
+                                                     << " against " << lanes[k][i];
+            }
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
 float ShadeBatch(Scene& s, BatchData& d) {
     trivane::shading::BeginShadingCall();
     return ShadeBatchBuiltin(&s.triangle, &s.material, s.materialCount, s.textures, static_cast<int>(s.lights.size()),
@@ -234,12 +247,7 @@ TEST_F(ShadingTest, QueuedBumpPixelsGetTheKernelsFloatsAtEveryLaneWidth) {
             if (width == 2) continue;
             std::vector<float> lanes[4];
             shade(width, lanes);
-            for (int k = 0; k < 4; ++k) {
-                for (int i = 0; i < n; ++i) {
-                    ASSERT_EQ(std::memcmp(&one[k][i], &lanes[k][i], sizeof(float)), 0)
-                        << "lanes " << width << " round " << round << " pixel " << i << " channel " << k;
-                }
-            }
+            ASSERT_TRUE(SameBits(one, lanes, n)) << "lanes " << width << " round " << round;
         }
     }
     trivane::shading::ForceLaneWidth(0);
@@ -389,12 +397,7 @@ TEST_F(ShadingTest, QueuedLightingGivesTheKernelsBitsForEveryPowerAndRunLength) 
             q.red = lanes[0].data(), q.green = lanes[1].data(), q.blue = lanes[2].data(), q.opacity = lanes[3].data();
             trivane::shading::ForceLaneWidth(width);
             trivane::shading::ShadeQueued(plan, q);
-            for (int k = 0; k < 4; ++k) {
-                for (int i = 0; i < n; ++i) {
-                    ASSERT_EQ(std::memcmp(&one[k][i], &lanes[k][i], sizeof(float)), 0)
-                        << "lanes " << width << " round " << round << " pixel " << i << " channel " << k;
-                }
-            }
+            ASSERT_TRUE(SameBits(one, lanes, n)) << "lanes " << width << " round " << round;
         }
     }
     trivane::shading::ForceLaneWidth(0);
